@@ -1,0 +1,40 @@
+#pragma once
+
+#include "core/drawing.h"
+
+#include <cmath>
+#include <random>
+
+namespace bench {
+
+// `shapes` closed polygons of about `pointsPerShape` points on a grid, like a
+// parts sheet, each linked to its left or lower neighbour and the first to
+// the start: a tree that is deep in one direction and wide in the other.
+inline void linkedSheet(Drawing &d, int shapes, int pointsPerShape, unsigned seed = 1)
+{
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<double> jitter(0.0, 2.0);
+    const int columns = int(std::ceil(std::sqrt(double(shapes))));
+    std::vector<Object *> objs;
+    for (int i = 0; i < shapes; ++i) {
+        const double cx = (i % columns) * 30.0, cy = (i / columns) * 30.0;
+        Object *o = d.addObject();
+        for (int k = 0; k < pointsPerShape - 1; ++k) {
+            const double t = 2 * M_PI * k / (pointsPerShape - 1);
+            const double r = 10 + jitter(rng);
+            o->appendPoint(cx + r * std::cos(t), cy + r * std::sin(t));
+        }
+        o->appendPoint(o->points.front()->x, o->points.front()->y);
+        objs.push_back(o);
+    }
+    d.updateBoundingRect();
+    d.addJoint({d.startObject().points[0], objs[0]->points[0]});
+    for (int i = 1; i < shapes; ++i) {
+        const int parent = (i % columns) ? i - 1 : i - columns;
+        Object *p = objs[size_t(parent)];
+        Object *o = objs[size_t(i)];
+        d.addJoint({p->points[rng() % p->points.size()], o->points[rng() % o->points.size()]});
+    }
+}
+
+} // namespace bench

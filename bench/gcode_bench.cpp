@@ -1,0 +1,61 @@
+#include "benchsupport.h"
+#include "formats/gcode.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+void millionPoints(Drawing &d)
+{
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<double> coord(-1000, 1000);
+    for (int o = 0; o < 1000; ++o) {
+        Object *obj = d.addObject();
+        for (int i = 0; i < 1000; ++i)
+            obj->appendPoint(coord(rng), coord(rng));
+    }
+}
+
+} // namespace
+
+static void BM_GCodeWrite(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bench.tap"));
+    Drawing d;
+    millionPoints(d);
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        if (!gcode::write(path, d))
+            state.SkipWithError("write failed");
+        bytes += QFile(path).size();
+    }
+    state.SetBytesProcessed(bytes);
+}
+BENCHMARK(BM_GCodeWrite)->Unit(benchmark::kMillisecond);
+
+static void BM_GCodeRead(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bench.tap"));
+    {
+        Drawing d;
+        millionPoints(d);
+        gcode::write(path, d);
+    }
+    const qint64 size = QFile(path).size();
+    for (auto _ : state) {
+        Drawing d;
+        if (!gcode::read(path, d))
+            state.SkipWithError("read failed");
+        benchmark::DoNotOptimize(d.objects().data());
+        state.PauseTiming(); // the drawing's destruction is not reading
+        d.clearObjects();
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(size * int64_t(state.iterations()));
+}
+BENCHMARK(BM_GCodeRead)->Unit(benchmark::kMillisecond);

@@ -1,0 +1,13 @@
+# Warning and sanitizer flags shared by every target of ours. Third-party headers
+# (Qt, nanoflann) come in as system includes, so their warnings stay out.
+add_library(kerfloom_options INTERFACE)
+add_library(kerfloom::options ALIAS kerfloom_options)
+target_compile_options(kerfloom_options INTERFACE -Wall -Wextra)
+target_compile_definitions(kerfloom_options INTERFACE
+    QT_DEPRECATED_WARNINGS)
+
+if(KERFLOOM_SANITIZE)
+    target_compile_options(kerfloom_options INTERFACE
+        -fsanitize=${KERFLOOM_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+    target_link_options(kerfloom_options INTERFACE -fsanitize=${KERFLOOM_SANITIZE})
+endif()

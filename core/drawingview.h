@@ -1,0 +1,30 @@
+#pragma once
+
+#include "core/object.h"
+
+// What the drawing model and the long operations on it need from the view
+// that shows a drawing. The real view implements it; tests use fakes. The
+// model never creates widgets, so everything visual goes through here.
+class DrawingView
+{
+public:
+    virtual ~DrawingView() = default;
+
+    // Cached cutting-order copy of the drawing: linking switches its
+    // updates off while it runs and asks for one rebuild at the end.
+    virtual void setCacheUpdatesEnabled(bool enabled) = 0;
+    virtual bool cacheUpdatesEnabled() const = 0;
+    virtual void updateCachedDrawing() = 0;
+
+    // Long-operation overlay.
+    virtual bool overlayVisible() const = 0;
+    virtual void setOverlayProgress(double fraction) = 0;
+
+    // The geometry changed under the items: rebuild them now, or once the
+    // running simulation ends.
+    virtual void geometryChanged() = 0;
+
+    // A point was inserted into or removed from a shape by an undoable edit.
+    virtual void pointInserted(Object::Point *point) = 0;
+    virtual void pointRemoved(Object::Point *point) = 0;
+};

@@ -1,0 +1,86 @@
+#include "formats/baseformat.h"
+
+#include "core/drawing.h"
+#include "formats/dxf.h"
+#include "formats/gcode.h"
+#include "formats/hpgl.h"
+#include "formats/project.h"
+#include "formats/svg.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+std::function<void(double)> BaseFormat::loadProgress;
+
+namespace {
+
+bool endsWith(const QString &path, const char *ending)
+{
+    return path.endsWith(QLatin1String(ending), Qt::CaseInsensitive);
+}
+
+QString joinTranslated(std::initializer_list<const char *> pieces)
+{
+    QStringList out;
+    for (const char *p : pieces)
+        out << QCoreApplication::translate("BaseFormat", p);
+    return out.join(QStringLiteral(";;"));
+}
+
+} // namespace
+
+bool BaseFormat::load(const QString &path, Drawing &drawing)
+{
+    if (endsWith(path, ".tap"))
+        return gcode::read(path, drawing);
+    if (endsWith(path, ".plt"))
+        return hpgl::read(path, drawing);
+    if (endsWith(path, ".svg") || endsWith(path, ".svgz"))
+        return svg::read(path, drawing);
+    if (endsWith(path, ".dxf"))
+        return dxf::read(path, drawing);
+    if (endsWith(path, ".kfp"))
+        return project::read(path, drawing);
+    return false;
+}
+
+bool BaseFormat::save(const QString &path, Drawing &drawing)
+{
+    if (!endsWith(path, ".kfp"))
+        drawing.buildCuttingPath();
+    if (endsWith(path, ".tap"))
+        return gcode::write(path, drawing);
+    if (endsWith(path, ".plt"))
+        return hpgl::write(path, drawing);
+    if (endsWith(path, ".svg"))
+        return svg::write(path, drawing);
+    if (endsWith(path, ".dxf"))
+        return dxf::write(path, drawing);
+    if (endsWith(path, ".kfp"))
+        return project::write(path, drawing);
+    return false;
+}
+
+QString BaseFormat::openFilter()
+{
+    return joinTranslated({
+        QT_TRANSLATE_NOOP("BaseFormat", "All supported files (*.plt *.dxf *.tap *.svg *.svgz *.kfp)"),
+        QT_TRANSLATE_NOOP("BaseFormat", "HPGL files (*.plt)"),
+        QT_TRANSLATE_NOOP("BaseFormat", "G-Code (*.tap)"),
+        QT_TRANSLATE_NOOP("BaseFormat", "AutoCAD (*.dxf)"),
+        QT_TRANSLATE_NOOP("BaseFormat", "Scalable Vector Graphics (*.svg *.svgz)"),
+        QT_TRANSLATE_NOOP("BaseFormat", "Kerfloom project (*.kfp)"),
+    });
+}
+
+QString BaseFormat::saveFilter()
+{
+    return joinTranslated({
+        QT_TRANSLATE_NOOP("BaseFormat", "All supported files (*.tap *.dxf *.svg *.plt *.kfp)"),
+        QT_TRANSLATE_NOOP("BaseFormat", "HPGL files (*.plt)"),
+        QT_TRANSLATE_NOOP("BaseFormat", "G-Code (*.tap)"),
+        QT_TRANSLATE_NOOP("BaseFormat", "AutoCAD (*.dxf)"),
+        QT_TRANSLATE_NOOP("BaseFormat", "Scalable Vector Graphics (*.svg)"),
+        QT_TRANSLATE_NOOP("BaseFormat", "Kerfloom project (*.kfp)"),
+    });
+}

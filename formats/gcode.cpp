@@ -1,0 +1,223 @@
+#include "formats/gcode.h"
+
+#include "core/drawing.h"
+#include "core/units.h"
+#include "formats/baseformat.h"
+#include "formats/settings.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QStringList>
+
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace gcode {
+
+namespace {
+
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+// A decimal number that fills the whole text; anything else, and values
+// that are not finite, read as 0 so that a damaged line cannot put NaN or
+// infinity into the drawing.
+double number(const char *begin, const char *end)
+{
+    while (begin < end && isSpace(*begin))
+        ++begin;
+    while (end > begin && isSpace(end[-1]))
+        --end;
+    if (begin < end && *begin == '+')
+        ++begin;
+    if (begin == end || *begin == '+')
+        return 0;
+    double v = 0;
+    const auto [ptr, ec] = std::from_chars(begin, end, v);
+    if (ec != std::errc() || ptr != end || !std::isfinite(v))
+        return 0;
+    return v;
+}
+
+class Bounds
+{
+public:
+    void add(double x, double y)
+    {
+        if (m_empty) {
+            m_minX = m_maxX = x;
+            m_minY = m_maxY = y;
+            m_empty = false;
+            return;
+        }
+        m_minX = std::min(m_minX, x);
+        m_maxX = std::max(m_maxX, x);
+        m_minY = std::min(m_minY, y);
+        m_maxY = std::max(m_maxY, y);
+    }
+    QRectF rect() const { return QRectF(m_minX, m_minY, m_maxX - m_minX, m_maxY - m_minY); }
+
+private:
+    bool m_empty = true;
+    double m_minX = 0, m_minY = 0, m_maxX = 0, m_maxY = 0;
+};
+
+} // namespace
+
+bool readData(const char *data, size_t size, Drawing &drawing)
+{
+    Object *object = drawing.addObject();
+    Bounds bounds;
+    double x = 0, y = 0;
+    const char *const fileEnd = data + size;
+    const char *line = data;
+    while (line < fileEnd) {
+        const char *lineEnd = static_cast<const char *>(memchr(line, '\n', size_t(fileEnd - line)));
+        if (!lineEnd)
+            lineEnd = fileEnd;
+        const char *b = line, *e = lineEnd;
+        line = lineEnd + (lineEnd < fileEnd ? 1 : 0);
+
+        while (b < e && isSpace(*b))
+            ++b;
+        while (e > b && isSpace(e[-1]))
+            --e;
+        if (b == e || (*b != 'X' && *b != 'Y'))
+            continue;
+
+        for (const char *piece = b; piece < e;) {
+            const char *pieceEnd = static_cast<const char *>(memchr(piece, ' ', size_t(e - piece)));
+            if (!pieceEnd)
+                pieceEnd = e;
+            if (pieceEnd > piece) {
+                if (*piece == 'X')
+                    x = number(piece + 1, pieceEnd);
+                else if (*piece == 'Y')
+                    y = number(piece + 1, pieceEnd);
+            }
+            piece = pieceEnd + 1;
+        }
+        object->appendPoint(x, y);
+        bounds.add(x, y);
+        if (object->size() % 1000 == 1 && size > 0)
+            BaseFormat::reportProgress(double(line - data) / double(size));
+    }
+
+    if (object->isEmpty())
+        return false;
+    drawing.setBoundingRect(bounds.rect());
+    return true;
+}
+
+bool read(const QString &path, Drawing &drawing)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 size = file.size();
+    if (size > 0) {
+        if (const uchar *mapped = file.map(0, size))
+            return readData(reinterpret_cast<const char *>(mapped), size_t(size), drawing);
+    }
+    // Not mappable (a pipe, an empty file): read it the ordinary way.
+    const QByteArray all = file.readAll();
+    return readData(all.constData(), size_t(all.size()), drawing);
+}
+
+namespace {
+
+// Output in blocks, so that a million points need neither a million small
+// writes nor the whole text in memory.
+class Writer
+{
+public:
+    explicit Writer(QFile &file) : m_file(file) { m_buffer.reserve(BlockSize + 256); }
+
+    void text(const QString &block)
+    {
+        // ";" separates lines, and so does any line break typed into the block.
+        static const QRegularExpression separators(QStringLiteral("\r\n|[;\r\n]"));
+        const QStringList lines = block.split(separators);
+        for (const QString &l : lines) {
+            m_buffer += l.toStdString();
+            m_buffer += "\r\n";
+        }
+        flushIfFull();
+    }
+
+    void coordinates(const std::string &xLetter, double x, const std::string &yLetter, double y)
+    {
+        m_buffer += xLetter;
+        append(x);
+        m_buffer += ' ';
+        m_buffer += yLetter;
+        append(y);
+        m_buffer += "\r\n";
+        flushIfFull();
+    }
+
+    bool finish() { return flush() && m_ok; }
+
+private:
+    static constexpr size_t BlockSize = 1 << 20;
+
+    void append(double v)
+    {
+        char buf[400];
+        const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 6);
+        m_buffer.append(buf, r.ec == std::errc() ? size_t(r.ptr - buf) : 0);
+    }
+
+    void flushIfFull()
+    {
+        if (m_buffer.size() >= BlockSize)
+            flush();
+    }
+
+    bool flush()
+    {
+        if (!m_buffer.empty() && m_file.write(m_buffer.data(), qint64(m_buffer.size())) != qint64(m_buffer.size()))
+            m_ok = false;
+        m_buffer.clear();
+        return m_ok;
+    }
+
+    QFile &m_file;
+    std::string m_buffer;
+    bool m_ok = true;
+};
+
+} // namespace
+
+bool write(const QString &path, const Drawing &drawing)
+{
+    const Settings::FormatOptions &options = Settings::formatOptions();
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+
+    const int unit = options.gcodeUnits;
+    const double divisor = units::divisor(unit);
+    const std::string xLetter = QString(options.gcodeAxisX).toStdString();
+    const std::string yLetter = QString(options.gcodeAxisY).toStdString();
+
+    Writer out(file);
+    out.text(options.gcodeInit);
+    for (const Object *o : drawing.objects()) {
+        for (const Object::Point *p : o->points) {
+            if (unit == units::Millimetres)
+                out.coordinates(xLetter, p->x, yLetter, p->y);
+            else
+                out.coordinates(xLetter, p->x / divisor, yLetter, p->y / divisor);
+        }
+    }
+    out.text(options.gcodeFinish);
+    const bool ok = out.finish();
+    file.close();
+    return ok && file.error() == QFileDevice::NoError;
+}
+
+} // namespace gcode

@@ -1,0 +1,16 @@
+#include "formats/hpgl.h"
+
+// Not supported yet: answer false rather than pretend to read or write.
+namespace hpgl {
+
+bool read(const QString &, Drawing &)
+{
+    return false;
+}
+
+bool write(const QString &, const Drawing &)
+{
+    return false;
+}
+
+} // namespace hpgl

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+class Drawing;
+
+namespace project {
+
+bool read(const QString &path, Drawing &drawing);
+bool write(const QString &path, const Drawing &drawing);
+
+} // namespace project

@@ -1,0 +1,182 @@
+#include "formats/settings.h"
+
+#include <QLocale>
+#include <QStandardPaths>
+
+namespace Settings {
+
+QString filePath()
+{
+    // AppConfigLocation already ends in <organisation>/<application>.
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)
+        + QStringLiteral("/settings.ini");
+}
+
+std::unique_ptr<QSettings> open()
+{
+    return std::make_unique<QSettings>(filePath(), QSettings::IniFormat);
+}
+
+QString defaultLanguage()
+{
+    return QLocale::system().name();
+}
+
+QString language()
+{
+    return open()->value(QStringLiteral("Main/Language"), defaultLanguage()).toString();
+}
+
+void setLanguage(const QString &name)
+{
+    open()->setValue(QStringLiteral("Main/Language"), name);
+}
+
+QStringList recentFiles()
+{
+    auto s = open();
+    QStringList files;
+    const int n = s->beginReadArray(QStringLiteral("RecentFiles"));
+    for (int i = 0; i < n; ++i) {
+        s->setArrayIndex(i);
+        const QString f = s->value(QStringLiteral("FileName")).toString();
+        if (!f.isEmpty())
+            files << f;
+    }
+    s->endArray();
+    return files;
+}
+
+void setRecentFiles(const QStringList &files)
+{
+    auto s = open();
+    s->remove(QStringLiteral("RecentFiles"));
+    s->beginWriteArray(QStringLiteral("RecentFiles"), files.size());
+    for (int i = 0; i < files.size(); ++i) {
+        s->setArrayIndex(i);
+        s->setValue(QStringLiteral("FileName"), files.at(i));
+    }
+    s->endArray();
+}
+
+PositionSpec readPosition(QSettings &s, const char *group)
+{
+    PositionSpec spec;
+    s.beginGroup(QLatin1String(group));
+    spec.x = s.value(QStringLiteral("X"), spec.x).toDouble();
+    spec.y = s.value(QStringLiteral("Y"), spec.y).toDouble();
+    spec.useAnchor = s.value(QStringLiteral("Relative"), spec.useAnchor).toBool();
+    spec.anchorIndex = s.value(QStringLiteral("Anchor"), spec.anchorIndex).toInt();
+    s.endGroup();
+    return spec;
+}
+
+PositionSpec readPosition(const char *group)
+{
+    return readPosition(*open(), group);
+}
+
+void writePosition(QSettings &s, const char *group, const PositionSpec &spec)
+{
+    s.beginGroup(QLatin1String(group));
+    s.setValue(QStringLiteral("X"), spec.x);
+    s.setValue(QStringLiteral("Y"), spec.y);
+    s.setValue(QStringLiteral("Relative"), spec.useAnchor);
+    s.setValue(QStringLiteral("Anchor"), spec.anchorIndex);
+    s.endGroup();
+}
+
+void writePosition(const char *group, const PositionSpec &spec)
+{
+    writePosition(*open(), group, spec);
+}
+
+namespace {
+
+// An axis letter must be exactly one character; anything else keeps `fallback`.
+QChar axisLetter(const QString &text, QChar fallback)
+{
+    return text.size() == 1 ? text.at(0) : fallback;
+}
+
+FormatOptions &mutableOptions()
+{
+    static FormatOptions options;
+    return options;
+}
+
+int &mutableDisplayUnit()
+{
+    static int unit = Units.defaultValue;
+    return unit;
+}
+
+} // namespace
+
+FormatOptions FormatOptions::fromStore()
+{
+    auto s = open();
+    FormatOptions o;
+    o.hpglUnits = HpglUnits.read(*s);
+    o.hpglAutoWeld = HpglAutoWeld.read(*s);
+    o.gcodeInit = GCodeInit.read(*s);
+    o.gcodeFinish = GCodeFinish.read(*s);
+    o.gcodeAxisX = axisLetter(GCodeAxisMappingX.read(*s), o.gcodeAxisX);
+    o.gcodeAxisY = axisLetter(GCodeAxisMappingY.read(*s), o.gcodeAxisY);
+    o.gcodeUnits = GCodeUnits.read(*s);
+    o.dxfSplineSegments = DxfSplineSegments.read(*s);
+    o.dxfSplineSegmentsFromFile = DxfSplineSegmentsFromFile.read(*s);
+    o.dxfAutoWeld = DxfAutoWeld.read(*s);
+    o.dxfAutoWeldPrecision = DxfAutoWeldPrecision.read(*s);
+    o.dxfIgnoreClosedFlag = DxfIgnoreClosedFlag.read(*s);
+    o.duplicateNonClosed = DuplicateNonClosed.read(*s);
+    o.closedPrecision = ClosedPrecision.read(*s);
+    return o;
+}
+
+void FormatOptions::writeToStore() const
+{
+    auto s = open();
+    DuplicateNonClosed.write(*s, duplicateNonClosed);
+    ClosedPrecision.write(*s, closedPrecision);
+    HpglUnits.write(*s, hpglUnits);
+    HpglAutoWeld.write(*s, hpglAutoWeld);
+    GCodeInit.write(*s, gcodeInit);
+    GCodeFinish.write(*s, gcodeFinish);
+    GCodeAxisMappingX.write(*s, QString(gcodeAxisX));
+    GCodeAxisMappingY.write(*s, QString(gcodeAxisY));
+    GCodeUnits.write(*s, gcodeUnits);
+    DxfSplineSegments.write(*s, dxfSplineSegments);
+    DxfSplineSegmentsFromFile.write(*s, dxfSplineSegmentsFromFile);
+    DxfAutoWeld.write(*s, dxfAutoWeld);
+    DxfAutoWeldPrecision.write(*s, dxfAutoWeldPrecision);
+    DxfIgnoreClosedFlag.write(*s, dxfIgnoreClosedFlag);
+}
+
+const FormatOptions &formatOptions()
+{
+    return mutableOptions();
+}
+
+void setFormatOptions(const FormatOptions &options)
+{
+    mutableOptions() = options;
+}
+
+int displayUnit()
+{
+    return mutableDisplayUnit();
+}
+
+void setDisplayUnit(int unit)
+{
+    mutableDisplayUnit() = unit;
+}
+
+void loadProcessOptions()
+{
+    setFormatOptions(FormatOptions::fromStore());
+    setDisplayUnit(Units.read());
+}
+
+} // namespace Settings

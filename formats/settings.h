@@ -1,0 +1,137 @@
+#pragma once
+
+#include "core/positionspec.h"
+
+#include <QByteArray>
+#include <QChar>
+#include <QSettings>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <memory>
+
+// The program's settings store: one INI file, opened afresh wherever a value
+// is needed. Every key with its type and default is listed here once; code
+// elsewhere reads and writes through these definitions, never by string.
+namespace Settings {
+
+// "<per-user configuration folder of Brenmoor/Kerfloom>/settings.ini".
+QString filePath();
+std::unique_ptr<QSettings> open();
+
+template <typename T>
+struct Key
+{
+    const char *name;
+    T defaultValue;
+
+    T read() const { return read(*open()); }
+    T read(const QSettings &s) const
+    {
+        const QVariant v = s.value(QLatin1String(name));
+        if (!v.isValid() || !v.canConvert<T>())
+            return defaultValue;
+        return v.value<T>();
+    }
+    void write(const T &value) const { write(*open(), value); }
+    void write(QSettings &s, const T &value) const { s.setValue(QLatin1String(name), QVariant::fromValue(value)); }
+};
+
+// Main
+QString defaultLanguage(); // the system locale's name
+QString language();
+void setLanguage(const QString &name);
+inline const Key<int> Units{"Main/Units", 1};
+inline const Key<QByteArray> Geometry{"Main/Geometry", {}};
+inline const Key<QString> LastOpenDir{"Main/LastOpenDir", {}};
+inline const Key<QString> LastSaveDir{"Main/LastSaveDir", {}};
+
+// Recent files: the settings array "RecentFiles" with "FileName" entries.
+QStringList recentFiles();
+void setRecentFiles(const QStringList &files);
+
+// Drawing
+inline const Key<bool> DuplicateNonClosed{"Drawing/DuplicateNonClosed", true};
+inline const Key<double> ClosedPrecision{"Drawing/ClosedPrecision", 0.005};
+inline const Key<bool> WarnNonClosed{"Drawing/WarnNonClosed", true};
+inline const Key<bool> DrawPoints{"Drawing/DrawPoints", true};
+inline const Key<bool> ScalePoints{"Drawing/ScalePoints", true};
+inline const Key<bool> ScaleLine{"Drawing/ScaleLine", true};
+inline const Key<bool> DrawDirectionArrows{"Drawing/DrawDirectionArrows", true};
+
+// Saving
+inline const Key<bool> AskBeforeClosing{"Saving/AskBeforeClosing", true};
+inline const Key<bool> WarnWhenMultipleObjects{"Saving/WarnWhenMultipleObjects", true};
+inline const Key<QString> DefaultSavePath{"Saving/DefaultSavePath", QStringLiteral("%p/%f.tap")};
+
+// Position groups, each with "X", "Y", "Relative" and "Anchor".
+inline const char *const MoveDrawingGroup = "MoveDrawing";
+inline const char *const StartPointGroup = "StartPoint";
+inline const char *const AnchorGroup = "Anchor";
+PositionSpec readPosition(const char *group);
+PositionSpec readPosition(QSettings &s, const char *group);
+void writePosition(const char *group, const PositionSpec &spec);
+void writePosition(QSettings &s, const char *group, const PositionSpec &spec);
+
+// Actions after loading
+inline const Key<bool> ActionMoveDrawing{"Actions/MoveDrawing", true};
+inline const Key<bool> ActionSetStartPoint{"Actions/SetStartPoint", true};
+inline const Key<bool> ActionSetAnchor{"Actions/SetAnchor", false};
+inline const Key<bool> ActionAutoJoin{"Actions/AutoJoin", true};
+inline const Key<bool> ActionAutoJoinCmdOnly{"Actions/AutoJoinCmdOnly", true};
+inline const Key<bool> ActionSaveAs{"Actions/SaveAs", true};
+inline const Key<bool> ActionSaveAsCmdOnly{"Actions/SaveAsCmdOnly", true};
+inline const Key<QString> ActionSaveAsPath{"Actions/SaveAsPath", QStringLiteral("%p/%f.tap")};
+inline const Key<bool> ActionExitApplication{"Actions/ExitApplication", true};
+inline const Key<bool> ActionExitApplicationCmdOnly{"Actions/ExitApplicationCmdOnly", true};
+
+// Formats
+inline const Key<int> HpglUnits{"Format/HPGL/Units", 1016};
+inline const Key<bool> HpglAutoWeld{"Format/HPGL/AutoWeld", true};
+inline const Key<QString> GCodeInit{"Format/GCode/Init", QStringLiteral("G1 F100")};
+inline const Key<QString> GCodeFinish{"Format/GCode/Finish", {}};
+inline const Key<QString> GCodeAxisMappingX{"Format/GCode/AxisMappingX", QStringLiteral("X")};
+inline const Key<QString> GCodeAxisMappingY{"Format/GCode/AxisMappingY", QStringLiteral("Y")};
+inline const Key<int> GCodeUnits{"Format/GCode/Units", 0};
+inline const Key<int> DxfSplineSegments{"Format/DXF/SplineSegments", 8};
+inline const Key<bool> DxfSplineSegmentsFromFile{"Format/DXF/SplineSegmentsFromFile", true};
+inline const Key<bool> DxfAutoWeld{"Format/DXF/AutoWeld", true};
+inline const Key<double> DxfAutoWeldPrecision{"Format/DXF/AutoWeldPrecision", 0.1};
+inline const Key<bool> DxfIgnoreClosedFlag{"Format/DXF/IgnoreClosedFlag", false};
+
+// The in-memory format options that readers and writers use while they run.
+// Loaded at start-up, replaced when the settings dialog is accepted.
+struct FormatOptions
+{
+    int hpglUnits = HpglUnits.defaultValue;
+    bool hpglAutoWeld = HpglAutoWeld.defaultValue;
+    QString gcodeInit = GCodeInit.defaultValue;
+    QString gcodeFinish = GCodeFinish.defaultValue;
+    QChar gcodeAxisX = QLatin1Char('X');
+    QChar gcodeAxisY = QLatin1Char('Y');
+    int gcodeUnits = GCodeUnits.defaultValue;
+    int dxfSplineSegments = DxfSplineSegments.defaultValue;
+    bool dxfSplineSegmentsFromFile = DxfSplineSegmentsFromFile.defaultValue;
+    bool dxfAutoWeld = DxfAutoWeld.defaultValue;
+    double dxfAutoWeldPrecision = DxfAutoWeldPrecision.defaultValue;
+    bool dxfIgnoreClosedFlag = DxfIgnoreClosedFlag.defaultValue;
+    bool duplicateNonClosed = DuplicateNonClosed.defaultValue;
+    double closedPrecision = ClosedPrecision.defaultValue;
+
+    static FormatOptions fromStore();
+    void writeToStore() const;
+};
+
+// Process-wide copies. Only the GUI thread replaces them, and never while a
+// load or save runs.
+const FormatOptions &formatOptions();
+void setFormatOptions(const FormatOptions &options);
+
+int displayUnit();
+void setDisplayUnit(int unit);
+
+// Loads the format options and the display unit from the store.
+void loadProcessOptions();
+
+} // namespace Settings

@@ -1,0 +1,72 @@
+#include "formats/settings.h"
+
+#include <QFile>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+TEST(Settings, LivesInTheTestConfigurationFolder)
+{
+    const QString path = Settings::filePath();
+    EXPECT_TRUE(path.startsWith(QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")))) << path.toStdString();
+    EXPECT_TRUE(path.endsWith(QStringLiteral("/Brenmoor/Kerfloom/settings.ini"))) << path.toStdString();
+}
+
+TEST(Settings, MissingKeysReadAsDefaultsWithoutCreatingTheFile)
+{
+    QFile::remove(Settings::filePath());
+    const auto o = Settings::FormatOptions::fromStore();
+    EXPECT_EQ(o.hpglUnits, 1016);
+    EXPECT_EQ(o.gcodeInit, QStringLiteral("G1 F100"));
+    EXPECT_EQ(o.gcodeAxisX, QLatin1Char('X'));
+    EXPECT_DOUBLE_EQ(o.closedPrecision, 0.005);
+    EXPECT_DOUBLE_EQ(o.dxfAutoWeldPrecision, 0.1);
+    EXPECT_TRUE(o.duplicateNonClosed);
+    EXPECT_EQ(Settings::Units.read(), 1);
+    EXPECT_EQ(Settings::DefaultSavePath.read(), QStringLiteral("%p/%f.tap"));
+    EXPECT_FALSE(Settings::ActionSetAnchor.read());
+    EXPECT_EQ(Settings::readPosition(Settings::MoveDrawingGroup), PositionSpec{});
+    EXPECT_FALSE(QFile::exists(Settings::filePath()));
+}
+
+TEST(Settings, FormatOptionsRoundTripThroughTheIniFile)
+{
+    Settings::FormatOptions o;
+    o.gcodeInit = QStringLiteral("G21;G1 F300");
+    o.gcodeAxisX = QLatin1Char('A');
+    o.gcodeUnits = 3;
+    o.closedPrecision = 0.25;
+    o.dxfIgnoreClosedFlag = true;
+    o.writeToStore();
+    const auto back = Settings::FormatOptions::fromStore();
+    EXPECT_EQ(back.gcodeInit, o.gcodeInit);
+    EXPECT_EQ(back.gcodeAxisX, QLatin1Char('A'));
+    EXPECT_EQ(back.gcodeUnits, 3);
+    EXPECT_DOUBLE_EQ(back.closedPrecision, 0.25);
+    EXPECT_TRUE(back.dxfIgnoreClosedFlag);
+
+    // The INI file keeps groups as sections, as other tools expect.
+    QSettings raw(Settings::filePath(), QSettings::IniFormat);
+    EXPECT_EQ(raw.value(QStringLiteral("Format/GCode/Init")).toString(), o.gcodeInit);
+    raw.clear();
+}
+
+TEST(Settings, AxisLetterMustBeOneCharacter)
+{
+    Settings::GCodeAxisMappingY.write(QStringLiteral("AB"));
+    EXPECT_EQ(Settings::FormatOptions::fromStore().gcodeAxisY, QLatin1Char('Y'));
+    Settings::GCodeAxisMappingY.write(QStringLiteral("B"));
+    EXPECT_EQ(Settings::FormatOptions::fromStore().gcodeAxisY, QLatin1Char('B'));
+    Settings::open()->clear();
+}
+
+TEST(Settings, RecentFilesAreAnArrayOfFileNames)
+{
+    Settings::setRecentFiles({QStringLiteral("/a/b.plt"), QStringLiteral("/c.dxf")});
+    EXPECT_EQ(Settings::recentFiles(), (QStringList{QStringLiteral("/a/b.plt"), QStringLiteral("/c.dxf")}));
+    Settings::setRecentFiles({QStringLiteral("/x.svg")});
+    EXPECT_EQ(Settings::recentFiles(), QStringList{QStringLiteral("/x.svg")});
+    QSettings raw(Settings::filePath(), QSettings::IniFormat);
+    EXPECT_EQ(raw.value(QStringLiteral("RecentFiles/1/FileName")).toString(), QStringLiteral("/x.svg"));
+    raw.clear();
+}
