@@ -11,3 +11,8 @@ if(KERFLOOM_SANITIZE)
         -fsanitize=${KERFLOOM_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
     target_link_options(kerfloom_options INTERFACE -fsanitize=${KERFLOOM_SANITIZE})
 endif()
+
+if(KERFLOOM_BUILD_FUZZ)
+    # Coverage feedback from our libraries, not only from the fuzz entry points.
+    target_compile_options(kerfloom_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()

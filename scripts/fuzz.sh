@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang and runs each for a bounded time
+# on its seed corpus (tests/data/fuzz/<name>/). Any crash fails.
+#   scripts/fuzz.sh [seconds per target, default 60]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+seconds=${1:-60}
+dir="$root/build-fuzz"
+CC=clang CXX=clang++ "$root/scripts/build.sh" "$dir" -DKERFLOOM_BUILD_FUZZ=ON \
+    -DKERFLOOM_BUILD_TESTS=OFF -DKERFLOOM_BUILD_BENCH=OFF \
+    -DKERFLOOM_SANITIZE=address,undefined -DCMAKE_BUILD_TYPE=RelWithDebInfo
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+for fuzzer in "$dir"/fuzz/fuzz_*; do
+    [[ -f $fuzzer && -x $fuzzer ]] || continue
+    name=${fuzzer##*/fuzz_}
+    seeds="$root/tests/data/fuzz/$name"
+    work=$(mktemp -d)
+    echo "fuzz: $name for ${seconds}s"
+    "$fuzzer" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 -timeout=10 \
+        -print_final_stats=1 "$work" ${seeds:+"$seeds"} 2>&1 | tail -n 5
+    rm -rf "$work"
+done
