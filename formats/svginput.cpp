@@ -1,0 +1,123 @@
+#include "formats/svginput.h"
+
+#include <QtGlobal>
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <climits>
+
+namespace svg {
+
+namespace {
+
+// Pieces of plain data, and the amount of inflated data gathered per piece:
+// large enough that the XML reader is rarely interrupted, small enough to
+// keep the memory flat.
+constexpr size_t PieceSize = 64 * 1024;
+constexpr uInt InflateStep = 4096;
+
+const char *zlibMessage(const z_stream &zs)
+{
+    return zs.msg ? zs.msg : "Unknown error";
+}
+
+} // namespace
+
+struct Input::Inflater
+{
+    z_stream zs{};
+    bool ready = false;
+    ~Inflater()
+    {
+        if (ready)
+            inflateEnd(&zs);
+    }
+};
+
+Input::Input(const char *data, size_t size, size_t inflateLimit)
+    : m_data(data), m_size(size), m_limit(inflateLimit)
+{
+    if (size < 2 || uchar(data[0]) != 0x1F || uchar(data[1]) != 0x8B)
+        return;
+    m_inflater = std::make_unique<Inflater>();
+    // 16 + MAX_WBITS: gzip wrapper only.
+    const int rc = inflateInit2(&m_inflater->zs, 16 + MAX_WBITS);
+    if (rc != Z_OK) {
+        qDebug("Cannot initialize zlib, because: %s", zlibMessage(m_inflater->zs));
+        m_failed = true;
+        m_inflater.reset();
+        return;
+    }
+    m_inflater->ready = true;
+}
+
+Input::~Input() = default;
+
+double Input::progress() const
+{
+    return m_size ? double(m_pos) / double(m_size) : 1.0;
+}
+
+QByteArray Input::next()
+{
+    if (m_failed || m_done)
+        return {};
+    if (m_inflater)
+        return inflateSome();
+    const size_t n = std::min(PieceSize, m_size - m_pos);
+    if (n == 0) {
+        m_done = true;
+        return {};
+    }
+    const QByteArray piece = QByteArray::fromRawData(m_data + m_pos, int(n));
+    m_pos += n;
+    return piece;
+}
+
+QByteArray Input::inflateSome()
+{
+    z_stream &zs = m_inflater->zs;
+    QByteArray out;
+    while (size_t(out.size()) < PieceSize) {
+        if (zs.avail_in == 0) {
+            const size_t n = std::min(m_size - m_pos, size_t(UINT_MAX));
+            zs.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(m_data + m_pos));
+            zs.avail_in = uInt(n);
+            m_pos += n;
+        }
+        const int before = out.size();
+        out.resize(before + int(InflateStep));
+        zs.next_out = reinterpret_cast<Bytef *>(out.data() + before);
+        zs.avail_out = InflateStep;
+        const int rc = inflate(&zs, Z_NO_FLUSH);
+        const uInt got = InflateStep - zs.avail_out;
+        out.resize(before + int(got));
+        m_produced += got;
+        if (m_produced > m_limit) {
+            qWarning("SVG: the compressed file inflates to more than %zu bytes; not reading it", m_limit);
+            m_failed = true;
+            return {};
+        }
+        if (rc == Z_STREAM_END) {
+            // Another gzip member may follow; it belongs to the same document.
+            if (zs.avail_in == 0 && m_pos == m_size) {
+                m_done = true;
+                break;
+            }
+            inflateReset(&zs);
+            continue;
+        }
+        if (rc == Z_OK)
+            continue;
+        if (rc == Z_BUF_ERROR && zs.avail_in == 0 && m_pos < m_size)
+            continue; // only wanted more input
+        // A damaged stream, or one that ends before its member does.
+        qDebug("Error while inflating gzip file: %s", zlibMessage(zs));
+        m_failed = true;
+        return {};
+    }
+    return out;
+}
+
+} // namespace svg

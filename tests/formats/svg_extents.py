@@ -1,0 +1,75 @@
+#!/usr/bin/python3
+"""Prints the extents of the drawn shapes of an SVG file in millimetres,
+"minx miny maxx maxy" (y down, as in the file). The geometry (path data,
+shapes, transforms) comes from the independent svgelements library in the
+file's user units; the root element's size and view box are then mapped to
+millimetres by the rules the reader documents (90 pixels per inch, points
+and picas at 72 and 6 per inch, independent x and y scales).
+Exit code 2 when svgelements is missing, 1 when nothing is drawn."""
+import gzip
+import io
+import re
+import sys
+
+try:
+    from svgelements import SVG, Shape
+except ImportError:
+    sys.exit(2)
+
+PX_PER_MM = 3.543307
+UNITS = {'': PX_PER_MM, 'px': PX_PER_MM, 'pt': 72 / 25.4, 'pc': 6 / 25.4,
+         'mm': 1.0, 'cm': 0.1, 'in': 1 / 25.4}
+
+
+def length_mm(text):
+    if text is None:
+        return None
+    m = re.fullmatch(r'\s*([-+]?(?:\d+\.?\d*|\.\d+)(?:[eE][-+]?\d+)?)\s*([a-z]*)\s*', text)
+    if not m or m.group(2) not in UNITS:
+        return None
+    v = float(m.group(1)) / UNITS[m.group(2)]
+    return v if v > 0 else None
+
+
+def mapping(root_tag):
+    def attr(name):
+        m = re.search(r'\s%s\s*=\s*"([^"]*)"' % name, root_tag)
+        return m.group(1) if m else None
+    box = [p for p in re.split(r'[\s,]+', attr('viewBox') or '') if p]
+    if len(box) != 4:
+        return 0, 0, 1 / PX_PER_MM, 1 / PX_PER_MM
+    x, y, w, h = (float(v) for v in box)
+    mw = length_mm(attr('width')) or w / PX_PER_MM
+    mh = length_mm(attr('height')) or h / PX_PER_MM
+    return x, y, mw / w, mh / h
+
+
+def main(path):
+    with open(path, 'rb') as f:
+        data = f.read()
+    if data[:2] == b'\x1f\x8b':
+        data = gzip.decompress(data)
+    text = data.decode('utf-8')
+    root = re.search(r'<svg\b[^>]*>', text)
+    ox, oy, sx, sy = mapping(root.group(0))
+    # Without its size and view box the root shows user units as they are.
+    bare = re.sub(r'\s(width|height|viewBox)\s*=\s*"[^"]*"', '', root.group(0))
+    text = text[:root.start()] + bare + text[root.end():]
+    svg = SVG.parse(io.StringIO(text))
+    box = None
+    for e in svg.elements():
+        if not isinstance(e, Shape):
+            continue
+        b = e.bbox(transformed=True)
+        if b is None:
+            continue
+        box = list(b) if box is None else [min(box[0], b[0]), min(box[1], b[1]),
+                                           max(box[2], b[2]), max(box[3], b[3])]
+    if box is None:
+        sys.exit(1)
+    out = [(box[0] - ox) * sx, (box[1] - oy) * sy, (box[2] - ox) * sx, (box[3] - oy) * sy]
+    print(' '.join('%.6f' % v for v in out))
+
+
+if __name__ == '__main__':
+    main(sys.argv[1])
