@@ -1,5 +1,4 @@
 #include "formats/pathconvert.h"
-#include "formats/weld.h"
 #include "testsupport.h"
 
 #include <QPainterPath>
@@ -54,27 +53,4 @@ TEST(PathConvert, CubicPointCountIsHeldBetween10And86)
     EXPECT_EQ(cubicPointCount(0, 0, 0, 50, 50, 50, 50, 0), 52);
     EXPECT_EQ(cubicPointCount(0, 0, 0, 1e300, 1e300, 1e300, 1e300, 0), 86);
     EXPECT_EQ(cubicPointCount(0, 0, 0, 0, 5, 5, 5, 5), 0);
-}
-
-TEST(Weld, ChainsRectangleSidesInAnyOrder)
-{
-    Drawing d;
-    addShape(d, {{0, 0}, {10, 0}});
-    addShape(d, {{10, 5}, {0, 5}});
-    addShape(d, {{10, 5}, {10, 0}});
-    addShape(d, {{0, 0}, {0, 5}});
-    autoWeld(d, 0.1);
-    ASSERT_EQ(d.objects().size(), 1u);
-    EXPECT_EQ(d.objects()[0]->size(), 8);
-}
-
-TEST(Weld, PrecisionIsASquaredDistance)
-{
-    for (auto [gap, pieces] : {std::pair{0.3, 1u}, std::pair{0.4, 2u}}) {
-        Drawing d;
-        addShape(d, {{0, 0}, {10, 0}});
-        addShape(d, {{10 + gap, 0}, {20, 0}});
-        autoWeld(d, 0.1);
-        EXPECT_EQ(d.objects().size(), pieces) << gap;
-    }
 }
