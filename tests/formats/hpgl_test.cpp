@@ -281,3 +281,18 @@ TEST_F(Hpgl, Hp2xxAcceptsTheWrittenFile)
     EXPECT_TRUE(output.contains("Coordinate range: (-200, 132) ... (3200, 3600)")) << output.constData();
     EXPECT_GT(QFile(dir.filePath(QStringLiteral("out.eps"))).size(), 0);
 }
+
+TEST_F(Hpgl, BundledExampleLoads)
+{
+    Drawing d;
+    ASSERT_TRUE(hpgl::read(dataPath("../../examples/wing.plt"), d));
+    ASSERT_EQ(d.objects().size(), 4u);
+    std::vector<qint32> pens;
+    for (const Object *o : d.objects())
+        pens.push_back(o->pen);
+    EXPECT_EQ(pens, (std::vector<qint32>{1, 2, 3, 4}));
+    EXPECT_TRUE(d.objects()[0]->isClosed());
+    EXPECT_TRUE(d.objects()[2]->isClosed()) << "the full-circle arc";
+    EXPECT_FALSE(d.objects()[3]->isClosed());
+    EXPECT_NEAR(d.boundingRect().width(), 200, 1e-9);
+}
