@@ -3,6 +3,7 @@
 #include "core/drawing.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <queue>
@@ -114,8 +115,13 @@ private:
         }
         const uint32_t mid = begin + (end - begin) / 2;
         const bool alongX = !(node.maxY - node.minY > node.maxX - node.minX);
+        // NaN sorts last, so that the order stays strict and weak for any input.
+        auto key = [alongX](const End &e) {
+            const double v = alongX ? e.x : e.y;
+            return std::isnan(v) ? std::numeric_limits<double>::infinity() : v;
+        };
         std::nth_element(m_ends.begin() + begin, m_ends.begin() + mid, m_ends.begin() + end,
-                         [alongX](const End &a, const End &b) { return alongX ? a.x < b.x : a.y < b.y; });
+                         [&key](const End &a, const End &b) { return key(a) < key(b); });
         const int32_t left = build(begin, mid, index);
         const int32_t right = build(mid, end, index);
         m_nodes[size_t(index)].left = left;

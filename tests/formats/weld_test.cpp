@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <map>
 #include <random>
 
@@ -229,4 +230,18 @@ TEST(Weld, FastVersionMatchesStepByStepWeld)
         if (::testing::Test::HasFailure())
             return;
     }
+}
+
+TEST(Weld, DamagedCoordinatesNeverWeld)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    Pieces pieces;
+    for (int i = 0; i < 40; ++i)
+        pieces.push_back(i % 3 == 0 ? line(nan, i, 1, nan) : (i % 3 == 1 ? line(inf, 0, -inf, 1) : line(i, 0, i + 1, 0)));
+    const Welded w = weldWith(pieces, 0.1, autoWeld);
+    size_t points = 0;
+    for (const Pts &p : w.points)
+        points += p.size();
+    EXPECT_EQ(points, 80u);
 }
