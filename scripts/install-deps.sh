@@ -12,6 +12,7 @@ packages=(
     clang libclang-rt-14-dev
     xvfb xauth
     librsvg2-bin python3-svgelements
+    hp2xx
 )
 
 missing=()

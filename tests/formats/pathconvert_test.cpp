@@ -1,5 +1,4 @@
 #include "formats/pathconvert.h"
-#include "formats/weld.h"
 #include "testsupport.h"
 
 #include <QPainterPath>
@@ -56,25 +55,54 @@ TEST(PathConvert, CubicPointCountIsHeldBetween10And86)
     EXPECT_EQ(cubicPointCount(0, 0, 0, 0, 5, 5, 5, 5), 0);
 }
 
-TEST(Weld, ChainsRectangleSidesInAnyOrder)
+TEST(PathConvert, CollapsedCurvesAddOnlyTheirEnd)
 {
-    Drawing d;
-    addShape(d, {{0, 0}, {10, 0}});
-    addShape(d, {{10, 5}, {0, 5}});
-    addShape(d, {{10, 5}, {10, 0}});
-    addShape(d, {{0, 0}, {0, 5}});
-    autoWeld(d, 0.1);
-    ASSERT_EQ(d.objects().size(), 1u);
-    EXPECT_EQ(d.objects()[0]->size(), 8);
+    struct Case { const char *what; QPointF c1, c2, e; int added; };
+    const QPointF p0(0, 0);
+    const Case cases[] = {
+        {"all equal (the painter path itself drops it)", p0, p0, p0, 0},
+        {"closed, c1 at start", p0, {5, 5}, p0, 1},
+        {"closed, c2 at end", {5, 5}, p0, p0, 1},
+        {"straight: c1 at start, c2 at end", p0, {9, 3}, {9, 3}, 1},
+        {"c1 and c2 at start", p0, p0, {9, 3}, 1},
+        {"c1 and c2 at end", {9, 3}, {9, 3}, {9, 3}, 1},
+        {"within 1e-12 counts as equal", {1e-13, 0}, {9, 3}, {9, 3 + 1e-13}, 1},
+        {"a real curve", {0, 5}, {5, 5}, {5, 0}, 9},
+    };
+    for (const Case &c : cases) {
+        QPainterPath path(p0);
+        path.cubicTo(c.c1, c.c2, c.e);
+        Drawing d;
+        appendPath(path, d);
+        ASSERT_EQ(d.objects().size(), 1u);
+        const Object &o = *d.objects()[0];
+        EXPECT_EQ(o.size(), 1 + c.added) << c.what;
+        EXPECT_EQ(o.points.back()->pos(), c.e) << c.what;
+        for (int i = 0; i < o.size(); ++i) {
+            EXPECT_EQ(o.points[size_t(i)]->index, i);
+            EXPECT_EQ(o.points[size_t(i)]->owner, &o);
+        }
+    }
 }
 
-TEST(Weld, PrecisionIsASquaredDistance)
+TEST(PathConvert, CurvePointsLieOnTheCubic)
 {
-    for (auto [gap, pieces] : {std::pair{0.3, 1u}, std::pair{0.4, 2u}}) {
-        Drawing d;
-        addShape(d, {{0, 0}, {10, 0}});
-        addShape(d, {{10 + gap, 0}, {20, 0}});
-        autoWeld(d, 0.1);
-        EXPECT_EQ(d.objects().size(), pieces) << gap;
-    }
+    // A 30 mm curve: 31 points, at t = k / 30.
+    QPainterPath path(QPointF(0, 0));
+    path.cubicTo(QPointF(0, 30), QPointF(30, 30), QPointF(30, 0));
+    Drawing d;
+    appendPath(path, d);
+    const Object &o = *d.objects()[0];
+    ASSERT_EQ(o.size(), 31);
+    EXPECT_DOUBLE_EQ(o.points[15]->x, 15);
+    EXPECT_DOUBLE_EQ(o.points[15]->y, 22.5);
+}
+
+TEST(PathConvert, EmptyPathLeavesTheCurrentObject)
+{
+    Drawing d;
+    Object *o = addShape(d, {{1, 1}});
+    EXPECT_EQ(appendPath(QPainterPath(), d, o), o);
+    EXPECT_EQ(appendPath(QPainterPath(), d), nullptr);
+    EXPECT_EQ(d.objects().size(), 1u);
 }

@@ -1,0 +1,118 @@
+#include "benchsupport.h"
+#include "formats/hpgl.h"
+#include "formats/pathconvert.h"
+#include "formats/weld.h"
+#include "weld_reference.h"
+
+#include <QFile>
+#include <QPainterPath>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+// A sheet of rectangles and polygons drawn as separate two-point pieces in
+// random order and direction, as a DXF of LINE entities arrives.
+void linePieces(Drawing &d, int pieces)
+{
+    std::mt19937 rng(5);
+    std::vector<std::array<double, 4>> lines;
+    const int shapes = pieces / 6;
+    const int columns = int(std::ceil(std::sqrt(double(shapes))));
+    for (int s = 0; s < shapes; ++s) {
+        const double cx = (s % columns) * 30.0, cy = (s / columns) * 30.0;
+        double px = cx + 10, py = cy;
+        for (int k = 1; k <= 6; ++k) {
+            const double t = 2 * M_PI * k / 6;
+            const double x = cx + 10 * std::cos(t), y = cy + 10 * std::sin(t);
+            lines.push_back(rng() % 2 ? std::array<double, 4>{px, py, x, y} : std::array<double, 4>{x, y, px, py});
+            px = x;
+            py = y;
+        }
+    }
+    std::shuffle(lines.begin(), lines.end(), rng);
+    for (const auto &l : lines) {
+        Object *o = d.addObject();
+        o->appendPoint(l[0], l[1]);
+        o->appendPoint(l[2], l[3]);
+    }
+}
+
+template <void (*Weld)(Drawing &, double)>
+void weldBench(benchmark::State &state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        Drawing d;
+        linePieces(d, int(state.range(0)));
+        state.ResumeTiming();
+        Weld(d, 0.1);
+        benchmark::DoNotOptimize(d.objects().data());
+        state.PauseTiming();
+        d.clearObjects();
+        state.ResumeTiming();
+    }
+}
+
+} // namespace
+
+static void BM_WeldFast(benchmark::State &state)
+{
+    weldBench<autoWeld>(state);
+}
+BENCHMARK(BM_WeldFast)->Arg(5000)->Arg(50000)->Unit(benchmark::kMillisecond);
+
+static void BM_WeldStepByStep(benchmark::State &state)
+{
+    weldBench<reference::autoWeld>(state);
+}
+BENCHMARK(BM_WeldStepByStep)->Arg(5000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// About 50 MB of single-pair commands over a sheet of polygons.
+static void BM_HpglRead(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bench.plt"));
+    {
+        Drawing d;
+        bench::linkedSheet(d, 20000, 160);
+        hpgl::write(path, d);
+    }
+    const qint64 size = QFile(path).size();
+    for (auto _ : state) {
+        Drawing d;
+        if (!hpgl::read(path, d))
+            state.SkipWithError("read failed");
+        benchmark::DoNotOptimize(d.objects().data());
+        state.PauseTiming();
+        d.clearObjects();
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(size * int64_t(state.iterations()));
+    state.counters["MB"] = double(size) / 1e6;
+}
+BENCHMARK(BM_HpglRead)->Unit(benchmark::kMillisecond);
+
+// Ten thousand circles of growing size through the path conversion.
+static void BM_PathConvertCircles(benchmark::State &state)
+{
+    std::vector<QPainterPath> paths(10000);
+    for (size_t i = 0; i < paths.size(); ++i)
+        paths[i].addEllipse(QPointF(double(i), 0), 1 + double(i % 100), 1 + double(i % 100));
+    int64_t points = 0;
+    for (auto _ : state) {
+        Drawing d;
+        for (const QPainterPath &p : paths)
+            appendPath(p, d);
+        points += int64_t(d.objects().size());
+        state.PauseTiming();
+        d.clearObjects();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(paths.size()));
+}
+BENCHMARK(BM_PathConvertCircles)->Unit(benchmark::kMillisecond);

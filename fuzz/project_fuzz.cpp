@@ -1,0 +1,15 @@
+#include "core/drawing.h"
+#include "formats/project.h"
+#include "fuzzsupport.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    static bool ready = (fuzzInit(), true);
+    (void)ready;
+    Drawing d;
+    project::readData(reinterpret_cast<const char *>(data), size, d);
+    return 0;
+}

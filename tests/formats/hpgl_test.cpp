@@ -1,0 +1,298 @@
+#include "formats/baseformat.h"
+#include "formats/hpgl.h"
+#include "formats/settings.h"
+#include "testsupport.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+using namespace test;
+
+namespace {
+
+class Hpgl : public ::testing::Test
+{
+protected:
+    void SetUp() override { saved = Settings::formatOptions(); }
+    void TearDown() override
+    {
+        Settings::setFormatOptions(saved);
+        BaseFormat::loadProgress = nullptr;
+    }
+
+    void options(const std::function<void(Settings::FormatOptions &)> &change)
+    {
+        auto o = Settings::formatOptions();
+        change(o);
+        Settings::setFormatOptions(o);
+    }
+    bool read(const QByteArray &text, Drawing &d) { return hpgl::readData(text.constData(), size_t(text.size()), d); }
+    std::vector<Pts> objectsOf(const QByteArray &text)
+    {
+        Drawing d;
+        read(text, d);
+        std::vector<Pts> out;
+        for (const Object *o : d.objects())
+            out.push_back(pointsOf(*o));
+        return out;
+    }
+    std::vector<qint32> pensOf(const QByteArray &text)
+    {
+        Drawing d;
+        read(text, d);
+        std::vector<qint32> out;
+        for (const Object *o : d.objects())
+            out.push_back(o->pen);
+        return out;
+    }
+    QByteArray written(const Drawing &d)
+    {
+        const QString path = dir.filePath(QStringLiteral("out.plt"));
+        EXPECT_TRUE(hpgl::write(path, d));
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }
+
+    QTemporaryDir dir;
+    Settings::FormatOptions saved;
+};
+
+} // namespace
+
+TEST_F(Hpgl, PenUpAndDownBuildObjects)
+{
+    struct Case
+    {
+        const char *text;
+        std::vector<Pts> objects;
+    };
+    const Case cases[] = {
+        {"PU100,100;PD200,100;PD200,200;", {{{2.5, 2.5}, {5, 2.5}, {5, 2.5}, {5, 5}}}},
+        // A pen-down at the origin adds nothing for the origin itself.
+        {"PD40,0;PD40,40;", {{{1, 0}, {1, 0}, {1, 1}}}},
+        {"PD40,80,120,160;", {{{1, 2}}}},
+        {"PU40 0;\r\nPD 80 , 0 ;\nPD80,40\rIN;LT;PR10,10;XX;", {{{1, 0}, {2, 0}, {2, 0}, {2, 1}}}},
+        // Every pen-up that moves starts an object; PA draws while the pen is down.
+        {"PU40,0;PD80,0;PU0,40;PD0,80;PA40,80;", {{{1, 0}, {2, 0}}, {{0, 1}, {0, 2}, {1, 2}}}},
+        // A lift without a pair waits for the next pair.
+        {"PU40,0;PD80,0;PU;PA0,40;PD;PA0,80;", {{{1, 0}, {2, 0}}, {{0, 1}, {0, 2}}}},
+        // Malformed numbers are skipped; the flags they set stay.
+        {"PU40,0;PD4x,0;PD80,0;PU1e400,0;PDnan,1;", {{{1, 0}, {1, 0}, {2, 0}, {2, 0}}}},
+        {"pd40,40;PW1;SP1;PD40", {}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(objectsOf(c.text), c.objects) << c.text;
+}
+
+TEST_F(Hpgl, ShapeEndingAtTheOriginStaysApartFromTheNext)
+{
+    // The cutting path a save writes starts and ends at the start position,
+    // usually the origin; what follows it must not be drawn into it.
+    EXPECT_EQ(objectsOf("PU0 0;PD400 0;PD0 0;LT;SP1;PU800 800;PD1200 800;SP0;"),
+              (std::vector<Pts>{{{10, 0}, {10, 0}, {0, 0}}, {{20, 20}, {30, 20}}}));
+    EXPECT_EQ(objectsOf("PD;PU40,40;PD80,80;"), (std::vector<Pts>{{{1, 1}, {2, 2}}}));
+}
+
+TEST_F(Hpgl, AutoWeldContinuesAtTheSamePointWithTheSamePen)
+{
+    struct Case
+    {
+        bool autoWeld;
+        const char *text;
+        size_t objects;
+    };
+    const Case cases[] = {
+        {true, "PU40,0;PD80,0;PU80,0;PD120,0;", 1},
+        {false, "PU40,0;PD80,0;PU80,0;PD120,0;", 2},
+        {true, "PU40,0;PD80,0;PU80.0000001,0;PD120,0;", 2},
+        {true, "SP1;PU40,0;PD80,0;SP2;PU80,0;PD120,0;", 2},
+        {true, "SP2;PU40,0;PD80,0;SP2;PU80,0;PD120,0;", 1},
+    };
+    for (const Case &c : cases) {
+        options([&](Settings::FormatOptions &o) { o.hpglAutoWeld = c.autoWeld; });
+        EXPECT_EQ(objectsOf(c.text).size(), c.objects) << c.text << " autoweld " << c.autoWeld;
+    }
+}
+
+TEST_F(Hpgl, PensFollowTheSelectRules)
+{
+    struct Case
+    {
+        const char *text;
+        std::vector<qint32> pens;
+    };
+    const Case cases[] = {
+        {"SP12;PD40,40;", {9}},
+        {"SP-3;PD40,40;", {0}},
+        {"SP5;SPx;PD40,40;", {5}},
+        {"SP0;SP3;PD40,40;", {3}},
+        {"SP05;SP 7;PD40,40;", {7}},
+        {"sp4;PD40,40;", {0}},
+        // One pen per object, in the order they were selected.
+        {"SP1;PU40,0;PD80,0;SP2;PU0,40;PD0,80;SP3;PU0,120;PD0,160;", {1, 2, 3}},
+        // A single pen stays for every object.
+        {"SP4;PU40,0;PD80,0;PU0,40;PD0,80;", {4, 4}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(pensOf(c.text), c.pens) << c.text;
+}
+
+TEST_F(Hpgl, UnitsScaleTheCoordinatesAndZeroIsSafe)
+{
+    for (auto [units, expected] : {std::pair{1016, 2.5}, std::pair{2032, 1.25}, std::pair{0, 2.5}, std::pair{254, 10.0}}) {
+        options([units = units](Settings::FormatOptions &o) { o.hpglUnits = units; });
+        const auto objects = objectsOf("PD100,100;");
+        ASSERT_EQ(objects.size(), 1u) << units;
+        EXPECT_DOUBLE_EQ(objects[0][0].first, expected) << units;
+    }
+}
+
+TEST_F(Hpgl, ArcsContinueTheCurrentObject)
+{
+    Drawing d;
+    ASSERT_TRUE(read("PU40,0;PD40,0;AA0,0,90;PD0,80;", d));
+    ASSERT_EQ(d.objects().size(), 1u);
+    const Object &o = *d.objects()[0];
+    // (1,0) from the pen-down, the arc's start, 9 curve points, then the
+    // pen-down repeats the arc's end before the new pair.
+    ASSERT_EQ(o.size(), 2 + 1 + 9 + 2);
+    EXPECT_NEAR(o.points[11]->x, 0, 1e-12);
+    EXPECT_NEAR(o.points[11]->y, 1, 1e-12);
+    EXPECT_GT(o.points[6]->y, 0.5); // counter-clockwise, through the first quadrant
+    EXPECT_EQ(o.points[13]->pos(), QPointF(0, 2));
+
+    // The bounds follow the arc, not its centre.
+    Drawing half;
+    ASSERT_TRUE(read("PU40,-400;PD40,0;AA0,0,180;", half));
+    const QRectF r = half.boundingRect(); // y up: top() is the lowest y
+    EXPECT_NEAR(r.left(), -1, 1e-9);
+    EXPECT_NEAR(r.top(), -10, 1e-9);
+    EXPECT_NEAR(r.bottom(), 1, 1e-9) << "the arc's top, not its centre";
+    EXPECT_NEAR(half.objects().back()->points.back()->x, -1, 1e-12);
+
+    for (const char *broken : {"PU40,0;AA0,0;", "PU40,0;AA0,0,x;", "PU40,0;AA40,0,90;", "PU40,0;AA1e300,0,90;"}) {
+        Drawing b;
+        read(broken, b);
+        for (const Object *obj : b.objects())
+            for (const Object::Point *p : obj->points)
+                EXPECT_TRUE(std::isfinite(p->x) && std::isfinite(p->y)) << broken;
+    }
+}
+
+TEST_F(Hpgl, FileWithoutCoordinatesIsRefused)
+{
+    for (const char *text : {"", "IN;LT;SP1;", "PD;PU;", "PA1;"}) {
+        Drawing d;
+        EXPECT_FALSE(read(text, d)) << text;
+        EXPECT_TRUE(d.objects().empty()) << text;
+    }
+    Drawing d;
+    EXPECT_FALSE(hpgl::read(dir.filePath(QStringLiteral("missing.plt")), d));
+}
+
+TEST_F(Hpgl, ProgressOncePerNewObject)
+{
+    std::vector<double> calls;
+    BaseFormat::loadProgress = [&](double f) { calls.push_back(f); };
+    Drawing d;
+    ASSERT_TRUE(read("PU40,0;PD80,0;PD80,40;PD80,80;PU0,40;PD0,80;PU0,120;PD0,160;", d));
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_LT(calls[0], calls[1]);
+    EXPECT_LE(calls[1], 1.0);
+}
+
+TEST_F(Hpgl, WritesFortyUnitsPerMillimetreWithCrLf)
+{
+    Drawing d;
+    addShape(d, {{0, 0}, {10, 0}, {0, 10}, {0, 0}});
+    EXPECT_EQ(written(d), QByteArray("IN;\r\nLT;\r\nSP1;\r\nPU0 0;\r\nPD400 0;\r\nPD0 400;\r\nPD0 0;\r\nSP0;"));
+
+    Drawing pens;
+    addShape(pens, {{-1.2345, 0.0249}, {1e30, -0.01}})->pen = 7;
+    addShape(pens, {})->pen = 300;
+    EXPECT_EQ(written(pens), QByteArray("IN;\r\nLT;\r\nSP7;\r\nPU-49 0;\r\nPD39999999999999998543585179860992 0;\r\n"
+                                        "LT;\r\nSP300;\r\nSP0;"));
+
+    EXPECT_EQ(written(Drawing()), QByteArray("IN;\r\nSP0;"));
+    EXPECT_FALSE(hpgl::write(dir.filePath(QStringLiteral("no/such/dir/out.plt")), d));
+}
+
+TEST_F(Hpgl, WrittenFileReadsBackToQuarterMillimetresWithDoubledVertices)
+{
+    Drawing d;
+    addShape(d, {{0, 0}, {10, 0}, {0, 10}, {0, 0}});
+    addShape(d, {{12.3456, 7.89}, {20.01, 7.89}, {20.01, -3.3}});
+    written(d);
+    Drawing back;
+    ASSERT_TRUE(hpgl::read(dir.filePath(QStringLiteral("out.plt")), back));
+    ASSERT_EQ(back.objects().size(), 2u);
+    EXPECT_EQ(pointsOf(*back.objects()[0]), (Pts{{10, 0}, {10, 0}, {0, 10}, {0, 10}, {0, 0}}));
+    EXPECT_EQ(pointsOf(*back.objects()[1]),
+              (Pts{{12.325, 7.875}, {20, 7.875}, {20, 7.875}, {20, -3.3}}));
+    EXPECT_EQ(back.objects()[1]->pen, 1);
+    EXPECT_EQ(back.boundingRect(), QRectF(0, -3.3, 20, 10 + 3.3));
+}
+
+TEST_F(Hpgl, ReadsPstoeditOutputToItsExtents)
+{
+    Drawing d;
+    ASSERT_TRUE(hpgl::read(dataPath("hpgl/pstoedit_rib.plt"), d));
+    ASSERT_EQ(d.objects().size(), 3u);
+    EXPECT_EQ(d.objects()[0]->size(), 8);
+    EXPECT_EQ(d.objects()[2]->size(), 4);
+    const QRectF r = d.boundingRect();
+    EXPECT_DOUBLE_EQ(r.left(), 141 / 40.0);
+    EXPECT_DOUBLE_EQ(r.right(), 4092 / 40.0);
+    EXPECT_DOUBLE_EQ(r.top(), 141 / 40.0);
+    EXPECT_DOUBLE_EQ(r.bottom(), 2681 / 40.0);
+    for (const Object *o : d.objects())
+        EXPECT_EQ(o->pen, 1);
+}
+
+TEST_F(Hpgl, Hp2xxAcceptsTheWrittenFile)
+{
+    const QString hp2xx = QStandardPaths::findExecutable(QStringLiteral("hp2xx"));
+    if (hp2xx.isEmpty())
+        GTEST_SKIP() << "hp2xx is not installed";
+    Drawing d;
+    addShape(d, square(10, 10, 50));
+    addShape(d, {{-5, 3.3}, {80, 90}})->pen = 3;
+    written(d);
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(hp2xx, {QStringLiteral("-m"), QStringLiteral("eps"), QStringLiteral("-f"),
+                    dir.filePath(QStringLiteral("out.eps")), dir.filePath(QStringLiteral("out.plt"))});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const QByteArray output = p.readAll();
+    EXPECT_EQ(p.exitCode(), 0) << output.constData();
+    EXPECT_FALSE(output.contains("rror")) << output.constData();
+    EXPECT_TRUE(output.contains("command(s) ignored: 0")) << output.constData();
+    EXPECT_TRUE(output.contains("Unexpected event(s):  0")) << output.constData();
+    EXPECT_TRUE(output.contains("Pens used: 1 3")) << output.constData();
+    // hp2xx reports the extents in plotter units: 40 per millimetre.
+    EXPECT_TRUE(output.contains("Coordinate range: (-200, 132) ... (3200, 3600)")) << output.constData();
+    EXPECT_GT(QFile(dir.filePath(QStringLiteral("out.eps"))).size(), 0);
+}
+
+TEST_F(Hpgl, BundledExampleLoads)
+{
+    Drawing d;
+    ASSERT_TRUE(hpgl::read(dataPath("../../examples/wing.plt"), d));
+    ASSERT_EQ(d.objects().size(), 4u);
+    std::vector<qint32> pens;
+    for (const Object *o : d.objects())
+        pens.push_back(o->pen);
+    EXPECT_EQ(pens, (std::vector<qint32>{1, 2, 3, 4}));
+    EXPECT_TRUE(d.objects()[0]->isClosed());
+    EXPECT_TRUE(d.objects()[2]->isClosed()) << "the full-circle arc";
+    EXPECT_FALSE(d.objects()[3]->isClosed());
+    EXPECT_NEAR(d.boundingRect().width(), 200, 1e-9);
+}
