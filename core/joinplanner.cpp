@@ -32,14 +32,19 @@ JoinPlanner::JoinPlanner(const Drawing &drawing)
             m_shapeOf.push_back(s);
         }
     }
-    // The start is never a candidate: it is in the tree from the outset.
-    std::vector<bool> candidate(total, true);
-    std::fill_n(candidate.begin(), std::min<size_t>(m_count.front(), total), false);
-    m_tree = std::make_unique<PointTree>(m_x, m_y, candidate);
-
     readExistingJoints(drawing);
-    m_connected.assign(shapes.size(), false);
-    m_groupInTree.assign(shapes.size(), false);
+}
+
+// The costly part of the set-up, done by the first step so that it runs in
+// the worker when there is one.
+void JoinPlanner::prepare()
+{
+    // The start is never a candidate: it is in the tree from the outset.
+    std::vector<bool> candidate(m_x.size(), true);
+    std::fill_n(candidate.begin(), std::min<size_t>(m_count.front(), m_x.size()), false);
+    m_tree = std::make_unique<PointTree>(m_x, m_y, candidate);
+    m_connected.assign(m_first.size(), false);
+    m_groupInTree.assign(m_first.size(), false);
     connect(0);
     for (uint32_t s : m_joinedToStart) {
         if (!m_connected[s])
@@ -105,6 +110,8 @@ void JoinPlanner::enqueue(uint32_t rank)
 
 std::optional<JoinStep> JoinPlanner::next()
 {
+    if (!m_tree)
+        prepare();
     if (m_connectedCount - 1 >= m_objectCount || m_tree->liveCount() == 0)
         return std::nullopt;
     while (!m_queue.empty()) {

@@ -50,7 +50,7 @@ public:
     JoinPlanner &operator=(const JoinPlanner &) = delete;
 
     // The next step, or none when every shape is in or nothing is left to
-    // reach.
+    // reach. The first call builds the search tree.
     std::optional<JoinStep> next();
 
 private:
@@ -69,6 +69,7 @@ private:
     };
 
     void readExistingJoints(const Drawing &drawing);
+    void prepare();
     void connect(uint32_t shape);
     void enqueue(uint32_t rank);
 
