@@ -4,15 +4,15 @@
 
 #include <cmath>
 #include <random>
+#include <vector>
 
 namespace bench {
 
 // `shapes` closed polygons of about `pointsPerShape` points on a grid, like a
-// parts sheet, each linked to its left or lower neighbour and the first to
-// the start: a tree that is deep in one direction and wide in the other.
-inline void linkedSheet(Drawing &d, int shapes, int pointsPerShape, unsigned seed = 1)
+// parts sheet, with no joints. Every point has its own jitter, so hardly any
+// two distances tie.
+inline std::vector<Object *> sheet(Drawing &d, int shapes, int pointsPerShape, std::mt19937 &rng)
 {
-    std::mt19937 rng(seed);
     std::uniform_real_distribution<double> jitter(0.0, 2.0);
     const int columns = int(std::ceil(std::sqrt(double(shapes))));
     std::vector<Object *> objs;
@@ -28,6 +28,17 @@ inline void linkedSheet(Drawing &d, int shapes, int pointsPerShape, unsigned see
         objs.push_back(o);
     }
     d.updateBoundingRect();
+    return objs;
+}
+
+// The same sheet, each shape linked to its left or lower neighbour and the
+// first to the start: a tree that is deep in one direction and wide in the
+// other.
+inline void linkedSheet(Drawing &d, int shapes, int pointsPerShape, unsigned seed = 1)
+{
+    std::mt19937 rng(seed);
+    const int columns = int(std::ceil(std::sqrt(double(shapes))));
+    const std::vector<Object *> objs = sheet(d, shapes, pointsPerShape, rng);
     d.addJoint({d.startObject().points[0], objs[0]->points[0]});
     for (int i = 1; i < shapes; ++i) {
         const int parent = (i % columns) ? i - 1 : i - columns;

@@ -69,6 +69,8 @@ private:
 };
 
 // Rotations, flips and the reverse toggle: one transform kind each way.
+// A rotation puts the drawing's anchor point at the origin; its undo rotates
+// back and then returns the drawing and the start to where they were.
 class RotateLeftCommand : public QUndoCommand
 {
 public:
@@ -78,6 +80,8 @@ public:
 
 private:
     Drawing *m_drawing;
+    QPointF m_savedAnchor;
+    QPointF m_savedStart;
 };
 
 class RotateRightCommand : public QUndoCommand
@@ -89,6 +93,8 @@ public:
 
 private:
     Drawing *m_drawing;
+    QPointF m_savedAnchor;
+    QPointF m_savedStart;
 };
 
 class FlipVCommand : public QUndoCommand

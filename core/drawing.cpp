@@ -1,5 +1,7 @@
 #include "core/drawing.h"
 
+#include "core/disjointsets.h"
+
 #include "formats/settings.h"
 
 #include <QUndoStack>
@@ -7,7 +9,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
 #include <unordered_map>
 
 Drawing::Drawing(QObject *parent)
@@ -149,51 +150,6 @@ void Drawing::removeJoint(const Object::Joint &joint)
     m_joints.erase(std::next(it).base());
     emit jointRemoved(joint);
 }
-
-namespace {
-
-// Union by rank with path compression over shape numbers.
-class DisjointSets
-{
-public:
-    explicit DisjointSets(size_t n) : m_parent(n), m_rank(n, 0)
-    {
-        std::iota(m_parent.begin(), m_parent.end(), 0);
-    }
-    size_t find(size_t x)
-    {
-        size_t root = x;
-        while (m_parent[root] != root)
-            root = m_parent[root];
-        while (m_parent[x] != root) {
-            const size_t next = m_parent[x];
-            m_parent[x] = root;
-            x = next;
-        }
-        return root;
-    }
-    void unite(size_t x, size_t y)
-    {
-        x = find(x);
-        y = find(y);
-        if (x == y)
-            return;
-        if (m_rank[x] < m_rank[y]) {
-            m_parent[x] = y;
-        } else if (m_rank[x] > m_rank[y]) {
-            m_parent[y] = x;
-        } else {
-            m_parent[x] = y;
-            ++m_rank[y];
-        }
-    }
-
-private:
-    std::vector<size_t> m_parent;
-    std::vector<int> m_rank;
-};
-
-} // namespace
 
 bool Drawing::areConnected(const Object::Point *p, const Object::Point *q) const
 {

@@ -1,0 +1,283 @@
+#include "core/commands.h"
+
+#include "core/drawing.h"
+#include "core/drawingview.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+
+namespace {
+
+QString commandText(const char *source)
+{
+    return QCoreApplication::translate("Commands", source);
+}
+
+// Items show the geometry; after every geometric edit (and its undo) the view
+// has to rebuild them, or postpone that while a simulation runs.
+void refreshView(Drawing *drawing)
+{
+    if (DrawingView *view = drawing->view())
+        view->geometryChanged();
+}
+
+// The opposite rotation alone would leave a drawing that had been moved
+// away from the origin at the origin (rotations re-anchor it there), and
+// the start where the start spec puts it: put both back as they were.
+void rotateBack(Drawing *drawing, Drawing::Transform kind, QPointF anchor, QPointF start)
+{
+    drawing->transform(kind);
+    drawing->transform(Drawing::Move, anchor, false);
+    drawing->setStartPosition(start);
+    refreshView(drawing);
+}
+
+} // namespace
+
+AddJointCommand::AddJointCommand(Drawing *drawing, const Object::Joint &joint, QUndoCommand *parent)
+    : QUndoCommand(parent)
+    , m_drawing(drawing)
+    , m_joint(joint)
+{
+    setText(commandText(QT_TRANSLATE_NOOP("Commands", "Join objects")));
+}
+
+void AddJointCommand::redo()
+{
+    m_drawing->addJoint(m_joint);
+}
+
+void AddJointCommand::undo()
+{
+    m_drawing->removeJoint(m_joint);
+}
+
+RemoveJointCommand::RemoveJointCommand(Drawing *drawing, const Object::Joint &joint,
+                                       QUndoCommand *parent)
+    : QUndoCommand(parent)
+    , m_drawing(drawing)
+    , m_joint(joint)
+{
+    setText(commandText(QT_TRANSLATE_NOOP("Commands", "Remove joint")));
+}
+
+void RemoveJointCommand::redo()
+{
+    m_drawing->removeJoint(m_joint);
+}
+
+void RemoveJointCommand::undo()
+{
+    if (m_joint.a && m_joint.b)
+        m_drawing->addJoint(m_joint);
+}
+
+AddPointCommand::AddPointCommand(Drawing *drawing, Object *object, QPointF position,
+                                 QUndoCommand *parent)
+    : QUndoCommand(parent)
+    , m_drawing(drawing)
+    , m_object(object)
+    , m_position(position)
+{
+    setText(commandText(QT_TRANSLATE_NOOP("Commands", "Add point")));
+}
+
+void AddPointCommand::redo()
+{
+    m_point = m_object->insertPoint(m_position);
+    if (m_point && m_drawing->view())
+        m_drawing->view()->pointInserted(m_point);
+}
+
+void AddPointCommand::undo()
+{
+    if (!m_point)
+        return;
+    // Later edits are undone first, so the point is normally where redo put
+    // it; look it up anyway rather than delete a stranger.
+    int index = m_point->index;
+    if (index < 0 || index >= m_object->size() || m_object->points[size_t(index)] != m_point) {
+        auto it = std::find(m_object->points.begin(), m_object->points.end(), m_point);
+        if (it == m_object->points.end()) {
+            m_point = nullptr;
+            return;
+        }
+        index = int(it - m_object->points.begin());
+    }
+    // The view still gets a live point so it can find the item showing it.
+    if (m_drawing->view())
+        m_drawing->view()->pointRemoved(m_point);
+    delete m_object->takePointAt(index);
+    m_object->renumber(index - 1);
+    m_point = nullptr;
+}
+
+SetExplicitDirectionCommand::SetExplicitDirectionCommand(Object *object, int direction,
+                                                         QUndoCommand *parent)
+    : QUndoCommand(parent)
+    , m_object(object)
+    , m_direction(direction)
+{
+    setText(commandText(QT_TRANSLATE_NOOP("Commands", "Set object direction")));
+}
+
+void SetExplicitDirectionCommand::redo()
+{
+    m_savedExplicit = m_object->explicitDirection;
+    m_savedDirection = m_object->direction;
+    m_object->direction = m_direction;
+    m_object->explicitDirection = true;
+}
+
+void SetExplicitDirectionCommand::undo()
+{
+    if (!m_savedExplicit) {
+        m_object->explicitDirection = false;
+        m_object->direction = Object::Clockwise;
+    } else {
+        m_object->direction = m_savedDirection;
+        m_object->explicitDirection = true;
+    }
+}
+
+RotateLeftCommand::RotateLeftCommand(Drawing *drawing, QUndoCommand *parent)
+    : QUndoCommand(parent)
+    , m_drawing(drawing)
+{
+    setText(commandText(QT_TRANSLATE_NOOP("Commands", "Rotate left")));
+}
+
+void RotateLeftCommand::redo()
+{
+    m_savedAnchor = m_drawing->anchorPoint();
+    m_savedStart = m_drawing->startPosition();
+    m_drawing->transform(Drawing::RotateLeft);
+    refreshView(m_drawing);
+}
+
+void RotateLeftCommand::undo()
+{
+    rotateBack(m_drawing, Drawing::RotateRight, m_savedAnchor, m_savedStart);
+}
+
+RotateRightCommand::RotateRightCommand(Drawing *drawing, QUndoCommand *parent)
+    : QUndoCommand(parent)
+    , m_drawing(drawing)
+{
+    setText(commandText(QT_TRANSLATE_NOOP("Commands", "Rotate right")));
+}
+
+void RotateRightCommand::redo()
+{
+    m_savedAnchor = m_drawing->anchorPoint();
+    m_savedStart = m_drawing->startPosition();
+    m_drawing->transform(Drawing::RotateRight);
+    refreshView(m_drawing);
+}
+
+void RotateRightCommand::undo()
+{
+    rotateBack(m_drawing, Drawing::RotateLeft, m_savedAnchor, m_savedStart);
+}
+
+FlipVCommand::FlipVCommand(Drawing *drawing, QUndoCommand *parent)
+    : QUndoCommand(parent)
+    , m_drawing(drawing)
+{
+    setText(commandText(QT_TRANSLATE_NOOP("Commands", "Flip vertically")));
+}
+
+void FlipVCommand::redo()
+{
+    m_drawing->transform(Drawing::MirrorY);
+    refreshView(m_drawing);
+}
+
+void FlipVCommand::undo()
+{
+    redo(); // a mirror is its own inverse
+}
+
+FlipHCommand::FlipHCommand(Drawing *drawing, QUndoCommand *parent)
+    : QUndoCommand(parent)
+    , m_drawing(drawing)
+{
+    setText(commandText(QT_TRANSLATE_NOOP("Commands", "Flip horizontally")));
+}
+
+void FlipHCommand::redo()
+{
+    m_drawing->transform(Drawing::MirrorX);
+    refreshView(m_drawing);
+}
+
+void FlipHCommand::undo()
+{
+    redo();
+}
+
+ReverseCommand::ReverseCommand(Drawing *drawing, QUndoCommand *parent)
+    : QUndoCommand(parent)
+    , m_drawing(drawing)
+{
+    setText(commandText(QT_TRANSLATE_NOOP("Commands", "Reverse object")));
+}
+
+// Only the overall direction flag changes; no item shows it, so no refresh.
+void ReverseCommand::redo()
+{
+    m_drawing->transform(Drawing::ToggleReversed);
+}
+
+void ReverseCommand::undo()
+{
+    m_drawing->transform(Drawing::ToggleReversed);
+}
+
+SetPositionCommand::SetPositionCommand(Drawing *drawing, QPointF target, bool relative,
+                                       QUndoCommand *parent)
+    : QUndoCommand(parent)
+    , m_drawing(drawing)
+    , m_target(target)
+    , m_relative(relative)
+{
+    setText(commandText(QT_TRANSLATE_NOOP("Commands", "Move drawing")));
+}
+
+void SetPositionCommand::redo()
+{
+    m_savedAnchor = m_drawing->anchorPoint();
+    m_drawing->transform(Drawing::Move, m_target, m_relative);
+    refreshView(m_drawing);
+}
+
+// Back to the saved anchor point absolutely, whatever the move was.
+void SetPositionCommand::undo()
+{
+    m_drawing->transform(Drawing::Move, m_savedAnchor, false);
+    refreshView(m_drawing);
+}
+
+SetStartCommand::SetStartCommand(Drawing *drawing, const PositionSpec &spec, QUndoCommand *parent)
+    : QUndoCommand(parent)
+    , m_drawing(drawing)
+    , m_spec(spec)
+{
+    setText(commandText(QT_TRANSLATE_NOOP("Commands", "Set start position")));
+}
+
+void SetStartCommand::redo()
+{
+    m_savedSpec = m_drawing->startSpec();
+    m_drawing->setStartSpec(m_spec);
+    m_drawing->setStartPosition(m_drawing->resolvePosition(m_spec));
+    refreshView(m_drawing);
+}
+
+void SetStartCommand::undo()
+{
+    m_drawing->setStartSpec(m_savedSpec);
+    m_drawing->setStartPosition(m_drawing->resolvePosition(m_savedSpec));
+    refreshView(m_drawing);
+}
