@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QLocale>
+#include <QTimer>
 #include <QTranslator>
 
 #include <cstdio>
@@ -58,6 +59,23 @@ void commonSetup()
     QT_WARNING_POP
 }
 
+namespace {
+// KERFLOOM_SCREENSHOT=out.png: once the command-line files are shown, save
+// a picture of the window and quit (scripts/screenshot.sh uses it).
+void scheduleScreenshot(QWidget *window)
+{
+    const QString out = qEnvironmentVariable("KERFLOOM_SCREENSHOT");
+    if (out.isEmpty())
+        return;
+    QTimer::singleShot(1500, window, [window, out] {
+        const bool ok = window->grab().save(out, "PNG");
+        if (!ok)
+            std::fprintf(stderr, "Kerfloom: cannot write screenshot %s\n", qPrintable(out));
+        QCoreApplication::exit(ok ? 0 : 1);
+    });
+}
+} // namespace
+
 int run(int argc, char **argv)
 {
     const bool headless = chooseHeadlessPlatform();
@@ -75,6 +93,7 @@ int run(int argc, char **argv)
     window->show();
     for (int i = 1; i < args.size(); ++i)
         window->openFile(args.at(i), true, i == args.size() - 1);
+    scheduleScreenshot(window);
     const int code = app.exec();
     delete window;
     return code;
