@@ -57,8 +57,15 @@ GraphWidget::GraphWidget(QWidget *parent)
 
     connect(m_drawing.get(), &Drawing::jointAdded, this, &GraphWidget::addDrawingJoint);
     connect(m_drawing.get(), &Drawing::jointRemoved, this, &GraphWidget::removeDrawingJoint);
-    connect(m_drawing.get(), &Drawing::jointAdded, this, &GraphWidget::updateCachedDrawing);
-    connect(m_drawing.get(), &Drawing::jointRemoved, this, &GraphWidget::updateCachedDrawing);
+    // A reader that brings joints along (project files) would otherwise copy
+    // the whole drawing once per joint; the rebuild after the load refreshes
+    // the cache once.
+    auto jointsChanged = [this] {
+        if (!m_overlay->isBusy())
+            updateCachedDrawing();
+    };
+    connect(m_drawing.get(), &Drawing::jointAdded, this, jointsChanged);
+    connect(m_drawing.get(), &Drawing::jointRemoved, this, jointsChanged);
 
     setViewportMargins(16, 16, 0, 0);
     auto *grid = new QGridLayout;
