@@ -40,7 +40,11 @@ Kerfloom::Kerfloom(QWidget *parent) : QMainWindow(parent)
 
     m_undoGroup = new QUndoGroup(this);
     m_keyFilter = new KeyEventFilter(this);
-    connect(m_keyFilter, &KeyEventFilter::FilesDropped, this, &Kerfloom::processDroppedFiles);
+    // Drops on the window arrive through the filter; the open runs after the
+    // drag and drop has finished.
+    connect(m_keyFilter, &KeyEventFilter::FilesDropped, this, &Kerfloom::processDroppedFiles,
+            Qt::QueuedConnection);
+    installEventFilter(m_keyFilter);
 
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);

@@ -190,9 +190,7 @@ void Kerfloom::dropEvent(QDropEvent *event)
 {
     if (!event->mimeData() || !event->mimeData()->hasUrls())
         return;
-    event->acceptProposedAction();
-    QMetaObject::invokeMethod(this, "processDroppedFiles", Qt::QueuedConnection,
-                              Q_ARG(QList<QUrl>, event->mimeData()->urls()));
+    event->acceptProposedAction(); // the key filter has queued the open
 }
 
 void Kerfloom::openFile(const QString &fileName, bool isFromCmd, bool actuallyExit)
