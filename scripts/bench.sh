@@ -7,3 +7,5 @@ dir="$root/build-release"
 "$root/scripts/build.sh" "$dir" -DCMAKE_BUILD_TYPE=Release -DKERFLOOM_BUILD_TESTS=OFF
 "$dir/bench/kerfloom_bench" --benchmark_filter="${1:-.}" --benchmark_repetitions=5 \
     --benchmark_report_aggregates_only=true
+"$dir/bench/kerfloom_view_bench" --benchmark_filter="${1:-.}" --benchmark_repetitions=5 \
+    --benchmark_report_aggregates_only=true

@@ -1,0 +1,102 @@
+#include "app/application.h"
+
+#include "app/kerfloom.h"
+#include "app/prompts.h"
+#include "formats/settings.h"
+#include "resources/resources.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QLocale>
+#include <QTimer>
+#include <QTranslator>
+
+#include <cstdio>
+
+namespace kerfloom {
+
+bool chooseHeadlessPlatform()
+{
+    const bool hasDisplay = !qEnvironmentVariableIsEmpty("DISPLAY")
+                            || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (hasDisplay || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return false;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    return true;
+}
+
+void commonSetup()
+{
+    initResources();
+    static QTranslator qtTranslator, appTranslator;
+    QCoreApplication::installTranslator(&qtTranslator);
+    QCoreApplication::installTranslator(&appTranslator);
+
+    QCoreApplication::setApplicationName(QStringLiteral("Kerfloom"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Brenmoor"));
+    QCoreApplication::setApplicationVersion(QString::number(2.84, 'f', 2));
+
+    const QLocale locale(Settings::language());
+    const char *suffix = nullptr;
+    switch (locale.language()) {
+    case QLocale::Italian: suffix = "_it"; break;
+    case QLocale::Polish: suffix = "_pl"; break;
+    case QLocale::Spanish: suffix = "_es"; break;
+    default: break;
+    }
+    if (suffix) {
+        const QString base = QStringLiteral(":/Kerfloom/Resources/");
+        qtTranslator.load(base + QStringLiteral("qt") + QLatin1String(suffix) + QStringLiteral(".qm"));
+        appTranslator.load(base + QStringLiteral("kerfloom") + QLatin1String(suffix) + QStringLiteral(".qm"));
+    }
+    QLocale::setDefault(locale);
+
+    Settings::loadProcessOptions();
+    // Later parts draw from qrand(); they expect it seeded by the clock.
+    QT_WARNING_PUSH
+    QT_WARNING_DISABLE_DEPRECATED
+    qsrand(uint(QDateTime::currentSecsSinceEpoch()));
+    QT_WARNING_POP
+}
+
+namespace {
+// KERFLOOM_SCREENSHOT=out.png: once the command-line files are shown, save
+// a picture of the window and quit (scripts/screenshot.sh uses it).
+void scheduleScreenshot(QWidget *window)
+{
+    const QString out = qEnvironmentVariable("KERFLOOM_SCREENSHOT");
+    if (out.isEmpty())
+        return;
+    QTimer::singleShot(1500, window, [window, out] {
+        const bool ok = window->grab().save(out, "PNG");
+        if (!ok)
+            std::fprintf(stderr, "Kerfloom: cannot write screenshot %s\n", qPrintable(out));
+        QCoreApplication::exit(ok ? 0 : 1);
+    });
+}
+} // namespace
+
+int run(int argc, char **argv)
+{
+    const bool headless = chooseHeadlessPlatform();
+    QApplication app(argc, argv);
+    commonSetup();
+    prompts::setHeadless(headless);
+
+    const QStringList args = QCoreApplication::arguments();
+    if (headless && args.size() < 2) {
+        std::fprintf(stderr, "Kerfloom: no display and no drawing to process\n");
+        return 0;
+    }
+
+    auto *window = new Kerfloom;
+    window->show();
+    for (int i = 1; i < args.size(); ++i)
+        window->openFile(args.at(i), true, i == args.size() - 1);
+    scheduleScreenshot(window);
+    const int code = app.exec();
+    delete window;
+    return code;
+}
+
+} // namespace kerfloom

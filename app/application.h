@@ -1,0 +1,19 @@
+#pragma once
+
+// Start-up of the Kerfloom program.
+namespace kerfloom {
+
+// True when no display is reachable and the caller did not choose a Qt
+// platform; the program then runs on the offscreen platform and answers
+// every prompt itself. Call before the QApplication exists.
+bool chooseHeadlessPlatform();
+
+// Translators, names, version, language, display unit, random seed: once in
+// every mode, right after the QApplication exists.
+void commonSetup();
+
+// The whole program: application, common set-up, main window, the files of
+// the command line, event loop. Returns the exit code.
+int run(int argc, char **argv);
+
+} // namespace kerfloom

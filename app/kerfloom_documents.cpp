@@ -1,0 +1,603 @@
+// The document flow of the main window: opening into tabs, the per-load
+// actions, saving with templates, closing with questions, recent files.
+#include "app/kerfloom.h"
+
+#include "app/loadactions.h"
+#include "app/prompts.h"
+#include "app/savepath.h"
+#include "core/autojoin.h"
+#include "core/units.h"
+#include "formats/baseformat.h"
+#include "formats/settings.h"
+#include "platform/filemanager.h"
+#include "ui/graphwidget.h"
+#include "ui/kfstartpage.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QPointer>
+#include <QSlider>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTimer>
+#include <QUndoGroup>
+#include <QUndoStack>
+
+namespace {
+const char *const appTitle = "Brenmoor Kerfloom";
+const char *const stopProperty = "stahp";
+
+QString titleSuffix()
+{
+    return QStringLiteral(" - ") + QLatin1String(appTitle);
+}
+} // namespace
+
+// ---- tabs -------------------------------------------------------------------
+
+int Kerfloom::drawingCount() const
+{
+    return m_stack->count() - 1;
+}
+
+GraphWidget *Kerfloom::viewAt(int tabIndex) const
+{
+    if (tabIndex < 0 || tabIndex >= m_tabs->count() || m_tabs->tabData(tabIndex).toInt() == -1)
+        return nullptr;
+    return qobject_cast<GraphWidget *>(m_stack->widget(tabIndex + 1));
+}
+
+GraphWidget *Kerfloom::currentView() const
+{
+    return viewAt(m_tabs->currentIndex());
+}
+
+int Kerfloom::tabIndexOf(const GraphWidget *view) const
+{
+    for (int i = 0; i < m_tabs->count(); ++i)
+        if (viewAt(i) == view)
+            return i;
+    return -1;
+}
+
+void Kerfloom::showStartTab()
+{
+    if (m_tabs->count() > 0)
+        return;
+    const QSignalBlocker block(m_tabs);
+    const int i = m_tabs->addTab(tr("Start"));
+    m_tabs->setTabData(i, -1);
+    auto *placeholder = new QWidget;
+    placeholder->setFixedSize(5, 5);
+    m_tabs->setTabButton(i, QTabBar::RightSide, placeholder);
+    m_tabs->setTabTextColor(i, QColor(40, 40, 40));
+    m_stack->setCurrentIndex(0);
+    setWindowTitle(QLatin1String(appTitle));
+}
+
+void Kerfloom::removeStartTab()
+{
+    if (m_tabs->count() == 1 && m_tabs->tabData(0).toInt() == -1) {
+        const QSignalBlocker block(m_tabs);
+        m_tabs->removeTab(0);
+    }
+}
+
+void Kerfloom::setTitleFor(GraphWidget *view)
+{
+    setWindowTitle(view ? view->property("fname").toString() + titleSuffix() : QLatin1String(appTitle));
+}
+
+void Kerfloom::updateTabText(GraphWidget *view)
+{
+    const int i = tabIndexOf(view);
+    if (i < 0)
+        return;
+    QString text = view->property("fname").toString();
+    if (!view->drawing()->isUnmodified())
+        text += QLatin1Char('*');
+    m_tabs->setTabText(i, text);
+}
+
+void Kerfloom::updateSaveState()
+{
+    if (auto *d = qobject_cast<Drawing *>(sender()))
+        if (auto *view = dynamic_cast<GraphWidget *>(d->view()))
+            updateTabText(view);
+}
+
+void Kerfloom::on_tabs_currentChanged(int index)
+{
+    if (index < 0)
+        return;
+    GraphWidget *view = viewAt(index);
+    m_stack->setCurrentIndex(view ? index + 1 : 0);
+    QAction *sim = action(QStringLiteral("actionSimulate"));
+    if (view) {
+        m_undoGroup->setActiveStack(view->undoStack());
+        updateDrawingInfo();
+        if (view->isSimulating()) {
+            setEditingEnabled(false, true);
+            sim->setIcon(QIcon(QStringLiteral(":/Kerfloom/Resources/stop.png")));
+            sim->setText(tr("Stop simulation"));
+        } else {
+            setEditingEnabled(!m_busyViews.count(view), false);
+            sim->setIcon(QIcon(QStringLiteral(":/Kerfloom/Resources/play.png")));
+            sim->setText(tr("Simulate"));
+        }
+        updateZoomBoxScale();
+    }
+    setTitleFor(view);
+}
+
+void Kerfloom::on_tabs_tabMoved(int from, int to)
+{
+    QWidget *w = m_stack->widget(from + 1);
+    if (!w)
+        return;
+    m_stack->removeWidget(w);
+    m_stack->insertWidget(to + 1, w);
+    on_tabs_currentChanged(m_tabs->currentIndex());
+}
+
+void Kerfloom::on_tabs_tabCloseRequested(int index)
+{
+    closeTab(index);
+}
+
+// ---- opening ----------------------------------------------------------------
+
+void Kerfloom::on_action_Open_triggered()
+{
+    const QStringList files = QFileDialog::getOpenFileNames(
+        this, tr("Open drawing"), Settings::LastOpenDir.read(), BaseFormat::openFilter());
+    if (files.isEmpty())
+        return;
+    Settings::LastOpenDir.write(QFileInfo(files.first()).absolutePath());
+    for (const QString &f : files)
+        openFile(f, false, true);
+}
+
+void Kerfloom::processDroppedFiles(const QList<QUrl> &urls)
+{
+    // A drop while another tab is busy waits for it, like a queue.
+    if (!m_busyViews.empty()) {
+        m_pendingDrops << urls;
+        return;
+    }
+    for (const QUrl &url : urls)
+        if (url.isLocalFile())
+            openFile(url.toLocalFile(), false, true);
+}
+
+void Kerfloom::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData() && event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void Kerfloom::dropEvent(QDropEvent *event)
+{
+    if (!event->mimeData() || !event->mimeData()->hasUrls())
+        return;
+    event->acceptProposedAction(); // the key filter has queued the open
+}
+
+void Kerfloom::openFile(const QString &fileName, bool isFromCmd, bool actuallyExit)
+{
+    if (fileName.isEmpty()) {
+        on_action_Open_triggered();
+        return;
+    }
+    if (!QFileInfo::exists(fileName)) {
+        m_failed = true;
+        prompts::warning(this, tr("Cannot open file"), tr("File \"%1\" doesn't exist!").arg(fileName));
+        finishCommandLine(isFromCmd && actuallyExit, false);
+        return;
+    }
+    removeStartTab();
+
+    auto *view = new GraphWidget;
+    Drawing *drawing = view->drawing();
+    connect(view, &GraphWidget::simulationFinished, this, &Kerfloom::simulationFinished);
+    connect(view, &GraphWidget::scaleChanged, this, &Kerfloom::updateZoomBoxScale);
+    connect(drawing, &Drawing::jointAdded, this, &Kerfloom::updateDrawingInfo);
+    connect(drawing, &Drawing::jointRemoved, this, &Kerfloom::updateDrawingInfo);
+    connect(drawing, &Drawing::updateSaveState, this, &Kerfloom::updateSaveState);
+    connect(m_speed, &QSlider::valueChanged, view, &GraphWidget::setSimulationDelay);
+    view->setSimulationDelay(m_speed->value());
+
+    const QString name = QFileInfo(fileName).fileName();
+    view->setProperty("fname", name);
+    view->setProperty("fpath", fileName);
+    m_stack->addWidget(view);
+    int index;
+    {
+        const QSignalBlocker block(m_tabs);
+        index = m_tabs->addTab(name);
+        m_tabs->setCurrentIndex(index);
+    }
+    m_stack->setCurrentWidget(view);
+    m_tabs->setTabToolTip(index, QDir::toNativeSeparators(fileName));
+    setWindowTitle(name + titleSuffix());
+    m_undoGroup->addStack(view->undoStack());
+    m_undoGroup->setActiveStack(view->undoStack());
+
+    beginBusy(view, tr("Loading %1").arg(name));
+    BaseFormat::loadProgress = [view](double f) { view->setProgress(f); };
+    const bool loaded = BaseFormat::load(fileName, *drawing);
+    BaseFormat::loadProgress = nullptr;
+    if (!loaded) {
+        m_failed = true;
+        prompts::warning(this, tr("Cannot open file"), tr("Failed to load \"%1\"!").arg(name));
+        endBusy(view);
+        closeTab(tabIndexOf(view));
+        finishCommandLine(isFromCmd && actuallyExit, false);
+        return;
+    }
+    runPerLoadActions(view, fileName, isFromCmd, actuallyExit);
+}
+
+void Kerfloom::beginBusy(GraphWidget *view, const QString &message)
+{
+    m_busyViews.insert(view);
+    view->beginLongOperation(message);
+    setEditingEnabled(false, false);
+}
+
+void Kerfloom::endBusy(GraphWidget *view)
+{
+    view->endLongOperation();
+    m_busyViews.erase(view);
+    if (currentView() == view)
+        setEditingEnabled(true, false);
+    else
+        action(QStringLiteral("action_Open"))->setEnabled(m_busyViews.empty());
+    if (m_busyViews.empty() && !m_pendingDrops.isEmpty()) {
+        const QList<QUrl> drops = m_pendingDrops;
+        m_pendingDrops.clear();
+        QMetaObject::invokeMethod(this, "processDroppedFiles", Qt::QueuedConnection,
+                                  Q_ARG(QList<QUrl>, drops));
+    }
+    if (m_busyViews.empty() && m_closeWhenIdle)
+        QTimer::singleShot(0, this, &QWidget::close);
+}
+
+void Kerfloom::runPerLoadActions(GraphWidget *view, const QString &fileName, bool isFromCmd,
+                                 bool actuallyExit)
+{
+    Drawing *drawing = view->drawing();
+    applyPlacementActions(*drawing, fileName);
+    auto s = Settings::open();
+    view->setDrawOptions(Settings::DrawPoints.read(*s), Settings::ScalePoints.read(*s),
+                         Settings::ScaleLine.read(*s), Settings::DrawDirectionArrows.read(*s));
+
+    view->initDrawing(true);
+    addRecentFile(fileName);
+    endBusy(view);
+    updateDrawingInfo();
+    setEditingEnabled(true, false);
+
+    const LoadDecisions decisions = readLoadDecisions(isFromCmd);
+    if (decisions.link)
+        linkInPlace(view);
+    if (decisions.save && !saveDrawing(decisions.savePathTemplate, tabIndexOf(view), false))
+        m_failed = true;
+    finishCommandLine(isFromCmd && actuallyExit, decisions.exit && actuallyExit);
+}
+
+void Kerfloom::linkInPlace(GraphWidget *view)
+{
+    QAction *autoJoinAction = action(QStringLiteral("action_Auto"));
+    autoJoinAction->setEnabled(false);
+    setEditingEnabled(false, true);
+    m_busyViews.insert(view);
+    view->beginLongOperation(tr("Linking objects"));
+    autoJoin(*view->drawing());
+    endBusy(view);
+    setEditingEnabled(true, false);
+    if (view->cacheUpdatesEnabled())
+        view->updateCachedDrawing();
+    updateDrawingInfo();
+}
+
+void Kerfloom::finishCommandLine(bool lastFromCmd, bool exitDecided)
+{
+    // Headless nobody can close the window: the run always ends after the
+    // last file, with the failures in the exit code.
+    if (exitDecided || (lastFromCmd && prompts::isHeadless())) {
+        const int code = m_failed ? 1 : 0;
+        QTimer::singleShot(0, qApp, [code] { QCoreApplication::exit(code); });
+    }
+}
+
+// ---- interactive linking ----------------------------------------------------
+
+void Kerfloom::on_action_Auto_triggered()
+{
+    GraphWidget *view = currentView();
+    if (!view || !m_editingEnabled || m_autoJoin.isRunning())
+        return;
+    action(QStringLiteral("action_Auto"))->setEnabled(false);
+    beginBusy(view, tr("Linking objects"));
+    setEditingEnabled(false, true);
+    QPointer<GraphWidget> guard(view);
+    m_autoJoin = startAutoJoin(*view->drawing(), [this, guard] {
+        if (!guard)
+            return;
+        endBusy(guard);
+        if (guard->cacheUpdatesEnabled())
+            guard->updateCachedDrawing();
+        updateDrawingInfo();
+    });
+}
+
+// ---- saving -----------------------------------------------------------------
+
+void Kerfloom::on_action_Save_triggered()
+{
+    saveDrawing(m_defaultSavePath, -1, false);
+}
+
+void Kerfloom::saveFile(int index)
+{
+    saveDrawing(m_defaultSavePath, index, false);
+}
+
+void Kerfloom::on_action_Save_as_triggered()
+{
+    saveAs();
+}
+
+void Kerfloom::saveAs()
+{
+    if (!currentView())
+        return;
+    QString name = QFileDialog::getSaveFileName(this, tr("Save drawing"), Settings::LastSaveDir.read(),
+                                                BaseFormat::saveFilter());
+    name = stripFilterSuffix(name);
+    if (name.isEmpty())
+        return;
+    Settings::LastSaveDir.write(QFileInfo(name).absolutePath());
+    saveDrawing(name, -1, true);
+}
+
+bool Kerfloom::saveDrawing(const QString &pathTemplate, int index, bool force)
+{
+    GraphWidget *view = index < 0 ? currentView() : viewAt(index);
+    if (pathTemplate.isEmpty() || !view)
+        return false;
+    const Drawing *cached = view->cachedDrawing();
+    if (m_warnMultipleObjects && cached && cached->objects().size() > 1) {
+        const auto answer = prompts::question(
+            this, tr("Are you sure?"),
+            tr("The drawing contains unconnected objects. Are you sure you want to save?"), false,
+            prompts::Yes);
+        if (answer != prompts::Yes)
+            return false;
+    }
+    const QString source = view->property("fpath").toString();
+    const QString target = (!force && view->property("isNewFile").toBool())
+                               ? source
+                               : expandSavePath(pathTemplate, source);
+    Drawing copy(*view->drawing());
+    if (!BaseFormat::save(target, copy)) {
+        prompts::warning(this, tr("Cannot save file"),
+                         tr("Failed to save \"%1\"!").arg(QDir::toNativeSeparators(target)));
+        return false;
+    }
+    view->setProperty("fname", QFileInfo(target).fileName());
+    view->setProperty("fpath", target);
+    view->setProperty("isNewFile", true);
+    const int tab = tabIndexOf(view);
+    m_tabs->setTabToolTip(tab, QDir::toNativeSeparators(target));
+    if (target != source)
+        addRecentFile(target);
+    view->drawing()->setUnmodified(true);
+    updateTabText(view);
+    if (view == currentView())
+        setTitleFor(view);
+    updateDrawingInfo();
+    statusBar()->showMessage(tr("Saved to \"%1\"").arg(QDir::toNativeSeparators(target)), 5000);
+    return true;
+}
+
+// ---- closing ----------------------------------------------------------------
+
+bool Kerfloom::closeTab(int index)
+{
+    GraphWidget *view = viewAt(index);
+    if (!view || m_busyViews.count(view))
+        return false;
+    const QSignalBlocker block(m_tabs);
+    Drawing *d = view->drawing();
+    if (m_askBeforeClosing && !d->isUnmodified() && d->undoStack()->canUndo()) {
+        const auto answer = prompts::question(
+            this, tr("You have unsaved changes"),
+            tr("Do you want to save changes in \"%1\"?").arg(view->property("fname").toString()),
+            true, prompts::No);
+        if (answer == prompts::Cancel) {
+            m_tabs->setProperty(stopProperty, true);
+            return false;
+        }
+        if (answer == prompts::Yes)
+            saveDrawing(m_defaultSavePath, index, false);
+    }
+    m_tabs->removeTab(index);
+    m_stack->removeWidget(view);
+    m_undoGroup->removeStack(view->undoStack());
+    delete view;
+    if (drawingCount() == 0) {
+        showStartTab();
+        statusBar()->showMessage(tr("Ready"));
+        m_zoomBox->setValue(100);
+        m_objectsLabel->clear();
+        m_dimensionsLabel->clear();
+        m_warningIcon->hide();
+        setEditingEnabled(false, false);
+        setWindowTitle(QLatin1String(appTitle));
+    }
+    m_stack->setCurrentIndex(currentView() ? m_tabs->currentIndex() + 1 : 0);
+    on_tabs_currentChanged(m_tabs->currentIndex());
+    return true;
+}
+
+void Kerfloom::on_actionClose_triggered()
+{
+    closeTab(m_tabs->currentIndex());
+}
+
+bool Kerfloom::closeAll()
+{
+    m_tabs->setProperty(stopProperty, false);
+    while (drawingCount() > 0 && !m_tabs->property(stopProperty).toBool())
+        if (!closeTab(m_tabs->currentIndex()) && !m_tabs->property(stopProperty).toBool())
+            return false; // a busy tab cannot close
+    return drawingCount() == 0;
+}
+
+void Kerfloom::on_actionClose_All_triggered()
+{
+    closeAll();
+}
+
+void Kerfloom::closeOthers(int keep)
+{
+    GraphWidget *kept = viewAt(keep);
+    m_tabs->setProperty(stopProperty, false);
+    for (int i = m_tabs->count() - 1; i >= 0; --i) {
+        if (viewAt(i) == kept)
+            continue;
+        closeTab(i);
+        if (m_tabs->property(stopProperty).toBool())
+            return;
+    }
+}
+
+void Kerfloom::closeEvent(QCloseEvent *event)
+{
+    if (!m_busyViews.empty()) {
+        // Linking still runs on one tab: close once it is done.
+        Settings::Geometry.write(saveGeometry());
+        m_closeWhenIdle = true;
+        event->ignore();
+        return;
+    }
+    m_closeWhenIdle = false;
+    if (!closeAll()) {
+        event->ignore();
+        return;
+    }
+    Settings::Geometry.write(saveGeometry());
+    event->accept();
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::quit(); });
+}
+
+void Kerfloom::showTabMenu(const QPoint &pos)
+{
+    const int index = m_tabs->tabAt(pos);
+    GraphWidget *view = viewAt(index);
+    if (!view)
+        return;
+    QMenu menu(this);
+    QAction *close = menu.addAction(tr("Close"));
+    QAction *closeAllAction = menu.addAction(tr("Close all"));
+    QAction *closeOther = menu.addAction(tr("Close other"));
+    closeOther->setEnabled(drawingCount() > 1);
+    menu.addSeparator();
+    QAction *copy = menu.addAction(tr("Copy file path"));
+    QAction *folder = menu.addAction(tr("Open containing folder"));
+    QAction *chosen = menu.exec(m_tabs->mapToGlobal(pos));
+    const QString path = view->property("fpath").toString();
+    if (chosen == close)
+        closeTab(index);
+    else if (chosen == closeAllAction)
+        closeAll();
+    else if (chosen == closeOther)
+        closeOthers(index);
+    else if (chosen == copy)
+        QApplication::clipboard()->setText(QDir::toNativeSeparators(path));
+    else if (chosen == folder)
+        platform::showInFileManager(path);
+}
+
+// ---- recent files -----------------------------------------------------------
+
+void Kerfloom::updateRecentFiles()
+{
+    m_recentMenu->clear();
+    const QStringList files = Settings::recentFiles();
+    for (auto it = files.crbegin(); it != files.crend(); ++it) {
+        auto *a = new QAction(QFileInfo(*it).fileName(), m_recentMenu);
+        a->setToolTip(*it);
+        a->setProperty("filename", *it);
+        connect(a, &QAction::triggered, this, &Kerfloom::actionRecent_triggered);
+        const auto existing = m_recentMenu->actions();
+        m_recentMenu->insertAction(existing.isEmpty() ? nullptr : existing.first(), a);
+        m_startPage->addRecentFile(*it);
+    }
+    m_recentMenu->setEnabled(!files.isEmpty());
+}
+
+void Kerfloom::addRecentFile(const QString &fname)
+{
+    for (QAction *a : m_recentMenu->actions())
+        if (a->property("filename").toString() == fname) {
+            m_recentMenu->removeAction(a);
+            a->deleteLater();
+        }
+    auto *a = new QAction(QFileInfo(fname).fileName(), m_recentMenu);
+    a->setToolTip(fname);
+    a->setProperty("filename", fname);
+    connect(a, &QAction::triggered, this, &Kerfloom::actionRecent_triggered);
+    const auto existing = m_recentMenu->actions();
+    m_recentMenu->insertAction(existing.isEmpty() ? nullptr : existing.first(), a);
+    m_recentMenu->setEnabled(true);
+    m_startPage->addRecentFile(fname);
+    writeRecentFiles();
+}
+
+void Kerfloom::writeRecentFiles()
+{
+    QStringList files;
+    for (QAction *a : m_recentMenu->actions()) {
+        const QString f = a->property("filename").toString();
+        if (!f.isEmpty() && QFileInfo::exists(f))
+            files << f;
+    }
+    Settings::setRecentFiles(files);
+}
+
+void Kerfloom::actionRecent_triggered()
+{
+    if (auto *a = qobject_cast<QAction *>(sender()))
+        openFile(a->property("filename").toString(), false, true);
+}
+
+// ---- status bar -------------------------------------------------------------
+
+void Kerfloom::updateDrawingInfo()
+{
+    GraphWidget *view = currentView();
+    if (!view)
+        return;
+    const Drawing *cached = view->cachedDrawing();
+    size_t points = 0;
+    for (const Object *o : cached->objects())
+        points += o->points.size();
+    m_objectsLabel->setText(tr("Objects: %1, Points: %2").arg(cached->objects().size()).arg(points));
+    const QRectF r = view->drawing()->boundingRect();
+    m_dimensionsLabel->setText(tr("Drawing dimensions: %1 x %2")
+                                   .arg(units::text(r.width()), units::text(r.height())));
+    m_warningIcon->setVisible(m_warnNonClosed && view->drawing()->hasOpenShapes());
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+// Expands a save-path template for the file `source`: "%o" the file itself,
+// "%p" its absolute folder, "%d" that folder's name, "%f" the base name (up
+// to the first dot), "%e" the complete suffix (after the first dot). Each is
+// replaced everywhere, in that order, case-sensitively.
+QString expandSavePath(const QString &pathTemplate, const QString &source);
+
+// A save dialog may hand back its filter text after the name ("wing *.tap"):
+// everything from the first " *" on is dropped.
+QString stripFilterSuffix(const QString &name);

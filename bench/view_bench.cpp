@@ -1,0 +1,89 @@
+// Opening and showing large drawings in the view: the rebuild with points,
+// arrows and joints on, plus painting one frame of the viewport.
+#include "benchsupport.h"
+#include "resources/resources.h"
+#include "ui/graphwidget.h"
+
+#include <QApplication>
+#include <cmath>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+// Peak resident memory of the process so far, in MiB.
+double peakMiB()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    return 0;
+}
+
+void BM_ViewRebuildAndPaint(benchmark::State &state)
+{
+    const int shapes = int(state.range(0)) / 100;
+    GraphWidget view;
+    view.resize(1000, 700);
+    view.setCacheUpdatesEnabled(false); // as during a load
+    bench::linkedSheet(*view.drawing(), shapes, 100);
+    view.setCacheUpdatesEnabled(true);
+    QImage frame(view.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        view.initDrawing(true);
+        QPainter p(&frame);
+        view.render(&p);
+    }
+    state.counters["points"] = double(shapes) * 100;
+    state.counters["peak_MiB"] = peakMiB();
+}
+BENCHMARK(BM_ViewRebuildAndPaint)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+// One object of many points: the painted markers and the single polyline.
+void BM_ViewOneLongObject(benchmark::State &state)
+{
+    GraphWidget view;
+    view.resize(1000, 700);
+    Object *o = view.drawing()->addObject();
+    const int n = int(state.range(0));
+    for (int k = 0; k < n; ++k)
+        o->appendPoint(k * 0.01, std::sin(k * 0.001) * 50);
+    view.drawing()->updateBoundingRect();
+    QImage frame(view.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        view.initDrawing(true);
+        QPainter p(&frame);
+        view.render(&p);
+    }
+    state.counters["peak_MiB"] = peakMiB();
+}
+BENCHMARK(BM_ViewOneLongObject)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QCoreApplication::setOrganizationName(QStringLiteral("Brenmoor"));
+    QCoreApplication::setApplicationName(QStringLiteral("Kerfloom"));
+    QApplication app(argc, argv);
+    kerfloom::initResources();
+
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

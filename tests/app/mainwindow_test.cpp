@@ -1,0 +1,243 @@
+#include "app/kerfloom.h"
+#include "app/prompts.h"
+#include "core/commands.h"
+#include "formats/settings.h"
+#include "resources/resources.h"
+#include "testsupport.h"
+#include "ui/graphwidget.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QUndoStack>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Asked
+{
+    QString title, text;
+    bool question;
+};
+
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        kerfloom::initResources();
+        prompts::setHook([this](const QString &title, const QString &text, bool question) {
+            asked.push_back({title, text, question});
+            if (answers.empty())
+                return prompts::Yes;
+            const prompts::Answer a = answers.front();
+            answers.erase(answers.begin());
+            return a;
+        });
+        window = std::make_unique<Kerfloom>();
+    }
+    void TearDown() override
+    {
+        window.reset();
+        prompts::setHook(nullptr);
+    }
+
+    QString writeTap(const QString &name, const char *body = "X0 Y0\r\nX10 Y0\r\nX10 Y10\r\nX0 Y0\r\n")
+    {
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(body);
+        return path;
+    }
+    void modifyCurrent()
+    {
+        GraphWidget *v = window->currentView();
+        v->undoStack()->push(new RotateLeftCommand(v->drawing()));
+    }
+
+    QTemporaryDir dir;
+    std::vector<Asked> asked;
+    std::vector<prompts::Answer> answers;
+    std::unique_ptr<Kerfloom> window;
+};
+
+TEST_F(MainWindowTest, OpeningAFileMakesATabInPlaceOfTheStartTab)
+{
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Brenmoor Kerfloom"));
+    EXPECT_EQ(window->tabBar()->tabText(0), QStringLiteral("Start"));
+    const QString path = writeTap(QStringLiteral("wing.rev2.tap"));
+    window->openFile(path, false, false);
+    ASSERT_EQ(window->drawingCount(), 1);
+    EXPECT_EQ(window->tabBar()->count(), 1);
+    EXPECT_EQ(window->tabBar()->tabText(0), QStringLiteral("wing.rev2.tap"));
+    EXPECT_EQ(window->tabBar()->tabToolTip(0), QDir::toNativeSeparators(path));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("wing.rev2.tap - Brenmoor Kerfloom"));
+    EXPECT_EQ(window->currentView()->drawing()->objects().size(), 1u);
+    EXPECT_TRUE(window->action(QStringLiteral("action_Save"))->isEnabled());
+    EXPECT_TRUE(asked.empty());
+    // Interactive opens do not link, save or quit by default.
+    EXPECT_TRUE(window->currentView()->drawing()->joints().empty());
+}
+
+TEST_F(MainWindowTest, MissingAndBrokenFilesWarnAndLeaveNoTab)
+{
+    window->openFile(dir.filePath(QStringLiteral("nope.tap")), false, false);
+    window->openFile(writeTap(QStringLiteral("empty.tap"), "G1 F100\r\n"), false, false);
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0].title, QStringLiteral("Cannot open file"));
+    EXPECT_EQ(asked[0].text, QStringLiteral("File \"%1\" doesn't exist!").arg(dir.filePath("nope.tap")));
+    EXPECT_EQ(asked[1].text, QStringLiteral("Failed to load \"empty.tap\"!"));
+    EXPECT_EQ(window->drawingCount(), 0);
+    EXPECT_EQ(window->tabBar()->tabText(0), QStringLiteral("Start"));
+    EXPECT_TRUE(window->hadFailure());
+}
+
+TEST_F(MainWindowTest, SaveWritesDefaultTemplateThenOverwritesItsOwnFile)
+{
+    window->openFile(writeTap(QStringLiteral("wing.rev2.tap")), false, false);
+    QAction *save = window->action(QStringLiteral("action_Save"));
+    EXPECT_EQ(save->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+    answers = {prompts::Yes};
+    save->trigger();
+    const QString target = dir.filePath(QStringLiteral("wing.tap"));
+    ASSERT_TRUE(QFile::exists(target));
+    EXPECT_EQ(window->currentView()->property("fpath").toString(), target);
+    EXPECT_EQ(window->tabBar()->tabText(0), QStringLiteral("wing.tap"));
+
+    // The second save goes to the file we wrote, not through the template.
+    QFile::remove(target);
+    window->currentView()->setProperty("fpath", target);
+    modifyCurrent();
+    EXPECT_EQ(window->tabBar()->tabText(0), QStringLiteral("wing.tap*"));
+    save->trigger();
+    EXPECT_TRUE(QFile::exists(target));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+    EXPECT_EQ(window->tabBar()->tabText(0), QStringLiteral("wing.tap"));
+}
+
+TEST_F(MainWindowTest, UnconnectedObjectsQuestionAnsweredNoWritesNothing)
+{
+    window->openFile(writeTap(QStringLiteral("part.src.tap")), false, false);
+    GraphWidget *v = window->currentView();
+    test::addShape(*v->drawing(), test::square(50, 50, 5));
+    v->drawing()->updateBoundingRect();
+    v->updateCachedDrawing();
+    ASSERT_GT(v->cachedDrawing()->objects().size(), 1u);
+
+    answers = {prompts::No};
+    EXPECT_FALSE(window->saveDrawing(QStringLiteral("%p/%f.tap"), -1, false));
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].title, QStringLiteral("Are you sure?"));
+    EXPECT_EQ(asked[0].text,
+              QStringLiteral("The drawing contains unconnected objects. Are you sure you want to save?"));
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("part.tap"))));
+
+    answers = {prompts::Yes};
+    EXPECT_TRUE(window->saveDrawing(QStringLiteral("%p/%f.tap"), -1, false));
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("part.tap"))));
+}
+
+TEST_F(MainWindowTest, CancelDuringCloseAllKeepsThatTabAndTheLaterOnes)
+{
+    for (const char *name : {"a.tap", "b.tap", "c.tap"}) {
+        window->openFile(writeTap(QLatin1String(name)), false, false);
+        modifyCurrent();
+    }
+    window->tabBar()->setCurrentIndex(0);
+    answers = {prompts::No, prompts::Cancel};
+    window->action(QStringLiteral("actionClose_All"))->trigger();
+    ASSERT_EQ(window->drawingCount(), 2);
+    EXPECT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[1].text, QStringLiteral("Do you want to save changes in \"b.tap\"?"));
+    EXPECT_EQ(window->viewAt(0)->property("fname").toString(), QStringLiteral("b.tap"));
+    EXPECT_EQ(window->viewAt(1)->property("fname").toString(), QStringLiteral("c.tap"));
+}
+
+TEST_F(MainWindowTest, ClosingTheLastTabBringsBackTheStartTab)
+{
+    window->openFile(writeTap(QStringLiteral("a.tap")), false, false);
+    window->action(QStringLiteral("actionClose"))->trigger();
+    EXPECT_EQ(window->drawingCount(), 0);
+    ASSERT_EQ(window->tabBar()->count(), 1);
+    EXPECT_EQ(window->tabBar()->tabText(0), QStringLiteral("Start"));
+    EXPECT_EQ(window->tabBar()->tabData(0).toInt(), -1);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Brenmoor Kerfloom"));
+    EXPECT_FALSE(window->action(QStringLiteral("action_Save"))->isEnabled());
+    EXPECT_TRUE(asked.empty()); // unmodified: no question
+}
+
+TEST_F(MainWindowTest, RecentFilesKeepOneEntryPerPathAtTheTop)
+{
+    Settings::setRecentFiles({}); // other tests of this process open files too
+    window = std::make_unique<Kerfloom>();
+    const QString a = writeTap(QStringLiteral("a.tap")), b = writeTap(QStringLiteral("b.tap"));
+    window->addRecentFile(a);
+    window->addRecentFile(b);
+    window->addRecentFile(a);
+    QStringList menu;
+    for (QAction *act : window->recentMenu()->actions())
+        menu << act->property("filename").toString();
+    EXPECT_EQ(menu, (QStringList{a, b}));
+    EXPECT_EQ(Settings::recentFiles(), (QStringList{a, b}));
+    EXPECT_TRUE(window->recentMenu()->isEnabled());
+
+    // A new window reads the same order back.
+    Kerfloom other;
+    QStringList again;
+    for (QAction *act : other.recentMenu()->actions())
+        again << act->property("filename").toString();
+    EXPECT_EQ(again, (QStringList{a, b}));
+}
+
+TEST_F(MainWindowTest, ActionsCarryTheirTextsToolTipsAndShortcuts)
+{
+    struct Case { const char *name, *text, *tip, *keys; };
+    for (const Case c : {Case{"action_Open", "&Open", "", "Ctrl+O"},
+                         Case{"action_Save_as", "Save as...", "", "Ctrl+Shift+S"},
+                         Case{"action_Auto", "&Auto join", "Auto join vectors", "Ctrl+A"},
+                         Case{"actionSimulate", "Simulate", "", "Ctrl+F"},
+                         Case{"actionReverse_object", "Reverse object", "Reverse object direction", "Ctrl+R"},
+                         Case{"actionSet_position", "Set position", "Set drawing position", ""},
+                         Case{"actionRotate_Left", "Rotate Left", "Rotate drawing left", ""}}) {
+        QAction *a = window->action(QLatin1String(c.name));
+        ASSERT_NE(a, nullptr) << c.name;
+        EXPECT_EQ(a->text(), QLatin1String(c.text));
+        if (*c.tip) {
+            EXPECT_EQ(a->toolTip(), QLatin1String(c.tip));
+        }
+        EXPECT_EQ(a->shortcut(), QKeySequence(QLatin1String(c.keys)));
+    }
+}
+
+TEST_F(MainWindowTest, EditingIsOffWhileALongOperationRuns)
+{
+    window->openFile(writeTap(QStringLiteral("a.tap")), false, false);
+    GraphWidget *v = window->currentView();
+    bool sawEnabled = false;
+    // Progress during linking is where the busy state is observable.
+    v->setCacheUpdatesEnabled(true);
+    window->setEditingEnabled(false, false);
+    for (const char *name : {"action_Save", "action_Auto", "actionRotate_Left", "actionClose"})
+        sawEnabled |= window->action(QLatin1String(name))->isEnabled();
+    EXPECT_FALSE(sawEnabled);
+    modifyCurrent();
+    EXPECT_FALSE(window->action(QStringLiteral("action_Undo"))->isEnabled());
+    window->setEditingEnabled(true, false);
+    EXPECT_TRUE(window->action(QStringLiteral("action_Undo"))->isEnabled());
+}
+
+TEST_F(MainWindowTest, DroppedFilesOpenLater)
+{
+    const QString a = writeTap(QStringLiteral("a.tap"));
+    window->processDroppedFiles({QUrl::fromLocalFile(a), QUrl(QStringLiteral("https://example.invalid/x.tap"))});
+    EXPECT_EQ(window->drawingCount(), 1);
+    EXPECT_TRUE(asked.empty());
+}
+
+} // namespace

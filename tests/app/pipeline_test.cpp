@@ -1,0 +1,157 @@
+// The unattended pipeline as a user's script sees it: the built program run
+// without a display on its own settings folder.
+#include <QDir>
+#include <QPointF>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+struct RunResult
+{
+    int exitCode = -1;
+    QString stderrText;
+};
+
+class Pipeline : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(config.isValid() && work.isValid());
+        QDir().mkpath(config.filePath(QStringLiteral("Brenmoor/Kerfloom")));
+    }
+    QSettings settings()
+    {
+        return QSettings(config.filePath(QStringLiteral("Brenmoor/Kerfloom/settings.ini")), QSettings::IniFormat);
+    }
+    QString write(const QString &name, const QByteArray &body)
+    {
+        QFile f(work.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(body);
+        return f.fileName();
+    }
+    RunResult run(const QStringList &args)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QLatin1String(v));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(KERFLOOM_PROGRAM), args);
+        EXPECT_TRUE(p.waitForFinished(60000)) << "program did not end";
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2,
+                QString::fromLocal8Bit(p.readAllStandardError())};
+    }
+    // Coordinate lines of a written .tap file.
+    std::vector<QPointF> coordinates(const QString &path)
+    {
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+        std::vector<QPointF> pts;
+        static const QRegularExpression re(QStringLiteral("^X(-?[0-9.]+) Y(-?[0-9.]+)\r$"));
+        for (const QByteArray &line : f.readAll().split('\n')) {
+            const auto m = re.match(QString::fromLatin1(line));
+            if (m.hasMatch())
+                pts.emplace_back(m.captured(1).toDouble(), m.captured(2).toDouble());
+        }
+        return pts;
+    }
+
+    QTemporaryDir config, work;
+    const QByteArray square = "X20 Y30\r\nX20 Y40\r\nX30 Y40\r\nX30 Y30\r\nX20 Y30\r\n";
+};
+
+TEST_F(Pipeline, OneFileIsPlacedLinkedSavedAndTheProgramEnds)
+{
+    {
+        auto s = settings();
+        s.setValue("MoveDrawing/X", 5.0);
+        s.setValue("MoveDrawing/Y", 7.0);
+        s.setValue("StartPoint/X", 1.0);
+        s.setValue("StartPoint/Y", 2.0);
+    }
+    const QString in = write(QStringLiteral("part.src.tap"), square);
+    const RunResult r = run({in});
+    EXPECT_EQ(r.exitCode, 0) << r.stderrText.toStdString();
+    const auto pts = coordinates(work.filePath(QStringLiteral("part.tap")));
+    ASSERT_GE(pts.size(), 6u);
+    EXPECT_EQ(pts.front(), QPointF(1, 2)); // from the start position …
+    EXPECT_EQ(pts.back(), QPointF(1, 2));  // … and back
+    double minX = 1e9, minY = 1e9, maxX = -1e9;
+    for (size_t i = 1; i + 1 < pts.size(); ++i) {
+        if (pts[i] == QPointF(1, 2))
+            continue; // the path passes the start again
+        minX = std::min(minX, pts[i].x());
+        minY = std::min(minY, pts[i].y());
+        maxX = std::max(maxX, pts[i].x());
+    }
+    EXPECT_DOUBLE_EQ(minX, 5); // moved so its corner is at (5, 7)
+    EXPECT_DOUBLE_EQ(minY, 7);
+    EXPECT_DOUBLE_EQ(maxX, 15);
+    QFile out(work.filePath(QStringLiteral("part.tap")));
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(out.readAll().startsWith("G1 F100\r\n"));
+}
+
+TEST_F(Pipeline, TwoFilesAreBothProcessedInOrder)
+{
+    const QString a = write(QStringLiteral("a.src.tap"), square);
+    const QString b = write(QStringLiteral("b.src.tap"), "X0 Y0\r\nX50 Y0\r\nX0 Y5\r\nX0 Y0\r\n");
+    const RunResult r = run({a, b});
+    EXPECT_EQ(r.exitCode, 0) << r.stderrText.toStdString();
+    EXPECT_FALSE(coordinates(work.filePath(QStringLiteral("a.tap"))).empty());
+    const auto pb = coordinates(work.filePath(QStringLiteral("b.tap")));
+    ASSERT_FALSE(pb.empty());
+    EXPECT_TRUE(std::any_of(pb.begin(), pb.end(), [](QPointF p) { return p.x() == 50; }));
+}
+
+TEST_F(Pipeline, AFailingFileGivesOneStderrLineAndExitCodeOne)
+{
+    const QString good = write(QStringLiteral("good.src.tap"), square);
+    const QString bad = write(QStringLiteral("bad.tap"), "G1 F100\r\nnothing here\r\n");
+    const QString missing = work.filePath(QStringLiteral("missing.tap"));
+    const RunResult r = run({missing, good, bad});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.stderrText.contains(QStringLiteral("Cannot open file: File \"%1\" doesn't exist!\n").arg(missing)))
+        << r.stderrText.toStdString();
+    EXPECT_TRUE(r.stderrText.contains(QStringLiteral("Cannot open file: Failed to load \"bad.tap\"!\n")));
+    EXPECT_FALSE(coordinates(work.filePath(QStringLiteral("good.tap"))).empty());
+}
+
+TEST_F(Pipeline, APlainTapIsRewrittenInPlaceWithItsPlacement)
+{
+    {
+        auto s = settings();
+        s.setValue("MoveDrawing/X", 2.5);
+        s.setValue("MoveDrawing/Y", 0.0);
+        s.setValue("MoveDrawing/Relative", true);
+    }
+    const QString in = write(QStringLiteral("wing.tap"), square);
+    const RunResult r = run({in});
+    EXPECT_EQ(r.exitCode, 0) << r.stderrText.toStdString();
+    const auto pts = coordinates(in);
+    ASSERT_GE(pts.size(), 6u);
+    EXPECT_EQ(pts.front(), QPointF(0, 0)); // default start position
+    // Relative move: shifted by (2.5, 0).
+    EXPECT_TRUE(std::any_of(pts.begin(), pts.end(), [](QPointF p) { return p == QPointF(22.5, 30); }));
+    EXPECT_EQ(QDir(work.path()).entryList(QDir::Files).size(), 1);
+}
+
+TEST_F(Pipeline, NothingToDoWithoutDisplayEndsAtOnce)
+{
+    const RunResult r = run({});
+    EXPECT_EQ(r.exitCode, 0);
+}
+
+} // namespace

@@ -1,0 +1,184 @@
+#include "core/drawing.h"
+#include "resources/resources.h"
+#include "testsupport.h"
+#include "ui/drawingitems.h"
+#include "ui/graphwidget.h"
+#include "ui/mygraphicsscene.h"
+#include "ui/overlayitem.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QTest>
+#include <QUndoStack>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+class ViewTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        kerfloom::initResources();
+        view.resize(600, 500);
+    }
+    void TearDown() override { GraphWidget::menuRunner = nullptr; }
+
+    void showDrawing()
+    {
+        view.drawing()->updateBoundingRect();
+        view.initDrawing(true);
+        view.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    }
+    QPoint viewportPos(double x, double y) { return view.mapFromScene(QPointF(x, y)); }
+
+    GraphWidget view;
+};
+
+TEST_F(ViewTest, ZoomInStopsAfterTwentyNinePresses)
+{
+    view.setScale(1);
+    for (int i = 0; i < 29; ++i)
+        QTest::keyRelease(&view, Qt::Key_Plus);
+    EXPECT_NEAR(view.currentScale(), 197.8, 0.05);
+    QTest::keyRelease(&view, Qt::Key_Plus);
+    EXPECT_NEAR(view.currentScale(), 197.8, 0.05);
+}
+
+TEST_F(ViewTest, ZoomOutStopsAfterEightPresses)
+{
+    view.setScale(1);
+    for (int i = 0; i < 8; ++i)
+        QTest::keyRelease(&view, Qt::Key_Minus);
+    EXPECT_NEAR(view.currentScale(), 0.2326, 0.0001);
+    QTest::keyRelease(&view, Qt::Key_Minus);
+    EXPECT_NEAR(view.currentScale(), 0.2326, 0.0001);
+}
+
+TEST_F(ViewTest, EmptyDrawingGetsGrownSceneAndStartMarker)
+{
+    view.drawing()->setBoundingRect(QRectF(0, 0, 10, 5));
+    view.initDrawing(false);
+    EXPECT_EQ(view.sceneRect(), QRectF(-10, -10, 30, 25));
+    int starts = 0;
+    for (QGraphicsItem *item : view.scene()->items())
+        if (item->type() == DrawingPointType && static_cast<DrawingPoint *>(item)->isStart())
+            ++starts;
+    EXPECT_EQ(starts, 1);
+}
+
+TEST_F(ViewTest, RightClickInsideNestedContoursReachesInnermost)
+{
+    test::addShape(*view.drawing(), test::square(0, 0, 100));
+    Object *small = test::addShape(*view.drawing(), test::square(40, 40, 10));
+    showDrawing();
+
+    Object *menuFor = nullptr;
+    QStringList texts;
+    GraphWidget::menuRunner = [&](QMenu &menu, const QPoint &) -> QAction * {
+        for (QGraphicsItem *item : view.scene()->items())
+            if (item->type() == DrawingObjectType && static_cast<DrawingObject *>(item)->isHighlighted())
+                menuFor = static_cast<DrawingObject *>(item)->object();
+        for (QAction *a : menu.actions())
+            texts << a->text();
+        return nullptr;
+    };
+    const QPoint pos = viewportPos(45, 45);
+    QContextMenuEvent ev(QContextMenuEvent::Mouse, pos, view.viewport()->mapToGlobal(pos));
+    QCoreApplication::sendEvent(view.viewport(), &ev);
+    EXPECT_EQ(menuFor, small);
+    EXPECT_EQ(texts, (QStringList{"Add point", "Set object direction"}));
+}
+
+TEST_F(ViewTest, ClickingTwoVerticesPushesOneJointAndSecondJoinIsRefused)
+{
+    Object *a = test::addShape(*view.drawing(), test::square(0, 0, 10));
+    Object *b = test::addShape(*view.drawing(), test::square(30, 0, 10));
+    showDrawing();
+
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, viewportPos(10, 10));
+    ASSERT_NE(view.tempJoint(), nullptr);
+    EXPECT_EQ(view.tempJoint()->joint().a, a->points[2]);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, viewportPos(30, 10));
+    EXPECT_EQ(view.tempJoint(), nullptr);
+    ASSERT_EQ(view.drawing()->joints().size(), 1u);
+    EXPECT_EQ(view.drawing()->joints()[0].b, b->points[1]);
+    EXPECT_EQ(view.undoStack()->count(), 1);
+
+    // Already connected: the second joint is silently discarded.
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, viewportPos(0, 10));
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, viewportPos(40, 0));
+    EXPECT_EQ(view.drawing()->joints().size(), 1u);
+}
+
+TEST_F(ViewTest, EscapeDiscardsTemporaryJoint)
+{
+    test::addShape(*view.drawing(), test::square(0, 0, 10));
+    showDrawing();
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, viewportPos(0, 10));
+    ASSERT_NE(view.tempJoint(), nullptr);
+    QTest::keyRelease(&view, Qt::Key_Escape);
+    EXPECT_EQ(view.tempJoint(), nullptr);
+}
+
+TEST_F(ViewTest, VertexToolTipShowsCoordinatesInDisplayUnit)
+{
+    Object::Point p(12.5, -3, nullptr, 0);
+    // Default display unit: centimetres.
+    EXPECT_EQ(DrawingPoint::toolTipFor(p, false), QStringLiteral("X: 1.25 cm, Y: -0.30 cm"));
+    EXPECT_EQ(DrawingPoint::toolTipFor(p, true), QStringLiteral("Starting point\nX: 1.25 cm, Y: -0.30 cm"));
+}
+
+TEST_F(ViewTest, ArrowCountFollowsSizeAndDirection)
+{
+    Drawing d;
+    auto arrowsOf = [](const Object &o) {
+        QPolygonF poly;
+        for (const Object::Point *p : o.points)
+            poly << p->pos();
+        return DrawingObject::arrows(o, poly);
+    };
+    auto circle = [&d](double r, int n) {
+        Object *o = d.addObject();
+        for (int k = 0; k <= n; ++k)
+            o->appendPoint(r * std::cos(2 * M_PI * k / n), r * std::sin(2 * M_PI * k / n));
+        return o;
+    };
+    // Under 0.95 units the count is still one.
+    EXPECT_EQ(arrowsOf(*test::addShape(d, {{0, 0}, {0.5, 0}})).size(), 1u);
+    // A large shape is clamped to 32 arrows, a medium one gets trunc(size·π/3).
+    const size_t big = arrowsOf(*circle(100, 2000)).size();
+    EXPECT_GE(big, 31u);
+    EXPECT_LE(big, 32u);
+    const size_t medium = arrowsOf(*circle(5, 2000)).size(); // n = 10
+    EXPECT_GE(medium, 9u);
+    EXPECT_LE(medium, 10u);
+    // An explicit direction against the computed one turns the arrows round.
+    Object *o = circle(5, 400);
+    const QPolygonF before = arrowsOf(*o).front();
+    o->explicitDirection = true;
+    o->direction = 1 - o->computeDirection();
+    const QPolygonF after = arrowsOf(*o).front();
+    EXPECT_NE(before, after);
+}
+
+TEST_F(ViewTest, OverlayProgressOnlyWhileBusy)
+{
+    view.show();
+    view.setProgress(0.5);
+    EXPECT_FALSE(view.overlayVisible());
+    view.beginLongOperation(QStringLiteral("Loading x"));
+    EXPECT_TRUE(view.overlayVisible());
+    EXPECT_FALSE(view.updatesEnabled());
+    view.setProgress(1.7);
+    EXPECT_DOUBLE_EQ(view.overlay()->progress(), 1.0);
+    view.endLongOperation();
+    EXPECT_FALSE(view.overlayVisible());
+    EXPECT_TRUE(view.updatesEnabled());
+}
+
+} // namespace

@@ -1,0 +1,388 @@
+#include "ui/drawingitems.h"
+
+#include "core/units.h"
+#include "ui/graphwidget.h"
+
+#include <QCursor>
+#include <QGraphicsSceneContextMenuEvent>
+#include <QGraphicsSceneMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QStyleOptionGraphicsItem>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// How far from a line, in pixels, a click still counts as on it.
+constexpr double clickPixels = 3;
+
+double segmentDistance(QPointF p, QPointF a, QPointF b)
+{
+    const QPointF d = b - a;
+    const double len2 = d.x() * d.x() + d.y() * d.y();
+    double t = len2 > 0 ? QPointF::dotProduct(p - a, d) / len2 : 0;
+    t = std::clamp(t, 0.0, 1.0);
+    const QPointF q = a + t * d - p;
+    return std::hypot(q.x(), q.y());
+}
+
+QPen objectPen(bool scaleLines, const QColor &colour)
+{
+    return QPen(colour, scaleLines ? 1 : 0, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
+}
+
+QPainterPath polygonPath(const QPolygonF &polygon)
+{
+    QPainterPath path;
+    path.addPolygon(polygon);
+    return path;
+}
+
+double scaleOf(const GraphWidget *view)
+{
+    const double s = view ? std::abs(view->currentScale()) : 1.0;
+    return s > 0 ? s : 1.0;
+}
+
+} // namespace
+
+// ---- DrawingObject ----------------------------------------------------------
+
+DrawingObject::DrawingObject(GraphWidget *view, Object *object, const QPolygonF &polygon,
+                             bool scaleLines, bool drawArrows)
+    : QGraphicsPathItem(polygonPath(polygon)), m_view(view), m_object(object), m_polygon(polygon),
+      m_drawArrows(drawArrows)
+{
+    setPen(objectPen(scaleLines, Qt::black));
+    setBrush(Qt::NoBrush);
+    setCursor(QCursor(QPixmap(QStringLiteral(":/Kerfloom/Resources/objcursor.png")), 0, 0));
+    setAcceptedMouseButtons(Qt::LeftButton);
+    setFlag(ItemUsesExtendedStyleOption);
+    if (m_drawArrows && object)
+        m_arrows = arrows(*object, polygon);
+}
+
+void DrawingObject::setHighlighted(bool on)
+{
+    m_highlighted = on;
+    update();
+}
+
+QRectF DrawingObject::boundingRect() const
+{
+    double margin = pen().widthF() / 2;
+    if (m_drawArrows)
+        margin = std::max(margin, 0.8);
+    return m_polygon.boundingRect().adjusted(-margin, -margin, margin, margin);
+}
+
+double DrawingObject::hitTolerance() const
+{
+    return std::max(pen().widthF() / 2, clickPixels / scaleOf(m_view));
+}
+
+bool DrawingObject::contains(const QPointF &point) const
+{
+    if (!boundingRect().adjusted(-hitTolerance(), -hitTolerance(), hitTolerance(), hitTolerance())
+             .contains(point))
+        return false;
+    if (m_polygon.size() > 2 && m_polygon.containsPoint(point, Qt::OddEvenFill))
+        return true;
+    const double tol = hitTolerance();
+    for (int i = 1; i < m_polygon.size(); ++i)
+        if (segmentDistance(point, m_polygon[i - 1], m_polygon[i]) <= tol)
+            return true;
+    return m_polygon.size() == 1 && segmentDistance(point, m_polygon[0], m_polygon[0]) <= tol;
+}
+
+bool DrawingObject::collidesWithPath(const QPainterPath &path, Qt::ItemSelectionMode mode) const
+{
+    // The view asks with a one-pixel rectangle under the mouse.
+    const QRectF r = path.boundingRect();
+    if (r.width() * scaleOf(m_view) <= 2 && r.height() * scaleOf(m_view) <= 2)
+        return contains(r.center());
+    return QGraphicsPathItem::collidesWithPath(path, mode);
+}
+
+QPainterPath DrawingObject::shape() const
+{
+    return path();
+}
+
+bool DrawingObject::encloses(const DrawingObject &other) const
+{
+    if (&other == this || m_polygon.size() < 3)
+        return false;
+    const QRectF mine = m_polygon.boundingRect(), theirs = other.m_polygon.boundingRect();
+    if (!mine.contains(theirs) || mine == theirs)
+        return false;
+    return path().contains(other.path());
+}
+
+void DrawingObject::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *)
+{
+    Q_UNUSED(option);
+    QPen p = pen();
+    if (m_highlighted)
+        p.setColor(Qt::gray);
+    painter->setPen(p);
+    painter->setBrush(Qt::NoBrush);
+    painter->drawPolyline(m_polygon);
+    if (m_arrows.empty())
+        return;
+    QPen outline(Qt::white, 0);
+    painter->setPen(outline);
+    painter->setBrush(m_highlighted ? Qt::gray : Qt::black);
+    for (const QPolygonF &a : m_arrows)
+        painter->drawPolygon(a);
+}
+
+std::vector<QPolygonF> DrawingObject::arrows(const Object &object, const QPolygonF &polygon)
+{
+    std::vector<QPolygonF> out;
+    const int count = polygon.size();
+    if (count < 2)
+        return out;
+    const bool forward = object.explicitDirection && object.direction != object.computeDirection();
+
+    double length = 0;
+    for (int i = 1; i < count; ++i)
+        length += QLineF(polygon[i - 1], polygon[i]).length();
+    const QRectF r = polygon.boundingRect();
+    const int n = std::clamp(int(std::max(r.width(), r.height()) * M_PI / 3), 1, 32);
+    const double spacing = length / n;
+    if (!(spacing > 0))
+        return out;
+
+    double acc = 0;
+    QPointF p = forward ? polygon[0] : polygon[count - 1];
+    for (int k = 1; k < count; ++k) {
+        const QPointF c = forward ? polygon[k] : polygon[count - 1 - k];
+        const double seg = QLineF(c, p).length();
+        acc += seg;
+        if (acc >= spacing && seg > 0) {
+            acc = 0;
+            const double dx = p.x() - c.x();
+            double theta = std::acos(std::clamp(dx / seg, -1.0, 1.0));
+            if (p.y() - c.y() >= 0)
+                theta = 2 * M_PI - theta;
+            const QPointF m = (c + p) / 2;
+            const QPointF a(std::sin(theta - M_PI / 3), std::cos(theta - M_PI / 3));
+            const QPointF b(std::sin(theta - M_PI + M_PI / 3), std::cos(theta - M_PI + M_PI / 3));
+            out.push_back(QPolygonF({m, m + 0.8 * a, m + 0.8 * b}));
+        }
+        p = c;
+    }
+    return out;
+}
+
+void DrawingObject::mousePressEvent(QGraphicsSceneMouseEvent *event)
+{
+    // Taking the press keeps the hand drag from starting on a shape.
+    event->accept();
+}
+
+void DrawingObject::contextMenuEvent(QGraphicsSceneContextMenuEvent *event)
+{
+    if (!m_view || m_view->isSimulating()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    m_view->showObjectMenu(this, event->scenePos(), event->screenPos());
+}
+
+// ---- DrawingPoint -----------------------------------------------------------
+
+DrawingPoint::DrawingPoint(GraphWidget *view, Object::Point *point, bool isStart, bool scalePoints)
+    : m_view(view), m_point(point), m_isStart(isStart)
+{
+    const double d = isStart ? (scalePoints ? MarkerStyle::startUnits : MarkerStyle::startPixels)
+                             : (scalePoints ? MarkerStyle::vertexUnits : MarkerStyle::vertexPixels);
+    setRect(-d / 2, -d / 2, d, d);
+    setPos(point->x, point->y);
+    setPen(Qt::NoPen);
+    setBrush(isStart ? Qt::blue : Qt::red);
+    setZValue(isStart ? 1.5 : 1.0);
+    setFlag(ItemIgnoresTransformations, !scalePoints);
+    setCursor(Qt::PointingHandCursor);
+    setAcceptedMouseButtons(Qt::LeftButton);
+    setCacheMode(NoCache);
+    setToolTip(toolTipFor(*point, isStart));
+}
+
+QString DrawingPoint::toolTipFor(const Object::Point &point, bool isStart)
+{
+    return QStringLiteral("%1X: %2, Y: %3")
+        .arg(isStart ? QObject::tr("Starting point\n") : QString(), units::text(point.x),
+             units::text(point.y));
+}
+
+void DrawingPoint::mousePressEvent(QGraphicsSceneMouseEvent *event)
+{
+    event->accept();
+    if (m_view)
+        m_view->pointClicked(m_point);
+}
+
+// ---- DrawingPointSet --------------------------------------------------------
+
+DrawingPointSet::DrawingPointSet(GraphWidget *view, Object *object, const QPolygonF &polygon,
+                                 bool scalePoints)
+    : m_view(view), m_object(object), m_polygon(polygon), m_bounds(polygon.boundingRect()),
+      m_scalePoints(scalePoints)
+{
+    setZValue(1.0);
+    setCursor(Qt::PointingHandCursor);
+    setAcceptedMouseButtons(Qt::LeftButton);
+    setFlag(ItemUsesExtendedStyleOption);
+    m_margin = radius();
+}
+
+double DrawingPointSet::radius() const
+{
+    return m_scalePoints ? MarkerStyle::vertexUnits / 2
+                         : MarkerStyle::vertexPixels / 2 / scaleOf(m_view);
+}
+
+void DrawingPointSet::viewScaleChanged()
+{
+    if (m_scalePoints || qFuzzyCompare(m_margin, radius()))
+        return;
+    prepareGeometryChange();
+    m_margin = radius();
+}
+
+QRectF DrawingPointSet::boundingRect() const
+{
+    return m_bounds.adjusted(-m_margin, -m_margin, m_margin, m_margin);
+}
+
+Object::Point *DrawingPointSet::pointAt(const QPointF &pos) const
+{
+    const double r = radius();
+    double best = r * r;
+    int found = -1;
+    for (int i = 0; i < m_polygon.size(); ++i) {
+        const QPointF d = m_polygon[i] - pos;
+        const double d2 = d.x() * d.x() + d.y() * d.y();
+        if (d2 <= best) {
+            best = d2;
+            found = i;
+        }
+    }
+    if (found < 0 || !m_object || found >= m_object->size())
+        return nullptr;
+    return m_object->points[size_t(found)];
+}
+
+bool DrawingPointSet::contains(const QPointF &point) const
+{
+    return boundingRect().contains(point) && pointAt(point);
+}
+
+bool DrawingPointSet::collidesWithPath(const QPainterPath &path, Qt::ItemSelectionMode) const
+{
+    return contains(path.boundingRect().center());
+}
+
+QPainterPath DrawingPointSet::shape() const
+{
+    QPainterPath p;
+    p.addRect(boundingRect());
+    return p;
+}
+
+void DrawingPointSet::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *)
+{
+    const QRectF exposed = option->exposedRect.adjusted(-m_margin, -m_margin, m_margin, m_margin);
+    const QTransform world = painter->worldTransform();
+    painter->save();
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(Qt::red);
+    // Markers are drawn in device pixels; a marker whose centre falls on the
+    // pixel of the one before would look the same, so it is skipped.
+    const double r = m_scalePoints ? MarkerStyle::vertexUnits / 2 * std::abs(world.m11())
+                                   : MarkerStyle::vertexPixels / 2;
+    painter->resetTransform();
+    QPoint last(INT_MIN, INT_MIN);
+    for (const QPointF &pt : m_polygon) {
+        if (!exposed.contains(pt))
+            continue;
+        const QPointF d = world.map(pt);
+        const QPoint px = d.toPoint();
+        if (px == last)
+            continue;
+        last = px;
+        painter->drawEllipse(d, r, r);
+    }
+    painter->restore();
+}
+
+void DrawingPointSet::mousePressEvent(QGraphicsSceneMouseEvent *event)
+{
+    Object::Point *p = pointAt(event->pos());
+    if (!p) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (m_view)
+        m_view->pointClicked(p);
+}
+
+// ---- DrawingJoint -----------------------------------------------------------
+
+DrawingJoint::DrawingJoint(GraphWidget *view, const Object::Joint &joint, bool scaleLines)
+    : m_view(view), m_scaleLines(scaleLines), m_joint(joint), m_temporary(false)
+{
+    if (joint.a && joint.b)
+        setLine(QLineF(joint.a->pos(), joint.b->pos()));
+    resetPen();
+    setAcceptedMouseButtons(Qt::RightButton);
+    setAcceptHoverEvents(true);
+}
+
+DrawingJoint::DrawingJoint(GraphWidget *view, Object::Point *from, bool scaleLines)
+    : m_view(view), m_scaleLines(scaleLines), m_joint{from, nullptr}, m_temporary(true)
+{
+    setLine(QLineF(from->pos(), from->pos()));
+    setPen(QPen(Qt::cyan, scaleLines ? 1 : 0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    setAcceptedMouseButtons(Qt::NoButton);
+    setZValue(2);
+}
+
+void DrawingJoint::setEnd(QPointF scenePos)
+{
+    if (m_joint.a)
+        setLine(QLineF(m_joint.a->pos(), scenePos));
+}
+
+void DrawingJoint::resetPen()
+{
+    setPen(QPen(Qt::green, m_scaleLines ? 1 : 0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+}
+
+void DrawingJoint::hoverEnterEvent(QGraphicsSceneHoverEvent *)
+{
+    if (!m_temporary)
+        setPen(QPen(Qt::cyan, m_scaleLines ? 1.5 : 0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+}
+
+void DrawingJoint::hoverLeaveEvent(QGraphicsSceneHoverEvent *)
+{
+    if (!m_temporary && !m_removing)
+        resetPen();
+}
+
+void DrawingJoint::mousePressEvent(QGraphicsSceneMouseEvent *event)
+{
+    if (m_temporary || event->button() != Qt::RightButton || !m_view) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    m_view->jointRightClicked(this);
+}

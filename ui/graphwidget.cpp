@@ -1,0 +1,496 @@
+#include "ui/graphwidget.h"
+
+#include "core/commands.h"
+#include "formats/settings.h"
+#include "ui/drawingitems.h"
+#include "ui/getpointdialog.h"
+#include "ui/mygraphicsscene.h"
+#include "ui/overlayitem.h"
+#include "ui/qdruler.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QToolButton>
+#include <QUndoStack>
+
+#include <cmath>
+
+std::function<QAction *(QMenu &, const QPoint &)> GraphWidget::menuRunner;
+
+namespace {
+constexpr double minScale = 0.2;
+constexpr double maxScale = 200;
+
+QString elementsText(const char *text)
+{
+    return QCoreApplication::translate("DrawingElements", text);
+}
+} // namespace
+
+GraphWidget::GraphWidget(QWidget *parent)
+    : QGraphicsView(parent), m_cachedDrawing(std::make_unique<Drawing>()),
+      m_drawing(std::make_unique<Drawing>())
+{
+    registerObjectMetaTypes();
+    m_drawing->setView(this);
+    m_overlay = new OverlayItem(this);
+
+    m_scene = new MyGraphicsScene(this);
+    setScene(m_scene);
+    setCacheMode(CacheBackground);
+    setViewportUpdateMode(MinimalViewportUpdate);
+    setRenderHint(QPainter::Antialiasing);
+    setTransformationAnchor(AnchorUnderMouse);
+    scale(1, -1);
+    setDragMode(ScrollHandDrag);
+    viewport()->setCursor(Qt::ArrowCursor);
+    setOptimizationFlags(DontSavePainterState | DontAdjustForAntialiasing);
+    setAutoFillBackground(false);
+    setAcceptDrops(true);
+
+    connect(m_drawing.get(), &Drawing::jointAdded, this, &GraphWidget::addDrawingJoint);
+    connect(m_drawing.get(), &Drawing::jointRemoved, this, &GraphWidget::removeDrawingJoint);
+    // A reader that brings joints along (project files) would otherwise copy
+    // the whole drawing once per joint; the rebuild after the load refreshes
+    // the cache once.
+    auto jointsChanged = [this] {
+        if (!m_overlay->isBusy())
+            updateCachedDrawing();
+    };
+    connect(m_drawing.get(), &Drawing::jointAdded, this, jointsChanged);
+    connect(m_drawing.get(), &Drawing::jointRemoved, this, jointsChanged);
+
+    setViewportMargins(16, 16, 0, 0);
+    auto *grid = new QGridLayout;
+    grid->setSpacing(0);
+    grid->setContentsMargins(0, 0, 0, 0);
+    m_anchorButton = new QToolButton;
+    m_anchorButton->setFixedSize(16, 16);
+    m_anchorButton->setIcon(QIcon(QStringLiteral(":/Kerfloom/Resources/anchor.png")));
+    m_anchorButton->setIconSize(QSize(16, 16));
+    m_anchorButton->setStyleSheet(QStringLiteral("border: none; background: white;"));
+    connect(m_anchorButton, &QToolButton::clicked, this, &GraphWidget::setAnchorFromButton);
+    m_hRuler = new QDRuler(QDRuler::Horizontal);
+    m_vRuler = new QDRuler(QDRuler::Vertical);
+    grid->addWidget(m_anchorButton, 0, 0);
+    grid->addWidget(m_hRuler, 0, 1);
+    grid->addWidget(m_vRuler, 1, 0);
+    grid->addWidget(viewport(), 1, 1);
+    setLayout(grid);
+}
+
+GraphWidget::~GraphWidget()
+{
+    // The items refer to the drawing's points: they go first.
+    m_tempJoint = nullptr;
+    m_pointSets.clear();
+    m_scene->clear();
+    m_drawing->setView(nullptr);
+}
+
+QUndoStack *GraphWidget::undoStack() const
+{
+    return m_drawing->undoStack();
+}
+
+void GraphWidget::setDrawOptions(bool drawPoints, bool scalePoints, bool scaleLines, bool drawArrows)
+{
+    m_drawPoints = drawPoints;
+    m_scalePoints = scalePoints;
+    m_scaleLines = scaleLines;
+    m_drawArrows = drawArrows;
+}
+
+// ---- long operations --------------------------------------------------------
+
+void GraphWidget::beginLongOperation(const QString &message)
+{
+    if (m_overlay->isBusy())
+        return;
+    QWidget *host = parentWidget() ? parentWidget() : this;
+    if (m_overlay->parentWidget() != host)
+        m_overlay->setParent(host);
+    m_overlay->showWithMessage(message);
+    setUpdatesEnabled(false);
+}
+
+void GraphWidget::endLongOperation()
+{
+    m_overlay->hideOverlay();
+    setUpdatesEnabled(true);
+}
+
+bool GraphWidget::overlayVisible() const
+{
+    return m_overlay->isBusy();
+}
+
+void GraphWidget::setProgress(double fraction)
+{
+    if (!m_overlay->isBusy())
+        return;
+    const double before = m_overlay->progress();
+    m_overlay->setProgress(fraction);
+    // Whole percents are all the bar can show; more repaints only cost time.
+    if (int(before * 100) == int(m_overlay->progress() * 100) && fraction > 0)
+        return;
+    m_overlay->repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents
+                                    | QEventLoop::ExcludeSocketNotifiers);
+}
+
+// ---- rebuild ----------------------------------------------------------------
+
+void GraphWidget::updateDrawing()
+{
+    if (m_simulationRunning) {
+        m_rebuildPending = true;
+        return;
+    }
+    initDrawing(false);
+}
+
+void GraphWidget::addObjectItems(Object *object)
+{
+    QPolygonF polygon;
+    polygon.reserve(object->size());
+    for (const Object::Point *p : object->points)
+        polygon << p->pos();
+    if (m_drawPoints && !polygon.isEmpty()) {
+        auto *set = new DrawingPointSet(this, object, polygon, m_scalePoints);
+        m_scene->addItem(set);
+        m_pointSets.push_back(set);
+    }
+    m_scene->addItem(new DrawingObject(this, object, polygon, m_scaleLines, m_drawArrows));
+}
+
+void GraphWidget::initDrawing(bool fit)
+{
+    const bool wasEnabled = updatesEnabled();
+    setUpdatesEnabled(false);
+    const bool sceneBlocked = m_scene->blockSignals(true);
+    const bool viewBlocked = blockSignals(true);
+    ++m_generation;
+
+    const QRectF bounds = m_drawing->boundingRect();
+    m_tempJoint = nullptr;
+    m_pointSets.clear();
+    m_scene->clear();
+    m_scene->setSceneRect(bounds.adjusted(-10, -10, 10, 10));
+    setProgress(0.5);
+
+    const auto &objects = m_drawing->objects();
+    const size_t n = objects.size();
+    for (size_t i = 0; i < n; ++i) {
+        addObjectItems(objects[i]);
+        setProgress(0.5 + 0.5 * double(i) / double(n));
+    }
+    if (!m_drawing->startObject().points.empty())
+        m_scene->addItem(new DrawingPoint(this, m_drawing->startObject().points.front(), true,
+                                          m_scalePoints));
+    for (const Object::Joint &j : m_drawing->joints())
+        m_scene->addItem(new DrawingJoint(this, j, m_scaleLines));
+    updateCachedDrawing();
+
+    blockSignals(viewBlocked);
+    m_scene->blockSignals(sceneBlocked);
+    // A long operation keeps the view frozen until it ends.
+    setUpdatesEnabled(wasEnabled || !m_overlay->isBusy());
+    if (fit)
+        fitScene();
+}
+
+void GraphWidget::setCacheUpdatesEnabled(bool enabled)
+{
+    m_cacheUpdatesEnabled = enabled;
+}
+
+void GraphWidget::updateCachedDrawing()
+{
+    if (!m_cacheUpdatesEnabled)
+        return;
+    auto copy = std::make_unique<Drawing>(*m_drawing);
+    copy->buildCuttingPath();
+    m_cachedDrawing = std::move(copy);
+}
+
+// ---- joints -----------------------------------------------------------------
+
+void GraphWidget::addTempJoint(Object::Point *pt)
+{
+    discardTempJoint();
+    if (!pt)
+        return;
+    m_tempJoint = new DrawingJoint(this, pt, m_scaleLines);
+    m_scene->addItem(m_tempJoint);
+}
+
+void GraphWidget::discardTempJoint()
+{
+    if (!m_tempJoint)
+        return;
+    m_scene->removeItem(m_tempJoint);
+    delete m_tempJoint;
+    m_tempJoint = nullptr;
+}
+
+void GraphWidget::addDrawingJoint(Object::Joint joint)
+{
+    m_scene->addItem(new DrawingJoint(this, joint, m_scaleLines));
+}
+
+void GraphWidget::removeDrawingJoint(Object::Joint joint)
+{
+    for (QGraphicsItem *item : m_scene->items()) {
+        if (item->type() != DrawingJointType)
+            continue;
+        auto *j = static_cast<DrawingJoint *>(item);
+        if (!j->isTemporary() && j->joint() == joint) {
+            m_scene->removeItem(j);
+            delete j;
+            return;
+        }
+    }
+}
+
+void GraphWidget::pointClicked(Object::Point *point)
+{
+    if (!m_tempJoint) {
+        addTempJoint(point);
+        return;
+    }
+    Object::Point *from = m_tempJoint->joint().a;
+    discardTempJoint();
+    if (from && point && !m_drawing->areConnected(from, point))
+        m_drawing->undoStack()->push(new AddJointCommand(m_drawing.get(), {from, point}));
+}
+
+void GraphWidget::jointRightClicked(DrawingJoint *joint)
+{
+    if (m_tempJoint) {
+        discardTempJoint();
+        return;
+    }
+    if (m_simulationRunning || !joint || joint->isTemporary())
+        return;
+    joint->setRemoving(true);
+    const Object::Joint j = joint->joint();
+    joint->resetPen();
+    joint->setRemoving(false);
+    // The item disappears with the joint: not while its own event runs.
+    QMetaObject::invokeMethod(this, [this, j] {
+        m_drawing->undoStack()->push(new RemoveJointCommand(m_drawing.get(), j));
+    }, Qt::QueuedConnection);
+}
+
+// ---- object menu ------------------------------------------------------------
+
+void GraphWidget::showObjectMenu(DrawingObject *item, QPointF scenePos, QPoint screenPos)
+{
+    if (m_simulationRunning || !item || !item->object())
+        return;
+    Object *object = item->object();
+    const QPointF itemPos = item->mapFromScene(scenePos);
+    item->setHighlighted(true);
+
+    QMenu menu(this);
+    QAction *addPoint = menu.addAction(QIcon(QStringLiteral(":/Kerfloom/Resources/addpoint.png")),
+                                       elementsText("Add point"));
+    QMenu *dirMenu = menu.addMenu(QIcon(QStringLiteral(":/Kerfloom/Resources/reverse.png")),
+                                  elementsText("Set object direction"));
+    QAction *cw = dirMenu->addAction(QIcon(QStringLiteral(":/Kerfloom/Resources/cw.png")),
+                                     elementsText("Clockwise"));
+    QAction *ccw = dirMenu->addAction(QIcon(QStringLiteral(":/Kerfloom/Resources/ccw.png")),
+                                      elementsText("Counter-clockwise"));
+    auto *group = new QActionGroup(dirMenu);
+    for (QAction *a : {cw, ccw}) {
+        a->setCheckable(true);
+        group->addAction(a);
+    }
+    const int direction = object->explicitDirection ? object->direction : object->computeDirection();
+    (direction ? ccw : cw)->setChecked(true);
+
+    const quint64 generation = m_generation;
+    QAction *chosen = menuRunner ? menuRunner(menu, screenPos) : menu.exec(screenPos);
+    if (generation != m_generation)
+        return; // the items were rebuilt while the menu was open
+    item->setHighlighted(false);
+
+    Drawing *d = m_drawing.get();
+    // Commands rebuild the items, including the one whose event runs now.
+    if (chosen == addPoint)
+        QMetaObject::invokeMethod(this, [d, object, itemPos] {
+            d->undoStack()->push(new AddPointCommand(d, object, itemPos));
+        }, Qt::QueuedConnection);
+    else if (chosen == cw || chosen == ccw) {
+        const int value = chosen == cw ? 0 : 1;
+        QMetaObject::invokeMethod(this, [this, d, object, value] {
+            d->undoStack()->push(new SetExplicitDirectionCommand(object, value));
+            updateDrawing();
+        }, Qt::QueuedConnection);
+    }
+}
+
+// ---- zoom, rulers -----------------------------------------------------------
+
+void GraphWidget::zoomBy(double factor)
+{
+    const double candidate = transform().scale(factor, factor).m11();
+    if (candidate < minScale || candidate > maxScale)
+        return;
+    scale(factor, factor);
+    m_scale = candidate;
+    for (DrawingPointSet *set : m_pointSets)
+        set->viewScaleChanged();
+    updateRulers(false);
+    emit scaleChanged();
+}
+
+void GraphWidget::zoomIn()
+{
+    zoomBy(1.2);
+}
+
+void GraphWidget::zoomOut()
+{
+    zoomBy(0.8333333333333334);
+}
+
+void GraphWidget::fitScene()
+{
+    QGraphicsView::fitInView(sceneRect().adjusted(-5, -5, 5, 5), Qt::KeepAspectRatio);
+    updateRulers(true);
+    for (DrawingPointSet *set : m_pointSets)
+        set->viewScaleChanged();
+    emit scaleChanged();
+}
+
+void GraphWidget::fitInView()
+{
+    fitScene();
+}
+
+void GraphWidget::setScale(double s)
+{
+    setTransform(QTransform::fromScale(s, -s));
+    updateRulers(true);
+    for (DrawingPointSet *set : m_pointSets)
+        set->viewScaleChanged();
+}
+
+void GraphWidget::updateRulers(bool readScale)
+{
+    if (readScale)
+        m_scale = transform().m11();
+    const QPoint o = mapFromScene(QPointF(0, 0));
+    m_hRuler->setOrigin(o.x());
+    m_vRuler->setOrigin(o.y());
+    m_hRuler->setRulerZoom(m_scale);
+    m_vRuler->setRulerZoom(m_scale);
+}
+
+// ---- events -----------------------------------------------------------------
+
+void GraphWidget::keyReleaseEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Plus: zoomBy(1.2); break;
+    case Qt::Key_Minus: zoomBy(1 / 1.2); break;
+    case Qt::Key_Escape: discardTempJoint(); break;
+    default: QGraphicsView::keyReleaseEvent(event); break;
+    }
+}
+
+void GraphWidget::wheelEvent(QWheelEvent *event)
+{
+    zoomBy(std::pow(2.0, event->angleDelta().y() / 240.0));
+    event->accept();
+}
+
+void GraphWidget::mouseMoveEvent(QMouseEvent *event)
+{
+    m_hRuler->setCursorPos(m_hRuler->mapFromGlobal(event->globalPos()));
+    m_vRuler->setCursorPos(m_vRuler->mapFromGlobal(event->globalPos()));
+    if (m_tempJoint)
+        m_tempJoint->setEnd(mapToScene(event->pos()));
+    QGraphicsView::mouseMoveEvent(event);
+}
+
+void GraphWidget::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::RightButton)
+        discardTempJoint();
+    QGraphicsView::mouseReleaseEvent(event);
+    viewport()->setCursor(Qt::ArrowCursor);
+}
+
+void GraphWidget::resizeEvent(QResizeEvent *event)
+{
+    QGraphicsView::resizeEvent(event);
+    updateRulers(false);
+    if (m_overlay->isBusy())
+        m_overlay->resize(size());
+}
+
+void GraphWidget::scrollContentsBy(int dx, int dy)
+{
+    QGraphicsView::scrollContentsBy(dx, dy);
+    updateRulers(false);
+}
+
+void GraphWidget::dragEnterEvent(QDragEnterEvent *event)
+{
+    QGraphicsView::dragEnterEvent(event);
+    if (event->mimeData() && event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+// ---- anchor button, simulation hooks ----------------------------------------
+
+void GraphWidget::setAnchorFromButton()
+{
+    static PositionSpec spec = Settings::readPosition(Settings::AnchorGroup);
+    if (!askPosition(this, &spec, tr("Set anchor"), QLatin1String(Settings::AnchorGroup), false))
+        return;
+    m_drawing->setAnchorSpec(spec);
+    m_drawing->transform(Drawing::MoveToOrigin);
+    if (m_simulationRunning) {
+        m_rebuildPending = true;
+        return;
+    }
+    initDrawing(true);
+}
+
+bool GraphWidget::startSimulation()
+{
+    return false;
+}
+
+void GraphWidget::stopSimulation()
+{
+    if (!m_simulationRunning)
+        return;
+    m_simulationRunning = false;
+    deleteSimItems();
+}
+
+void GraphWidget::deleteSimItems()
+{
+    if (m_rebuildPending) {
+        m_rebuildPending = false;
+        initDrawing(false);
+    }
+    emit simulationFinished();
+}
+
+void GraphWidget::setSimulationDelay(int val)
+{
+    m_simulationDelay = 10001 - val;
+}

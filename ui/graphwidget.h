@@ -1,0 +1,132 @@
+#pragma once
+
+#include "core/drawing.h"
+#include "core/drawingview.h"
+
+#include <QGraphicsView>
+
+#include <functional>
+#include <memory>
+
+class DrawingJoint;
+class DrawingObject;
+class DrawingPointSet;
+class MyGraphicsScene;
+class OverlayItem;
+class QDRuler;
+class QMenu;
+class QAction;
+class QToolButton;
+class QUndoStack;
+
+// The view of one tab and the holder of its document: it owns the drawing,
+// a cutting-order copy of it (the cached drawing), the rulers and the busy
+// overlay, and turns mouse work on the items into undoable edits.
+class GraphWidget : public QGraphicsView, public DrawingView
+{
+    Q_OBJECT
+public:
+    explicit GraphWidget(QWidget *parent = nullptr);
+    ~GraphWidget() override;
+
+    Drawing *drawing() const { return m_drawing.get(); }
+    QUndoStack *undoStack() const;
+    // The drawing after buildCuttingPath, as of the last cache refresh.
+    const Drawing *cachedDrawing() const { return m_cachedDrawing.get(); }
+
+    void setDrawOptions(bool drawPoints, bool scalePoints, bool scaleLines, bool drawArrows);
+    void beginLongOperation(const QString &message);
+    void setProgress(double fraction);
+    double currentScale() const { return m_scale; }
+    void setScale(double s);
+
+    // The cutting simulation plugs in here; until it exists these report
+    // that nothing runs, and the main window keeps its controls consistent.
+    bool startSimulation();
+    void stopSimulation();
+    bool isSimulating() const { return m_simulationRunning; }
+    int simulationDelay() const { return m_simulationDelay; }
+
+    OverlayItem *overlay() const { return m_overlay; }
+    QDRuler *horizontalRuler() const { return m_hRuler; }
+    QDRuler *verticalRuler() const { return m_vRuler; }
+    QToolButton *anchorButton() const { return m_anchorButton; }
+    MyGraphicsScene *graphicsScene() const { return m_scene; }
+    DrawingJoint *tempJoint() const { return m_tempJoint; }
+
+    // Called by the items.
+    void pointClicked(Object::Point *point);
+    void jointRightClicked(DrawingJoint *joint);
+    void showObjectMenu(DrawingObject *item, QPointF scenePos, QPoint screenPos);
+
+    // Runs a context menu instead of QMenu::exec when set (tests, scripting):
+    // returns the chosen action or none.
+    static std::function<QAction *(QMenu &menu, const QPoint &screenPos)> menuRunner;
+
+    // DrawingView (the cache switches are slots too)
+    bool cacheUpdatesEnabled() const override { return m_cacheUpdatesEnabled; }
+    bool overlayVisible() const override;
+    void setOverlayProgress(double fraction) override { setProgress(fraction); }
+    void geometryChanged() override { updateDrawing(); }
+    void pointInserted(Object::Point *) override { updateDrawing(); }
+    void pointRemoved(Object::Point *) override { updateDrawing(); }
+
+signals:
+    void simulationFinished();
+    void scaleChanged();
+
+public slots:
+    void updateDrawing();
+    void initDrawing(bool fit);
+    void init() { initDrawing(true); }
+    void endLongOperation();
+    void addTempJoint(Object::Point *pt);
+    void addDrawingJoint(Object::Joint joint);
+    void removeDrawingJoint(Object::Joint joint);
+    void zoomIn();
+    void zoomOut();
+    void fitInView();
+    void deleteSimItems();
+    void setSimulationDelay(int val);
+    void updateCachedDrawing() override;
+    void setCacheUpdatesEnabled(bool enabled) override;
+
+protected:
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+
+private:
+    void zoomBy(double factor);
+    void updateRulers(bool readScale);
+    void fitScene();
+    void discardTempJoint();
+    void setAnchorFromButton();
+    void addObjectItems(Object *object);
+
+    // flags
+    bool m_rebuildPending = false;
+    bool m_drawArrows = true;
+    bool m_drawPoints = true;
+    bool m_scalePoints = true;
+    bool m_scaleLines = true;
+    bool m_cacheUpdatesEnabled = true;
+    bool m_simulationRunning = false;
+
+    int m_simulationDelay = 1000;
+    double m_scale = 1.0;
+    quint64 m_generation = 0; // bumped by every rebuild
+    OverlayItem *m_overlay = nullptr;
+    std::unique_ptr<Drawing> m_cachedDrawing;
+    std::unique_ptr<Drawing> m_drawing;
+    MyGraphicsScene *m_scene = nullptr;
+    DrawingJoint *m_tempJoint = nullptr;
+    QDRuler *m_hRuler = nullptr;
+    QDRuler *m_vRuler = nullptr;
+    QToolButton *m_anchorButton = nullptr;
+    std::vector<DrawingPointSet *> m_pointSets;
+};
