@@ -169,8 +169,10 @@ void Reader::collectPolyline(const Group &g)
     switch (g.code) {
     case 90:
         m_declaredVertices = std::max(0, toInteger(g.value));
-        if (m_vertices.size() > size_t(m_declaredVertices))
-            m_vertices.resize(size_t(m_declaredVertices));
+        if (m_vertices.size() > size_t(m_declaredVertices)) {
+            m_vertices.resize(size_t(m_declaredVertices)); // a second, smaller count
+            m_vertexOpen = false;
+        }
         return;
     case 10:
         if (m_vertices.size() < size_t(m_declaredVertices)) {

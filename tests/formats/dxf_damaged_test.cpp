@@ -142,3 +142,16 @@ TEST_F(DxfDamaged, ByteOrderMarkIsSkipped)
     ASSERT_TRUE(readDxf("\xEF\xBB\xBF" + dxfText(Valid), d));
     EXPECT_EQ(d.objects().size(), 6u);
 }
+
+TEST_F(DxfDamaged, SecondSmallerVertexCountDropsTheOpenVertex)
+{
+    // Found by the fuzzer: a code 90 after the vertices shrank the array
+    // under the vertex that the next code 20 then wrote to.
+    const QStringList body{"0", "SECTION", "2", "ENTITIES", "0", "LWPOLYLINE", "90", "4",
+                           "10", "0", "20", "0", "10", "4", "90", "0", "20", "5", "42", "1",
+                           "10", "9", "20", "9", "0", "POINT", "10", "1", "20", "1", "0", "EOF"};
+    Drawing d;
+    ASSERT_TRUE(readDxf(dxfText(body), d));
+    ASSERT_EQ(d.objects().size(), 1u);
+    EXPECT_EQ(pointsOf(*d.objects()[0]), (Pts{{25.4, 25.4}}));
+}
