@@ -3,9 +3,9 @@
 #include "core/drawing.h"
 #include "core/units.h"
 #include "formats/baseformat.h"
-#include "formats/blockwriter.h"
 #include "formats/filedata.h"
 #include "formats/settings.h"
+#include "formats/blockwriter.h"
 
 #include <QFile>
 #include <QRegularExpression>
