@@ -5,6 +5,7 @@
 #include "formats/baseformat.h"
 #include "formats/filedata.h"
 #include "formats/settings.h"
+#include "formats/blockwriter.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -120,12 +121,11 @@ bool read(const QString &path, Drawing &drawing)
 
 namespace {
 
-// Output in blocks, so that a million points need neither a million small
-// writes nor the whole text in memory.
+// One line per point through the block writer.
 class Writer
 {
 public:
-    explicit Writer(QFile &file) : m_file(file) { m_buffer.reserve(BlockSize + 256); }
+    explicit Writer(QFile &file) : m_out(file) {}
 
     void text(const QString &block)
     {
@@ -133,52 +133,34 @@ public:
         static const QRegularExpression separators(QStringLiteral("\r\n|[;\r\n]"));
         const QStringList lines = block.split(separators);
         for (const QString &l : lines) {
-            m_buffer += l.toStdString();
-            m_buffer += "\r\n";
+            m_out.append(l.toStdString());
+            m_out.append("\r\n");
         }
-        flushIfFull();
+        m_out.flushIfFull();
     }
 
     void coordinates(const std::string &xLetter, double x, const std::string &yLetter, double y)
     {
-        m_buffer += xLetter;
+        m_out.append(xLetter);
         append(x);
-        m_buffer += ' ';
-        m_buffer += yLetter;
+        m_out.append(' ');
+        m_out.append(yLetter);
         append(y);
-        m_buffer += "\r\n";
-        flushIfFull();
+        m_out.append("\r\n");
+        m_out.flushIfFull();
     }
 
-    bool finish() { return flush() && m_ok; }
+    bool finish() { return m_out.finish(); }
 
 private:
-    static constexpr size_t BlockSize = 1 << 20;
-
     void append(double v)
     {
         char buf[400];
         const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 6);
-        m_buffer.append(buf, r.ec == std::errc() ? size_t(r.ptr - buf) : 0);
+        m_out.append(std::string_view(buf, r.ec == std::errc() ? size_t(r.ptr - buf) : 0));
     }
 
-    void flushIfFull()
-    {
-        if (m_buffer.size() >= BlockSize)
-            flush();
-    }
-
-    bool flush()
-    {
-        if (!m_buffer.empty() && m_file.write(m_buffer.data(), qint64(m_buffer.size())) != qint64(m_buffer.size()))
-            m_ok = false;
-        m_buffer.clear();
-        return m_ok;
-    }
-
-    QFile &m_file;
-    std::string m_buffer;
-    bool m_ok = true;
+    BlockWriter m_out;
 };
 
 } // namespace

@@ -7,6 +7,7 @@ packages=(
     build-essential cmake ninja-build ccache pkg-config
     qtbase5-dev qtbase5-dev-tools qttools5-dev-tools qttranslations5-l10n
     libqt5serialport5-dev libqt5svg5-dev
+    python3-ezdxf libdxflib-dev
     libnanoflann-dev zlib1g-dev libarchive-dev libx11-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev

@@ -1,0 +1,23 @@
+#include "core/drawing.h"
+#include "formats/dxf.h"
+#include "formats/settings.h"
+#include "fuzzsupport.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    static bool ready = [] {
+        fuzzInit();
+        // The weld has its own tests; here it would only slow the search.
+        Settings::FormatOptions o = Settings::formatOptions();
+        o.dxfAutoWeld = false;
+        Settings::setFormatOptions(o);
+        return true;
+    }();
+    (void)ready;
+    Drawing d;
+    dxf::readData(reinterpret_cast<const char *>(data), size, d);
+    return 0;
+}
