@@ -6,7 +6,7 @@
 #   scripts/run-example.sh [drawing] [output folder]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-example=${1:-"$root/examples/wing.tap"}
+example=${1:-"$root/examples/wing.plt"}
 out=${2:-"$root/build/example-output"}
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh" "$root/build" >/dev/null
