@@ -212,7 +212,8 @@ void Kerfloom::createToolBar()
     m_speed->setToolTip(tr("Simulation speed"));
     m_speed->setRange(1, 10000);
     m_speed->setValue(5000);
-    m_speed->setMaximumWidth(140);
+    m_speed->setTickInterval(500);
+    m_speed->setFixedSize(120, 18);
     bar->addWidget(m_speed);
     bar->addSeparator();
     QAction *zoomOut = bar->addAction(QIcon(QStringLiteral(":/Kerfloom/Resources/zoomout.png")), tr("Zoom out"));

@@ -7,6 +7,8 @@
 #include "ui/mygraphicsscene.h"
 #include "ui/overlayitem.h"
 #include "ui/qdruler.h"
+#include "ui/simulationobject.h"
+#include "ui/simulator.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -17,12 +19,15 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QThread>
+#include <QTimer>
 #include <QToolButton>
 #include <QUndoStack>
 
 #include <cmath>
 
 std::function<QAction *(QMenu &, const QPoint &)> GraphWidget::menuRunner;
+int GraphWidget::fadeStepMs = 100;
 
 namespace {
 constexpr double minScale = 0.2;
@@ -84,10 +89,16 @@ GraphWidget::GraphWidget(QWidget *parent)
     grid->addWidget(m_vRuler, 1, 0);
     grid->addWidget(viewport(), 1, 1);
     setLayout(grid);
+
+    m_simulator = std::make_unique<Simulator>(this);
+    connect(m_simulator.get(), &Simulator::updatePathPercent, this,
+            &GraphWidget::updateItemPathPercent);
+    connect(m_simulator.get(), &Simulator::finished, this, &GraphWidget::deleteSimItems);
 }
 
 GraphWidget::~GraphWidget()
 {
+    endSimulationThread();
     // The items refer to the drawing's points: they go first.
     m_tempJoint = nullptr;
     m_pointSets.clear();
@@ -173,6 +184,11 @@ void GraphWidget::addObjectItems(Object *object)
 
 void GraphWidget::initDrawing(bool fit)
 {
+    // Clearing the scene would take the simulation items with it.
+    if (m_simulationRunning) {
+        m_rebuildPending = true;
+        return;
+    }
     const bool wasEnabled = updatesEnabled();
     setUpdatesEnabled(false);
     const bool sceneBlocked = m_scene->blockSignals(true);
@@ -262,6 +278,8 @@ void GraphWidget::removeDrawingJoint(Object::Joint joint)
 
 void GraphWidget::pointClicked(Object::Point *point)
 {
+    if (m_simulationRunning)
+        return;
     if (!m_tempJoint) {
         addTempJoint(point);
         return;
@@ -468,25 +486,123 @@ void GraphWidget::setAnchorFromButton()
     initDrawing(true);
 }
 
+// ---- simulation -------------------------------------------------------------
+
 bool GraphWidget::startSimulation()
 {
-    return false;
+    if (m_simulationRunning || overlayVisible())
+        return false;
+    // The previous run's worker quit when it finished, long before its fade
+    // ended; this only makes sure before the simulator is handed on.
+    if (m_simThread)
+        m_simThread->wait();
+
+    setUpdatesEnabled(false);
+    m_stopRequested = false;
+    m_simulationRunning = true;
+    discardTempJoint();
+    for (QGraphicsItem *item : qAsConst(m_simItems)) {
+        m_scene->removeItem(item);
+        delete item;
+    }
+    m_simItems.clear();
+
+    auto *veil = new QGraphicsRectItem(m_scene->sceneRect().adjusted(-1, -1, 1, 1));
+    veil->setBrush(QColor(255, 255, 255, 220));
+    veil->setPen(Qt::NoPen);
+    veil->setZValue(2);
+    m_scene->addItem(veil);
+    m_simItems.append(veil);
+
+    auto path = std::make_unique<Drawing>(*m_drawing);
+    path->buildCuttingPath();
+    std::vector<Simulator::Track> tracks;
+    tracks.reserve(path->objects().size() + 1);
+    tracks.push_back({});
+    for (Object *object : path->objects()) {
+        QPolygonF polygon;
+        polygon.reserve(object->size());
+        for (const Object::Point *p : object->points)
+            polygon << p->pos();
+        auto *item = new SimulationObject(object, polygon, m_scaleLines);
+        item->setZValue(3);
+        m_scene->addItem(item);
+        m_simItems.append(item);
+        tracks.push_back({item, item->totalLength()});
+    }
+    m_simulator->prepare(std::move(path), std::move(tracks));
+    setUpdatesEnabled(true);
+
+    auto *thread = new QThread(this);
+    m_simThread = thread;
+    connect(thread, &QThread::started, m_simulator.get(), &Simulator::simulate);
+    // Direct: the view may be waiting for this thread and not run events.
+    connect(m_simulator.get(), &Simulator::finished, thread, &QThread::quit,
+            Qt::DirectConnection);
+    connect(thread, &QThread::finished, this, [thread] { thread->deleteLater(); });
+    m_simulator->moveToThread(thread);
+    thread->start(QThread::InheritPriority);
+    return true;
 }
 
 void GraphWidget::stopSimulation()
 {
-    if (!m_simulationRunning)
+    if (m_simulationRunning)
+        m_stopRequested = true;
+}
+
+// The view goes away: the worker honours the stop at its next step (10 ms at
+// most), and a worker that does not is ended with its event loop.
+void GraphWidget::endSimulationThread()
+{
+    m_stopRequested = true;
+    if (!m_simThread)
         return;
-    m_simulationRunning = false;
-    deleteSimItems();
+    if (!m_simThread->wait(2000)) {
+        m_simThread->quit();
+        m_simThread->wait();
+    }
+}
+
+void GraphWidget::updateItemPathPercent(SimulationObject *itm, double percent, double)
+{
+    if (m_simulationRunning && itm)
+        itm->setPathPercent(percent);
 }
 
 void GraphWidget::deleteSimItems()
 {
-    if (m_rebuildPending) {
-        m_rebuildPending = false;
-        initDrawing(false);
+    if (m_fadeFinished)
+        return;
+    // Counted in whole steps: summing 0.05 twenty times does not reach 0.
+    constexpr int steps = 20;
+    ++m_fadeStep;
+    if (m_fadeStep < steps) {
+        const double opacity = double(steps - m_fadeStep) / steps;
+        for (QGraphicsItem *item : qAsConst(m_simItems))
+            item->setOpacity(opacity);
+        QTimer::singleShot(fadeStepMs, this, &GraphWidget::deleteSimItems);
+    } else {
+        QTimer::singleShot(fadeStepMs, this, &GraphWidget::deleteSimItems2);
+        m_fadeStep = 0;
+        m_fadeFinished = true;
     }
+}
+
+void GraphWidget::deleteSimItems2()
+{
+    for (QGraphicsItem *item : qAsConst(m_simItems)) {
+        m_scene->removeItem(item);
+        delete item;
+    }
+    m_simItems.clear();
+    m_simulator->timer()->stop();
+    m_stopRequested = false;
+    m_fadeFinished = false;
+    m_simulationRunning = false;
+    if (m_rebuildPending)
+        initDrawing(false);
+    m_rebuildPending = false;
     emit simulationFinished();
 }
 

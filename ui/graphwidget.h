@@ -2,9 +2,12 @@
 
 #include "core/drawing.h"
 #include "core/drawingview.h"
+#include "ui/simulationobject.h"
 
 #include <QGraphicsView>
+#include <QPointer>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -16,8 +19,10 @@ class OverlayItem;
 class QDRuler;
 class QMenu;
 class QAction;
+class QThread;
 class QToolButton;
 class QUndoStack;
+class Simulator;
 
 // The view of one tab and the holder of its document: it owns the drawing,
 // a cutting-order copy of it (the cached drawing), the rulers and the busy
@@ -40,12 +45,20 @@ public:
     double currentScale() const { return m_scale; }
     void setScale(double s);
 
-    // The cutting simulation plugs in here; until it exists these report
-    // that nothing runs, and the main window keeps its controls consistent.
+    // The cutting simulation. Start answers false when it was refused (one
+    // runs already, or a long operation covers the view).
     bool startSimulation();
     void stopSimulation();
     bool isSimulating() const { return m_simulationRunning; }
-    int simulationDelay() const { return m_simulationDelay; }
+    // Read by the simulator's worker thread as well.
+    int simulationDelay() const { return m_simulationDelay.load(std::memory_order_relaxed); }
+    bool stopRequested() const { return m_stopRequested.load(std::memory_order_relaxed); }
+    Simulator *simulator() const { return m_simulator.get(); }
+    const QList<QGraphicsItem *> &simulationItems() const { return m_simItems; }
+    // Counts scene rebuilds, so callers can tell whether one happened.
+    quint64 generation() const { return m_generation; }
+    // Time between two steps of the fade at the end of a simulation.
+    static int fadeStepMs;
 
     OverlayItem *overlay() const { return m_overlay; }
     QDRuler *horizontalRuler() const { return m_hRuler; }
@@ -86,7 +99,9 @@ public slots:
     void zoomIn();
     void zoomOut();
     void fitInView();
+    void updateItemPathPercent(SimulationObject *itm, double percent, double totalLen);
     void deleteSimItems();
+    void deleteSimItems2();
     void setSimulationDelay(int val);
     void updateCachedDrawing() override;
     void setCacheUpdatesEnabled(bool enabled) override;
@@ -107,6 +122,7 @@ private:
     void discardTempJoint();
     void setAnchorFromButton();
     void addObjectItems(Object *object);
+    void endSimulationThread();
 
     // flags
     bool m_rebuildPending = false;
@@ -117,7 +133,14 @@ private:
     bool m_cacheUpdatesEnabled = true;
     bool m_simulationRunning = false;
 
-    int m_simulationDelay = 1000;
+    std::unique_ptr<Simulator> m_simulator;
+    // Written by the GUI thread only; the worker's stale read costs a step.
+    std::atomic<int> m_simulationDelay{1000};
+    std::atomic<bool> m_stopRequested{false};
+    bool m_fadeFinished = false;
+    int m_fadeStep = 0; // steps of the running fade
+    QList<QGraphicsItem *> m_simItems;
+    QPointer<QThread> m_simThread;
     double m_scale = 1.0;
     quint64 m_generation = 0; // bumped by every rebuild
     OverlayItem *m_overlay = nullptr;
