@@ -150,7 +150,10 @@ TEST_F(SimulationTest, EveryObjectIsShownCompleteBeforeTheNextStarts)
     show();
     ASSERT_TRUE(start(fastest));
     const auto items = simulationObjects();
-    ASSERT_TRUE(waitUntilIdle());
+    std::vector<double> totals;
+    for (SimulationObject *item : items)
+        totals.push_back(item->totalLength());
+    ASSERT_TRUE(waitUntilIdle()); // the items are gone from here on
 
     ASSERT_FALSE(reports.empty());
     size_t next = 0; // index into items of the object being walked
@@ -165,7 +168,7 @@ TEST_F(SimulationTest, EveryObjectIsShownCompleteBeforeTheNextStarts)
         } else if (r > 0 && reports[r - 1].item == rep.item) {
             EXPECT_GE(rep.percent, reports[r - 1].percent);
         }
-        EXPECT_EQ(rep.total, rep.item->totalLength());
+        EXPECT_EQ(rep.total, totals[next]);
     }
     EXPECT_EQ(next, items.size() - 1) << "the lone point is reached too";
     EXPECT_EQ(reports.back().percent, reports.back().total);
@@ -274,6 +277,22 @@ TEST_F(SimulationTest, FadeTakesNineteenVisibleSteps)
     EXPECT_EQ(opacities.size(), 19u);
     EXPECT_DOUBLE_EQ(opacities.front(), 0.95);
     EXPECT_DOUBLE_EQ(opacities.back(), 0.05);
+}
+
+TEST_F(SimulationTest, RunsAgainAfterTheFadeWithTheSameWalk)
+{
+    linkedDrawingWithLooseEnds();
+    show();
+    std::vector<std::vector<Report>> runs;
+    for (int run = 0; run < 2; ++run) {
+        reports.clear();
+        ASSERT_TRUE(start(fastest)) << run;
+        ASSERT_TRUE(waitUntilIdle());
+        runs.push_back(reports);
+    }
+    ASSERT_EQ(runs[0].size(), runs[1].size());
+    for (size_t i = 0; i < runs[0].size(); ++i)
+        EXPECT_EQ(runs[0][i].percent, runs[1][i].percent);
 }
 
 TEST_F(SimulationTest, EditingIsRefusedWhileItRuns)
