@@ -10,9 +10,14 @@
 #include <QDir>
 #include <QFile>
 #include <QMenu>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QSlider>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
 #include <QUndoStack>
 
 #include <gtest/gtest.h>
@@ -238,6 +243,110 @@ TEST_F(MainWindowTest, DroppedFilesOpenLater)
     window->processDroppedFiles({QUrl::fromLocalFile(a), QUrl(QStringLiteral("https://example.invalid/x.tap"))});
     EXPECT_EQ(window->drawingCount(), 1);
     EXPECT_TRUE(asked.empty());
+}
+
+} // namespace
+
+namespace {
+
+class SimulationFromTheWindowTest : public MainWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        GraphWidget::fadeStepMs = 1;
+        speed = window->findChild<QSlider *>(QStringLiteral("simulationSpeed"));
+        simulate = window->action(QStringLiteral("actionSimulate"));
+    }
+    void TearDown() override
+    {
+        GraphWidget::fadeStepMs = 100;
+        MainWindowTest::TearDown();
+    }
+    // A long line, so that a slow run is still walking when the test acts.
+    void openLongLine(const char *name)
+    {
+        window->openFile(writeTap(QLatin1String(name), "X0 Y0\r\nX500 Y0\r\n"), false, false);
+    }
+
+    QSlider *speed = nullptr;
+    QAction *simulate = nullptr;
+};
+
+TEST_F(SimulationFromTheWindowTest, SpeedSliderAsBuilt)
+{
+    ASSERT_TRUE(speed);
+    EXPECT_EQ(speed->orientation(), Qt::Horizontal);
+    EXPECT_EQ(speed->minimum(), 1);
+    EXPECT_EQ(speed->maximum(), 10000);
+    EXPECT_EQ(speed->value(), 5000);
+    EXPECT_EQ(speed->tickInterval(), 500);
+    EXPECT_EQ(speed->minimumSize(), QSize(120, 18));
+    EXPECT_EQ(speed->maximumSize(), QSize(120, 18));
+    EXPECT_EQ(speed->toolTip(), QStringLiteral("Simulation speed"));
+
+    openLongLine("a.tap");
+    speed->setValue(10000);
+    EXPECT_EQ(window->currentView()->simulationDelay(), 1);
+}
+
+TEST_F(SimulationFromTheWindowTest, ActionStartsAndStopsAndEditingWaitsForTheFade)
+{
+    openLongLine("a.tap");
+    GraphWidget *v = window->currentView();
+    speed->setValue(1);
+    simulate->trigger();
+    ASSERT_TRUE(v->isSimulating());
+    EXPECT_EQ(simulate->text(), QStringLiteral("Stop simulation"));
+    EXPECT_TRUE(simulate->isEnabled());
+    for (const char *name : {"action_Save", "action_Auto", "actionRotate_Left", "action_Undo"})
+        EXPECT_FALSE(window->action(QLatin1String(name))->isEnabled()) << name;
+
+    simulate->trigger(); // stop: the fade still runs
+    EXPECT_TRUE(v->isSimulating());
+    EXPECT_EQ(simulate->text(), QStringLiteral("Stop simulation"));
+    QSignalSpy idle(v, &GraphWidget::simulationFinished);
+    ASSERT_TRUE(idle.wait(5000));
+    EXPECT_EQ(simulate->text(), QStringLiteral("Simulate"));
+    EXPECT_TRUE(window->action(QStringLiteral("actionRotate_Left"))->isEnabled());
+}
+
+TEST_F(SimulationFromTheWindowTest, OtherTabsStayEditableAndClosingTheRunningTabIsSafe)
+{
+    openLongLine("a.tap");
+    openLongLine("b.tap");
+    GraphWidget *running = window->currentView();
+    speed->setValue(1);
+    simulate->trigger();
+    ASSERT_TRUE(running->isSimulating());
+
+    window->tabBar()->setCurrentIndex(0);
+    EXPECT_EQ(simulate->text(), QStringLiteral("Simulate"));
+    EXPECT_TRUE(window->action(QStringLiteral("actionRotate_Left"))->isEnabled());
+    window->tabBar()->setCurrentIndex(1);
+    EXPECT_EQ(simulate->text(), QStringLiteral("Stop simulation"));
+
+    QPointer<QThread> thread = running->findChild<QThread *>();
+    ASSERT_TRUE(thread);
+    window->on_tabs_tabCloseRequested(1);
+    EXPECT_TRUE(thread.isNull());
+    EXPECT_EQ(window->drawingCount(), 1);
+    EXPECT_EQ(simulate->text(), QStringLiteral("Simulate"));
+    QTest::qWait(50);
+}
+
+TEST_F(SimulationFromTheWindowTest, ClosingTheWindowDuringARunEndsIt)
+{
+    openLongLine("a.tap");
+    speed->setValue(1);
+    simulate->trigger();
+    QPointer<QThread> thread = window->currentView()->findChild<QThread *>();
+    ASSERT_TRUE(thread);
+    EXPECT_TRUE(window->close());
+    EXPECT_TRUE(thread.isNull());
+    window.reset();
+    QTest::qWait(50);
 }
 
 } // namespace
