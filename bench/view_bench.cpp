@@ -1,6 +1,7 @@
 // Opening and showing large drawings in the view: the rebuild with points,
 // arrows and joints on, plus painting one frame of the viewport.
 #include "benchsupport.h"
+#include "eventclock.h"
 #include "resources/resources.h"
 #include "ui/graphwidget.h"
 
@@ -77,7 +78,7 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QCoreApplication::setOrganizationName(QStringLiteral("Brenmoor"));
     QCoreApplication::setApplicationName(QStringLiteral("Kerfloom"));
-    QApplication app(argc, argv);
+    bench::TimedApplication app(argc, argv);
     kerfloom::initResources();
 
     benchmark::Initialize(&argc, argv);

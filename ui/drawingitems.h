@@ -63,6 +63,7 @@ private:
     GraphWidget *m_view;
     Object *m_object;
     QPolygonF m_polygon;
+    QRectF m_polygonBounds; // asked for by every scene traversal: not recomputed
     bool m_highlighted = false;
     bool m_drawArrows;
     std::vector<QPolygonF> m_arrows;
@@ -78,6 +79,7 @@ public:
     bool isStart() const { return m_isStart; }
 
     static QString toolTipFor(const Object::Point &point, bool isStart);
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
 
 protected:
     void mousePressEvent(QGraphicsSceneMouseEvent *event) override;
@@ -138,6 +140,8 @@ public:
     void setRemoving(bool r) { m_removing = r; }
     void setEnd(QPointF scenePos);
     void resetPen();
+    QRectF boundingRect() const override;
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
 
 protected:
     void hoverEnterEvent(QGraphicsSceneHoverEvent *event) override;

@@ -18,6 +18,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QPixmapCache>
 #include <QScrollBar>
 #include <QThread>
 #include <QTimer>
@@ -32,6 +33,23 @@ int GraphWidget::fadeStepMs = 100;
 namespace {
 constexpr double minScale = 0.2;
 constexpr double maxScale = 200;
+
+// The white veil over the drawing while a simulation runs.
+class SimulationVeil : public QGraphicsRectItem
+{
+public:
+    explicit SimulationVeil(const QRectF &rect) : QGraphicsRectItem(rect)
+    {
+        setBrush(QColor(255, 255, 255, 220));
+        setPen(Qt::NoPen);
+        setZValue(2);
+    }
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override
+    {
+        if (MyGraphicsScene::paints(this, MyGraphicsScene::Layer::Simulation))
+            QGraphicsRectItem::paint(painter, option, widget);
+    }
+};
 
 QString elementsText(const char *text)
 {
@@ -507,10 +525,7 @@ bool GraphWidget::startSimulation()
     }
     m_simItems.clear();
 
-    auto *veil = new QGraphicsRectItem(m_scene->sceneRect().adjusted(-1, -1, 1, 1));
-    veil->setBrush(QColor(255, 255, 255, 220));
-    veil->setPen(Qt::NoPen);
-    veil->setZValue(2);
+    auto *veil = new SimulationVeil(m_scene->sceneRect().adjusted(-1, -1, 1, 1));
     m_scene->addItem(veil);
     m_simItems.append(veil);
 
@@ -531,6 +546,12 @@ bool GraphWidget::startSimulation()
         tracks.push_back({item, item->totalLength()});
     }
     m_simulator->prepare(std::move(path), std::move(tracks));
+    // The drawing stays as it is until the end: painted once into the
+    // background cache, under the items of the walk.
+    m_scene->setPaintedLayer(MyGraphicsScene::Layer::Simulation);
+    resetCachedContent();
+    // Room for the device caches of long outlines at full window size.
+    QPixmapCache::setCacheLimit(std::max(QPixmapCache::cacheLimit(), 64 * 1024));
     setUpdatesEnabled(true);
 
     auto *thread = new QThread(this);
@@ -596,6 +617,8 @@ void GraphWidget::deleteSimItems2()
         delete item;
     }
     m_simItems.clear();
+    m_scene->setPaintedLayer(MyGraphicsScene::Layer::All);
+    resetCachedContent();
     m_simulator->timer()->stop();
     m_stopRequested = false;
     m_fadeFinished = false;
@@ -604,6 +627,18 @@ void GraphWidget::deleteSimItems2()
         initDrawing(false);
     m_rebuildPending = false;
     emit simulationFinished();
+}
+
+void GraphWidget::drawBackground(QPainter *painter, const QRectF &rect)
+{
+    QGraphicsView::drawBackground(painter, rect);
+    if (m_scene->paintedLayer() != MyGraphicsScene::Layer::Simulation)
+        return;
+    m_scene->setPaintedLayer(MyGraphicsScene::Layer::Drawing);
+    // Under the veil the drawing shows faintly; its edges need no smoothing.
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    m_scene->render(painter, rect, rect, Qt::IgnoreAspectRatio);
+    m_scene->setPaintedLayer(MyGraphicsScene::Layer::Simulation);
 }
 
 void GraphWidget::setSimulationDelay(int val)

@@ -1,8 +1,13 @@
 #include "ui/simulationobject.h"
 
+#include "ui/mygraphicsscene.h"
+
+#include <QGraphicsView>
 #include <QPainter>
 #include <QPen>
+#include <QStyleOptionGraphicsItem>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -10,23 +15,71 @@ double distance(QPointF a, QPointF b)
 {
     return std::hypot(b.x() - a.x(), b.y() - a.y());
 }
+
+QRectF segmentBounds(QPointF a, QPointF b)
+{
+    return QRectF(a, b).normalized();
+}
+
+// Unlike QRectF::intersects, true for flat boxes too (straight chunks).
+bool overlaps(const QRectF &a, const QRectF &b)
+{
+    return a.left() <= b.right() && b.left() <= a.right() && a.top() <= b.bottom()
+        && b.top() <= a.bottom();
+}
+
+// From this many vertices on, an outline keeps its painted pixels between
+// frames (Qt's device cache) and repaints only where the walk went on.
+constexpr int cachedFromPoints = 2048;
 } // namespace
 
 SimulationObject::SimulationObject(Object *object, const QPolygonF &polygon, bool scaleLines)
     : m_object(object), m_points(polygon)
 {
     setAcceptedMouseButtons(Qt::NoButton);
-    QPainterPath path;
-    path.addPolygon(polygon);
-    setPath(path);
-    for (int k = 1; k < polygon.size(); ++k)
-        m_totalLength += distance(polygon[k - 1], polygon[k]);
-    if (!polygon.isEmpty()) {
-        m_lastReached = polygon.front();
-        m_committedPath.moveTo(m_lastReached);
-    }
+    setFlag(ItemUsesExtendedStyleOption);
     setPen(QPen(Qt::black, scaleLines ? 2 : 0, Qt::SolidLine, Qt::FlatCap, Qt::BevelJoin));
     setBrush(Qt::NoBrush);
+    if (polygon.isEmpty())
+        return;
+    m_lastReached = polygon.front();
+    for (int k = 1; k < polygon.size(); ++k)
+        m_totalLength += distance(polygon[k - 1], polygon[k]);
+    for (int start = 0; start < polygon.size(); start += chunk) {
+        const int end = std::min(polygon.size(), start + chunk + 1);
+        QRectF r(polygon[start], QSizeF());
+        for (int k = start + 1; k < end; ++k)
+            r |= QRectF(polygon[k], QSizeF());
+        m_chunkBounds.push_back(r.normalized());
+    }
+    m_bounds = polygon.boundingRect();
+    if (polygon.size() >= cachedFromPoints)
+        setCacheMode(DeviceCoordinateCache);
+}
+
+// Scene units that cover the pen and its antialiased edge.
+double SimulationObject::margin() const
+{
+    double pixel = 1;
+    if (scene() && !scene()->views().isEmpty()) {
+        const double s = std::abs(scene()->views().front()->transform().m11());
+        if (s > 0)
+            pixel = 1 / s;
+    }
+    return pen().widthF() / 2 + 2 * pixel;
+}
+
+QRectF SimulationObject::boundingRect() const
+{
+    const double m = pen().widthF() / 2 + 1;
+    return m_bounds.adjusted(-m, -m, m, m);
+}
+
+QPainterPath SimulationObject::shape() const
+{
+    QPainterPath p;
+    p.addRect(boundingRect());
+    return p;
 }
 
 void SimulationObject::setPathPercent(double distanceWalked)
@@ -34,6 +87,9 @@ void SimulationObject::setPathPercent(double distanceWalked)
     if (!m_object)
         return;
     m_walked = distanceWalked;
+    QRectF dirty;
+    if (m_hasTail)
+        dirty = segmentBounds(m_lastReached, m_tail);
     double running = m_committedLength;
     m_hasTail = false;
     const int count = m_points.size();
@@ -46,14 +102,18 @@ void SimulationObject::setPathPercent(double distanceWalked)
             const double t = segment > 0 ? back / segment : 0;
             m_tail = next + (m_lastReached - next) * t;
             m_hasTail = true;
+            dirty |= segmentBounds(m_lastReached, m_tail);
             break;
         }
-        m_committedPath.lineTo(next);
+        dirty |= segmentBounds(m_lastReached, next);
         m_nextPoint = k + 1;
         m_lastReached = next;
         m_committedLength = running;
     }
-    update();
+    if (dirty.isNull())
+        return;
+    const double m = margin();
+    update(dirty.adjusted(-m, -m, m, m));
 }
 
 std::vector<QPointF> SimulationObject::walkedPoints() const
@@ -67,17 +127,35 @@ std::vector<QPointF> SimulationObject::walkedPoints() const
     return out;
 }
 
-void SimulationObject::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *)
+// The polyline through the first `reached` vertices, chunk by chunk, leaving
+// out chunks that do not meet the exposed area.
+void SimulationObject::paintReached(QPainter *painter, const QRectF &exposed, int reached) const
 {
-    if (m_walked <= 0)
+    const double m = margin();
+    const QRectF area = exposed.adjusted(-m, -m, m, m);
+    for (size_t c = 0; c < m_chunkBounds.size(); ++c) {
+        const int start = int(c) * chunk;
+        if (start + 1 >= reached)
+            break;
+        if (!overlaps(m_chunkBounds[c], area))
+            continue;
+        const int end = std::min(reached, start + chunk + 1);
+        painter->drawPolyline(m_points.constData() + start, end - start);
+    }
+}
+
+void SimulationObject::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *)
+{
+    if (m_walked <= 0 || !MyGraphicsScene::paints(this, MyGraphicsScene::Layer::Simulation))
         return;
     painter->setPen(pen());
     painter->setBrush(Qt::NoBrush);
+    const QRectF exposed = option->exposedRect;
     if (m_totalLength <= m_walked) {
-        painter->drawPath(path());
+        paintReached(painter, exposed, m_points.size());
         return;
     }
-    painter->drawPath(m_committedPath);
+    paintReached(painter, exposed, m_nextPoint);
     if (m_hasTail)
         painter->drawLine(m_lastReached, m_tail);
 }

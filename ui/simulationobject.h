@@ -12,8 +12,9 @@ enum { SimulationObjectType = QGraphicsItem::UserType + 16 };
 
 // One object of the cutting path as the simulation draws it: the part of
 // its outline walked so far. The walked part only ever grows, so it is kept
-// as a path that is appended to in place plus the end of the segment being
-// walked; rebuilding it per step would make long objects quadratic.
+// as a count of vertices reached plus the end of the segment being walked,
+// and painted from the vertices themselves: a path object rebuilt or even
+// extended per step would make a long outline cost more than its walk.
 class SimulationObject : public QGraphicsPathItem
 {
 public:
@@ -21,6 +22,7 @@ public:
     int type() const override { return SimulationObjectType; }
 
     Object *object() const { return m_object; }
+    int pointCount() const { return m_points.size(); }
     double totalLength() const { return m_totalLength; }
     double walked() const { return m_walked; }
 
@@ -31,15 +33,24 @@ public:
     // when the walk stands between two vertices.
     std::vector<QPointF> walkedPoints() const;
 
+    QRectF boundingRect() const override;
+    QPainterPath shape() const override;
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
 
 private:
+    // Vertices per bounding box used to skip what lies outside the exposed area.
+    static constexpr int chunk = 256;
+
+    double margin() const;
+    void paintReached(QPainter *painter, const QRectF &exposed, int reached) const;
+
     Object *m_object;
     QPolygonF m_points;
+    std::vector<QRectF> m_chunkBounds; // chunk c covers vertices c*chunk … (c+1)*chunk
+    QRectF m_bounds;
     int m_nextPoint = 1;
     QPointF m_lastReached;
-    QPainterPath m_committedPath;
-    bool m_hasTail = false; // the partial path is the committed one plus m_tail
+    bool m_hasTail = false; // between m_lastReached and m_points[m_nextPoint]
     QPointF m_tail;
     double m_committedLength = 0;
     double m_walked = 0;
