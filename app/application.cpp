@@ -5,6 +5,7 @@
 #include "formats/settings.h"
 #include "resources/resources.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDateTime>
 #include <QLocale>
@@ -61,13 +62,21 @@ void commonSetup()
 
 namespace {
 // KERFLOOM_SCREENSHOT=out.png: once the command-line files are shown, save
-// a picture of the window and quit (scripts/screenshot.sh uses it).
-void scheduleScreenshot(QWidget *window)
+// a picture of the window and quit (scripts/screenshot.sh uses it). With
+// KERFLOOM_SCREENSHOT_SIMULATE=ms the simulation is started first and the
+// picture taken that many milliseconds into it.
+void scheduleScreenshot(Kerfloom *window)
 {
     const QString out = qEnvironmentVariable("KERFLOOM_SCREENSHOT");
     if (out.isEmpty())
         return;
-    QTimer::singleShot(1500, window, [window, out] {
+    bool simulate = false;
+    const int simulateMs = qEnvironmentVariableIntValue("KERFLOOM_SCREENSHOT_SIMULATE", &simulate);
+    if (simulate)
+        QTimer::singleShot(1500, window, [window] {
+            window->action(QStringLiteral("actionSimulate"))->trigger();
+        });
+    QTimer::singleShot(1500 + (simulate ? std::max(0, simulateMs) : 0), window, [window, out] {
         const bool ok = window->grab().save(out, "PNG");
         if (!ok)
             std::fprintf(stderr, "Kerfloom: cannot write screenshot %s\n", qPrintable(out));

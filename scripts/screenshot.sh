@@ -2,11 +2,18 @@
 # Starts Kerfloom under Xvfb with a drawing and saves a picture of its window.
 # Runs on a throw-away settings folder that links the drawing but neither
 # saves nor quits, so the drawing's own folder stays untouched.
-#   scripts/screenshot.sh FILE OUT.png
+# With --simulate MS the picture shows the cutting simulation MS milliseconds
+# after it started.
+#   scripts/screenshot.sh [--simulate MS] FILE OUT.png
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+simulate=()
+if [[ ${1:-} == --simulate ]]; then
+    simulate=(KERFLOOM_SCREENSHOT_SIMULATE="${2:?milliseconds}")
+    shift 2
+fi
 if (($# != 2)); then
-    echo "usage: scripts/screenshot.sh FILE OUT.png" >&2
+    echo "usage: scripts/screenshot.sh [--simulate MS] FILE OUT.png" >&2
     exit 2
 fi
 file=$(realpath "$1")
@@ -21,6 +28,6 @@ cat >"$config/Brenmoor/Kerfloom/settings.ini" <<INI
 SaveAs=false
 ExitApplication=false
 INI
-XDG_CONFIG_HOME="$config" KERFLOOM_SCREENSHOT="$out" QT_QPA_PLATFORM=xcb \
+env "${simulate[@]}" XDG_CONFIG_HOME="$config" KERFLOOM_SCREENSHOT="$out" QT_QPA_PLATFORM=xcb \
     xvfb-run -a -s "-screen 0 1280x800x24" "$program" "$file"
 echo "screenshot: $out"
