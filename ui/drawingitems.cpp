@@ -2,7 +2,6 @@
 
 #include "core/units.h"
 #include "ui/graphwidget.h"
-#include "ui/mygraphicsscene.h"
 
 #include <QCursor>
 #include <QGraphicsSceneContextMenuEvent>
@@ -126,8 +125,6 @@ bool DrawingObject::encloses(const DrawingObject &other) const
 void DrawingObject::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *)
 {
     Q_UNUSED(option);
-    if (!MyGraphicsScene::paints(this, MyGraphicsScene::Layer::Drawing))
-        return;
     QPen p = pen();
     if (m_highlighted)
         p.setColor(Qt::gray);
@@ -323,8 +320,6 @@ static QPixmap markerPixmap(double radius, const QColor &colour)
 
 void DrawingPointSet::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *)
 {
-    if (!MyGraphicsScene::paints(this, MyGraphicsScene::Layer::Drawing))
-        return;
     const QRectF exposed = option->exposedRect.adjusted(-m_margin, -m_margin, m_margin, m_margin);
     const QTransform world = painter->worldTransform();
     painter->save();
@@ -421,22 +416,10 @@ void DrawingJoint::mousePressEvent(QGraphicsSceneMouseEvent *event)
     m_view->jointRightClicked(this);
 }
 
-void DrawingPoint::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget)
-{
-    if (MyGraphicsScene::paints(this, MyGraphicsScene::Layer::Drawing))
-        QGraphicsEllipseItem::paint(painter, option, widget);
-}
-
 // Qt's own strokes the line on every call, and the view asks for every
 // joint's box on every frame.
 QRectF DrawingJoint::boundingRect() const
 {
     const double m = pen().widthF() / 2;
     return QRectF(line().p1(), line().p2()).normalized().adjusted(-m, -m, m, m);
-}
-
-void DrawingJoint::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget)
-{
-    if (MyGraphicsScene::paints(this, MyGraphicsScene::Layer::Drawing))
-        QGraphicsLineItem::paint(painter, option, widget);
 }

@@ -79,7 +79,6 @@ public:
     bool isStart() const { return m_isStart; }
 
     static QString toolTipFor(const Object::Point &point, bool isStart);
-    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
 
 protected:
     void mousePressEvent(QGraphicsSceneMouseEvent *event) override;
@@ -141,7 +140,6 @@ public:
     void setEnd(QPointF scenePos);
     void resetPen();
     QRectF boundingRect() const override;
-    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
 
 protected:
     void hoverEnterEvent(QGraphicsSceneHoverEvent *event) override;

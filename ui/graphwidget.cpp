@@ -34,23 +34,6 @@ namespace {
 constexpr double minScale = 0.2;
 constexpr double maxScale = 200;
 
-// The white veil over the drawing while a simulation runs.
-class SimulationVeil : public QGraphicsRectItem
-{
-public:
-    explicit SimulationVeil(const QRectF &rect) : QGraphicsRectItem(rect)
-    {
-        setBrush(QColor(255, 255, 255, 220));
-        setPen(Qt::NoPen);
-        setZValue(2);
-    }
-    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override
-    {
-        if (MyGraphicsScene::paints(this, MyGraphicsScene::Layer::Simulation))
-            QGraphicsRectItem::paint(painter, option, widget);
-    }
-};
-
 QString elementsText(const char *text)
 {
     return QCoreApplication::translate("DrawingElements", text);
@@ -108,10 +91,12 @@ GraphWidget::GraphWidget(QWidget *parent)
     grid->addWidget(viewport(), 1, 1);
     setLayout(grid);
 
-    m_simulator = std::make_unique<Simulator>(this);
+    m_simScene = new QGraphicsScene(this);
+    m_simulator = std::make_unique<Simulator>(this, m_simScene);
     connect(m_simulator.get(), &Simulator::updatePathPercent, this,
             &GraphWidget::updateItemPathPercent);
     connect(m_simulator.get(), &Simulator::finished, this, &GraphWidget::deleteSimItems);
+    connect(m_simulator.get(), &Simulator::pathReady, this, &GraphWidget::addSimulationObjects);
 }
 
 GraphWidget::~GraphWidget()
@@ -120,6 +105,7 @@ GraphWidget::~GraphWidget()
     // The items refer to the drawing's points: they go first.
     m_tempJoint = nullptr;
     m_pointSets.clear();
+    m_simScene->clear();
     m_scene->clear();
     m_drawing->setView(nullptr);
 }
@@ -520,36 +506,24 @@ bool GraphWidget::startSimulation()
     m_simulationRunning = true;
     discardTempJoint();
     for (QGraphicsItem *item : qAsConst(m_simItems)) {
-        m_scene->removeItem(item);
+        m_simScene->removeItem(item);
         delete item;
     }
     m_simItems.clear();
 
-    auto *veil = new SimulationVeil(m_scene->sceneRect().adjusted(-1, -1, 1, 1));
-    m_scene->addItem(veil);
+    auto *veil = new QGraphicsRectItem(m_scene->sceneRect().adjusted(-1, -1, 1, 1));
+    veil->setBrush(QColor(255, 255, 255, 220));
+    veil->setPen(Qt::NoPen);
+    veil->setZValue(2);
+    m_simScene->setSceneRect(m_scene->sceneRect());
+    m_simScene->addItem(veil);
     m_simItems.append(veil);
 
-    auto path = std::make_unique<Drawing>(*m_drawing);
-    path->buildCuttingPath();
-    std::vector<Simulator::Track> tracks;
-    tracks.reserve(path->objects().size() + 1);
-    tracks.push_back({});
-    for (Object *object : path->objects()) {
-        QPolygonF polygon;
-        polygon.reserve(object->size());
-        for (const Object::Point *p : object->points)
-            polygon << p->pos();
-        auto *item = new SimulationObject(object, polygon, m_scaleLines);
-        item->setZValue(3);
-        m_scene->addItem(item);
-        m_simItems.append(item);
-        tracks.push_back({item, item->totalLength()});
-    }
-    m_simulator->prepare(std::move(path), std::move(tracks));
-    // The drawing stays as it is until the end: painted once into the
-    // background cache, under the items of the walk.
-    m_scene->setPaintedLayer(MyGraphicsScene::Layer::Simulation);
-    resetCachedContent();
+    m_simulator->prepare(std::make_unique<Drawing>(*m_drawing));
+    // The drawing stays as it is until the end: the view shows a scene of
+    // the walk alone and paints the drawing once into its background cache,
+    // so a frame costs the walk, not the drawing's many items.
+    showScene(m_simScene);
     // Room for the device caches of long outlines at full window size.
     QPixmapCache::setCacheLimit(std::max(QPixmapCache::cacheLimit(), 64 * 1024));
     setUpdatesEnabled(true);
@@ -566,23 +540,41 @@ bool GraphWidget::startSimulation()
     return true;
 }
 
+// The worker has built and measured the path: one item per object, then
+// the walk begins.
+void GraphWidget::addSimulationObjects()
+{
+    if (!m_simulationRunning)
+        return;
+    auto outlines = m_simulator->takeOutlines();
+    std::vector<Simulator::Track> tracks;
+    tracks.reserve(outlines.size() + 1);
+    tracks.push_back({});
+    for (auto &[object, outline] : outlines) {
+        auto *item = new SimulationObject(object, std::move(outline), m_scaleLines);
+        item->setZValue(3);
+        m_simScene->addItem(item);
+        m_simItems.append(item);
+        tracks.push_back({item, item->totalLength()});
+    }
+    m_simulator->startWalk(std::move(tracks));
+}
+
 void GraphWidget::stopSimulation()
 {
     if (m_simulationRunning)
         m_stopRequested = true;
 }
 
-// The view goes away: the worker honours the stop at its next step (10 ms at
-// most), and a worker that does not is ended with its event loop.
+// The view goes away: the worker's event loop ends after the slot it runs,
+// and whatever it had scheduled is dropped with it.
 void GraphWidget::endSimulationThread()
 {
     m_stopRequested = true;
     if (!m_simThread)
         return;
-    if (!m_simThread->wait(2000)) {
-        m_simThread->quit();
-        m_simThread->wait();
-    }
+    m_simThread->quit();
+    m_simThread->wait();
 }
 
 void GraphWidget::updateItemPathPercent(SimulationObject *itm, double percent, double)
@@ -613,12 +605,11 @@ void GraphWidget::deleteSimItems()
 void GraphWidget::deleteSimItems2()
 {
     for (QGraphicsItem *item : qAsConst(m_simItems)) {
-        m_scene->removeItem(item);
+        m_simScene->removeItem(item);
         delete item;
     }
     m_simItems.clear();
-    m_scene->setPaintedLayer(MyGraphicsScene::Layer::All);
-    resetCachedContent();
+    showScene(m_scene);
     m_simulator->timer()->stop();
     m_stopRequested = false;
     m_fadeFinished = false;
@@ -632,13 +623,18 @@ void GraphWidget::deleteSimItems2()
 void GraphWidget::drawBackground(QPainter *painter, const QRectF &rect)
 {
     QGraphicsView::drawBackground(painter, rect);
-    if (m_scene->paintedLayer() != MyGraphicsScene::Layer::Simulation)
-        return;
-    m_scene->setPaintedLayer(MyGraphicsScene::Layer::Drawing);
-    // Under the veil the drawing shows faintly; its edges need no smoothing.
-    painter->setRenderHint(QPainter::Antialiasing, false);
-    m_scene->render(painter, rect, rect, Qt::IgnoreAspectRatio);
-    m_scene->setPaintedLayer(MyGraphicsScene::Layer::Simulation);
+    if (scene() == m_simScene)
+        m_scene->render(painter, rect, rect, Qt::IgnoreAspectRatio);
+}
+
+// Switches scenes where the user looks: same zoom, same scroll position.
+void GraphWidget::showScene(QGraphicsScene *scene)
+{
+    const int h = horizontalScrollBar()->value(), v = verticalScrollBar()->value();
+    setScene(scene);
+    horizontalScrollBar()->setValue(h);
+    verticalScrollBar()->setValue(v);
+    resetCachedContent();
 }
 
 void GraphWidget::setSimulationDelay(int val)

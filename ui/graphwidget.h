@@ -123,6 +123,8 @@ private:
     void discardTempJoint();
     void setAnchorFromButton();
     void addObjectItems(Object *object);
+    void addSimulationObjects();
+    void showScene(QGraphicsScene *scene);
     void endSimulationThread();
 
     // flags
@@ -148,6 +150,7 @@ private:
     std::unique_ptr<Drawing> m_cachedDrawing;
     std::unique_ptr<Drawing> m_drawing;
     MyGraphicsScene *m_scene = nullptr;
+    QGraphicsScene *m_simScene = nullptr; // shown while a simulation runs
     DrawingJoint *m_tempJoint = nullptr;
     QDRuler *m_hRuler = nullptr;
     QDRuler *m_vRuler = nullptr;

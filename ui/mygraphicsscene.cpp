@@ -10,12 +10,6 @@
 #include <QToolTip>
 #include <QUrl>
 
-bool MyGraphicsScene::paints(const QGraphicsItem *item, Layer itemLayer)
-{
-    const auto *scene = qobject_cast<const MyGraphicsScene *>(item->scene());
-    return !scene || scene->paints(itemLayer);
-}
-
 MyGraphicsScene::MyGraphicsScene(GraphWidget *view) : QGraphicsScene(view), m_view(view)
 {
 }

@@ -13,15 +13,6 @@ class MyGraphicsScene : public QGraphicsScene
 public:
     explicit MyGraphicsScene(GraphWidget *view);
 
-    // Which items paint. While a simulation runs, the drawing underneath does
-    // not change: the view paints it once into its background cache and the
-    // regular pass paints only the simulation on top.
-    enum class Layer { All, Drawing, Simulation };
-    Layer paintedLayer() const { return m_layer; }
-    void setPaintedLayer(Layer layer) { m_layer = layer; }
-    bool paints(Layer itemLayer) const { return m_layer == Layer::All || m_layer == itemLayer; }
-    static bool paints(const QGraphicsItem *item, Layer itemLayer);
-
     // The items that should be offered a context menu at pos, in order.
     QList<QGraphicsItem *> contextCandidates(const QPointF &scenePos) const;
 
@@ -36,5 +27,4 @@ private:
     QList<QGraphicsItem *> itemsUnder(const QPointF &scenePos) const;
 
     GraphWidget *m_view;
-    Layer m_layer = Layer::All;
 };

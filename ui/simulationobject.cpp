@@ -1,7 +1,5 @@
 #include "ui/simulationobject.h"
 
-#include "ui/mygraphicsscene.h"
-
 #include <QGraphicsView>
 #include <QPainter>
 #include <QPen>
@@ -33,27 +31,43 @@ bool overlaps(const QRectF &a, const QRectF &b)
 constexpr int cachedFromPoints = 2048;
 } // namespace
 
-SimulationObject::SimulationObject(Object *object, const QPolygonF &polygon, bool scaleLines)
-    : m_object(object), m_points(polygon)
+SimulationObject::Outline SimulationObject::Outline::of(const Object &object)
+{
+    Outline o;
+    o.points.reserve(object.size());
+    for (const Object::Point *p : object.points)
+        o.points << p->pos();
+    const QPolygonF &pts = o.points;
+    for (int k = 1; k < pts.size(); ++k)
+        o.totalLength += distance(pts[k - 1], pts[k]);
+    for (int start = 0; start < pts.size(); start += chunk) {
+        const int end = std::min(pts.size(), start + chunk + 1);
+        // By hand: QRectF's union drops empty boxes, and a point is one.
+        double left = pts[start].x(), right = left, top = pts[start].y(), bottom = top;
+        for (int k = start + 1; k < end; ++k) {
+            left = std::min(left, pts[k].x());
+            right = std::max(right, pts[k].x());
+            top = std::min(top, pts[k].y());
+            bottom = std::max(bottom, pts[k].y());
+        }
+        o.chunkBounds.emplace_back(QPointF(left, top), QPointF(right, bottom));
+    }
+    o.bounds = pts.boundingRect();
+    return o;
+}
+
+SimulationObject::SimulationObject(Object *object, Outline outline, bool scaleLines)
+    : m_object(object), m_points(std::move(outline.points)),
+      m_chunkBounds(std::move(outline.chunkBounds)), m_bounds(outline.bounds),
+      m_totalLength(outline.totalLength)
 {
     setAcceptedMouseButtons(Qt::NoButton);
     setFlag(ItemUsesExtendedStyleOption);
     setPen(QPen(Qt::black, scaleLines ? 2 : 0, Qt::SolidLine, Qt::FlatCap, Qt::BevelJoin));
     setBrush(Qt::NoBrush);
-    if (polygon.isEmpty())
-        return;
-    m_lastReached = polygon.front();
-    for (int k = 1; k < polygon.size(); ++k)
-        m_totalLength += distance(polygon[k - 1], polygon[k]);
-    for (int start = 0; start < polygon.size(); start += chunk) {
-        const int end = std::min(polygon.size(), start + chunk + 1);
-        QRectF r(polygon[start], QSizeF());
-        for (int k = start + 1; k < end; ++k)
-            r |= QRectF(polygon[k], QSizeF());
-        m_chunkBounds.push_back(r.normalized());
-    }
-    m_bounds = polygon.boundingRect();
-    if (polygon.size() >= cachedFromPoints)
+    if (!m_points.isEmpty())
+        m_lastReached = m_points.front();
+    if (m_points.size() >= cachedFromPoints)
         setCacheMode(DeviceCoordinateCache);
 }
 
@@ -146,7 +160,7 @@ void SimulationObject::paintReached(QPainter *painter, const QRectF &exposed, in
 
 void SimulationObject::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *)
 {
-    if (m_walked <= 0 || !MyGraphicsScene::paints(this, MyGraphicsScene::Layer::Simulation))
+    if (m_walked <= 0)
         return;
     painter->setPen(pen());
     painter->setBrush(Qt::NoBrush);

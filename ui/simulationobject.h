@@ -18,7 +18,21 @@ enum { SimulationObjectType = QGraphicsItem::UserType + 16 };
 class SimulationObject : public QGraphicsPathItem
 {
 public:
-    SimulationObject(Object *object, const QPolygonF &polygon, bool scaleLines);
+    // What the item needs of its object, measured once. Plain data, so the
+    // simulator's worker can prepare it for a large drawing off the GUI thread.
+    struct Outline
+    {
+        static Outline of(const Object &object);
+
+        QPolygonF points;
+        std::vector<QRectF> chunkBounds; // chunk c covers vertices c*chunk … (c+1)*chunk
+        QRectF bounds;
+        double totalLength = 0;
+    };
+    // Vertices per bounding box used to skip what lies outside the exposed area.
+    static constexpr int chunk = 256;
+
+    SimulationObject(Object *object, Outline outline, bool scaleLines);
     int type() const override { return SimulationObjectType; }
 
     Object *object() const { return m_object; }
@@ -38,15 +52,12 @@ public:
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
 
 private:
-    // Vertices per bounding box used to skip what lies outside the exposed area.
-    static constexpr int chunk = 256;
-
     double margin() const;
     void paintReached(QPainter *painter, const QRectF &exposed, int reached) const;
 
     Object *m_object;
     QPolygonF m_points;
-    std::vector<QRectF> m_chunkBounds; // chunk c covers vertices c*chunk … (c+1)*chunk
+    std::vector<QRectF> m_chunkBounds;
     QRectF m_bounds;
     int m_nextPoint = 1;
     QPointF m_lastReached;

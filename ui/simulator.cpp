@@ -8,8 +8,8 @@
 
 #include <algorithm>
 
-Simulator::Simulator(GraphWidget *view)
-    : m_timer(new QTimer), m_view(view), m_scene(view->scene()), m_home(view->thread())
+Simulator::Simulator(GraphWidget *view, QGraphicsScene *scene)
+    : m_timer(new QTimer), m_view(view), m_scene(scene), m_home(view->thread())
 {
     qRegisterMetaType<SimulationObject *>("SimulationObject*");
     m_timer->setInterval(25);
@@ -22,32 +22,53 @@ Simulator::~Simulator()
     delete m_timer;
 }
 
-void Simulator::prepare(std::unique_ptr<Drawing> drawing, std::vector<Track> tracks)
+void Simulator::prepare(std::unique_ptr<Drawing> drawing)
 {
     std::lock_guard<std::mutex> lock(m_runLock);
     m_drawing = std::move(drawing);
-    m_objectCount = m_drawing ? int(m_drawing->objects().size()) : 0;
-    m_tracks = std::move(tracks);
+    m_objectCount = 0;
+    m_tracks.clear();
+    m_outlines.clear();
     m_itemIndex = 0;
     m_done = false;
 }
 
+std::vector<std::pair<Object *, SimulationObject::Outline>> Simulator::takeOutlines()
+{
+    std::lock_guard<std::mutex> lock(m_runLock);
+    return std::move(m_outlines);
+}
+
+void Simulator::startWalk(std::vector<Track> tracks)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_runLock);
+        m_tracks = std::move(tracks);
+        m_objectCount = m_drawing ? int(m_drawing->objects().size()) : 0;
+        m_itemIndex = 0;
+    }
+    QMetaObject::invokeMethod(this, &Simulator::objectLoop, Qt::QueuedConnection);
+}
+
+// Building the path and measuring a large drawing takes a while: done here,
+// it keeps the GUI thread free while the veil goes up.
 void Simulator::simulate()
 {
-    bool done;
     {
         std::lock_guard<std::mutex> lock(m_runLock);
         m_itemIndex = 0;
-        nextObject();
-        done = m_done;
+        if (m_drawing) {
+            m_drawing->buildCuttingPath();
+            m_outlines.reserve(m_drawing->objects().size());
+            for (Object *o : m_drawing->objects())
+                m_outlines.emplace_back(o, SimulationObject::Outline::of(*o));
+        }
     }
     disconnect(m_timer, &QTimer::timeout, nullptr, nullptr);
     QGraphicsScene *scene = m_scene;
     connect(m_timer, &QTimer::timeout, scene, [scene] { scene->update(); });
-    // An empty walk has already finished (and stopped the timer): starting
-    // it now would repaint the scene forever.
-    if (!done)
-        QMetaObject::invokeMethod(m_timer, qOverload<>(&QTimer::start), Qt::QueuedConnection);
+    QMetaObject::invokeMethod(m_timer, qOverload<>(&QTimer::start), Qt::QueuedConnection);
+    emit pathReady();
 }
 
 void Simulator::objectLoop()
@@ -111,9 +132,10 @@ void Simulator::loop()
     }
 }
 
+// Precise: a coarse timer may round a 1 ms step up to several.
 void Simulator::scheduleLoop(int ms)
 {
-    QTimer::singleShot(ms, this, &Simulator::loop);
+    QTimer::singleShot(ms, Qt::PreciseTimer, this, &Simulator::loop);
 }
 
 void Simulator::scheduleObjectLoop()

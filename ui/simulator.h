@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 class GraphWidget;
@@ -30,17 +31,25 @@ public:
         double totalLength = 0;
     };
 
-    explicit Simulator(GraphWidget *view);
+    // `scene` is the one the simulation is shown in, repainted every 25 ms.
+    Simulator(GraphWidget *view, QGraphicsScene *scene);
     ~Simulator() override;
 
-    // GUI thread, between runs: the flattened copy and one track per
-    // simulation item, in list order (the veil first).
-    void prepare(std::unique_ptr<Drawing> drawing, std::vector<Track> tracks);
-    const Drawing *drawing() const { return m_drawing.get(); }
+    // GUI thread, between runs: the copy of the drawing to walk. The worker
+    // turns it into the cutting path and measures its objects (pathReady).
+    void prepare(std::unique_ptr<Drawing> drawing);
+    // GUI thread, after pathReady: the objects of the path with their
+    // outlines, for the items to be made from.
+    std::vector<std::pair<Object *, SimulationObject::Outline>> takeOutlines();
+    // GUI thread: one track per simulation item, in list order (the veil
+    // first); the walk then starts on the worker.
+    void startWalk(std::vector<Track> tracks);
     QTimer *timer() const { return m_timer; }
 
 signals:
     void finished();
+    // The cutting path is built and measured: the view makes its items.
+    void pathReady();
     // percent is the walked distance in drawing units.
     void updatePathPercent(SimulationObject *itm, double percent, double totalLen);
     // Emitted on the worker when the pause before object `index` starts;
@@ -73,6 +82,7 @@ private:
     // through Qt's own event-queue locking.
     std::mutex m_runLock;
     std::vector<Track> m_tracks;
+    std::vector<std::pair<Object *, SimulationObject::Outline>> m_outlines;
     int m_objectCount = 0;
     bool m_done = true;
 };

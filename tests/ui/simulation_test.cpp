@@ -8,6 +8,9 @@
 #include "ui/simulator.h"
 
 #include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QStyleOptionGraphicsItem>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -68,6 +71,13 @@ protected:
         QSignalSpy idle(view.get(), &GraphWidget::simulationFinished);
         return view->isSimulating() ? idle.wait(ms) : true;
     }
+    // The items come once the worker has built the path.
+    std::vector<SimulationObject *> waitForObjects(size_t n)
+    {
+        if (!QTest::qWaitFor([&] { return simulationObjects().size() >= n; }, 5000))
+            ADD_FAILURE() << "no simulation items after 5 s";
+        return simulationObjects();
+    }
     std::vector<SimulationObject *> simulationObjects() const
     {
         std::vector<SimulationObject *> out;
@@ -92,6 +102,64 @@ protected:
     std::unique_ptr<GraphWidget> view;
     std::vector<Report> reports;
 };
+
+// ---- one walked object --------------------------------------------------------
+
+TEST(SimulationObjectTest, WalkStopsInsideTheSegmentItReached)
+{
+    // 3 right, a repeated vertex, 4 up: 7 units in all.
+    const test::Pts pts{{0, 0}, {3, 0}, {3, 0}, {3, 4}};
+    struct Case
+    {
+        double distance;
+        std::vector<QPointF> walked;
+    };
+    const Case cases[] = {
+        {0, {{0, 0}, {0, 0}}}, // the walk stands at the start of its first segment
+        {1.5, {{0, 0}, {1.5, 0}}},
+        {3, {{0, 0}, {3, 0}, {3, 0}, {3, 0}}},
+        {5, {{0, 0}, {3, 0}, {3, 0}, {3, 2}}},
+        {7, {{0, 0}, {3, 0}, {3, 0}, {3, 4}}},
+        {9.5, {{0, 0}, {3, 0}, {3, 0}, {3, 4}}},
+    };
+    for (const Case &c : cases) {
+        Drawing d;
+        Object *o = test::addShape(d, pts);
+        SimulationObject item(o, SimulationObject::Outline::of(*o), false);
+        EXPECT_EQ(item.totalLength(), 7);
+        // Walked in steps, as the simulator does, and in one go: the same.
+        for (double at = 0; at < c.distance; at += 0.7)
+            item.setPathPercent(at);
+        item.setPathPercent(c.distance);
+        SimulationObject once(o, SimulationObject::Outline::of(*o), false);
+        once.setPathPercent(c.distance);
+        EXPECT_EQ(item.walkedPoints(), c.walked) << c.distance;
+        EXPECT_EQ(once.walkedPoints(), c.walked) << c.distance;
+    }
+}
+
+// A long outline repaints only the area the view exposes; the part walked
+// there must show even when it lies far from where its chunk starts.
+TEST(SimulationObjectTest, ExposedAreaFarFromAChunksStartIsPainted)
+{
+    test::Pts pts;
+    for (int k = 0; k <= 3000; ++k)
+        pts.emplace_back(k * 0.1, 0); // a straight line: flat chunk boxes
+    Drawing d;
+    Object *o = test::addShape(d, pts);
+    SimulationObject item(o, SimulationObject::Outline::of(*o), false);
+    item.setPathPercent(250);
+
+    QImage image(40, 20, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.translate(-200 * 1 + 20, 10); // scene x 200 at the image's middle
+    QStyleOptionGraphicsItem option;
+    option.exposedRect = QRectF(195, -2, 10, 4); // inside chunk 7, 13 units past its start
+    item.paint(&painter, &option, nullptr);
+    painter.end();
+    EXPECT_LT(qGray(image.pixel(20, 10)), 128);
+}
 
 TEST_F(SimulationTest, EmptyDrawingShowsTheVeilAndFadesAtOnce)
 {
@@ -121,7 +189,7 @@ TEST_F(SimulationTest, WalkedPointsAreTheExportedGCode)
         }
     });
     ASSERT_TRUE(start(fastest));
-    EXPECT_EQ(simulationObjects().size(), 3u) << "one joined path, the loose square, the point";
+    EXPECT_EQ(waitForObjects(3).size(), 3u) << "one joined path, the loose square, the point";
     ASSERT_TRUE(waitUntilIdle());
 
     QTemporaryDir dir;
@@ -149,7 +217,7 @@ TEST_F(SimulationTest, EveryObjectIsShownCompleteBeforeTheNextStarts)
     linkedDrawingWithLooseEnds();
     show();
     ASSERT_TRUE(start(fastest));
-    const auto items = simulationObjects();
+    const auto items = waitForObjects(3);
     std::vector<double> totals;
     for (SimulationObject *item : items)
         totals.push_back(item->totalLength());
@@ -184,7 +252,7 @@ TEST_F(SimulationTest, ZeroLengthObjectDoesNotStallTheWalk)
     test::addShape(d, test::square(30, 0, 5));
     show();
     ASSERT_TRUE(start(fastest));
-    const auto items = simulationObjects();
+    const auto items = waitForObjects(3);
     ASSERT_EQ(items.size(), 3u);
     ASSERT_TRUE(waitUntilIdle(3000));
     ASSERT_FALSE(reports.empty());
@@ -214,7 +282,8 @@ TEST_F(SimulationTest, StopDuringThePauseTakesEffectAtTheObjectsFirstStep)
                          cv.wait(lock, [&] { return pressed; });
                      }, Qt::DirectConnection);
     ASSERT_TRUE(start(slowest));
-    const auto items = simulationObjects();
+    const auto items = waitForObjects(2);
+    ASSERT_EQ(items.size(), 2u);
     {
         std::unique_lock<std::mutex> lock(m);
         ASSERT_TRUE(cv.wait_for(lock, std::chrono::seconds(10), [&] { return paused; }));
