@@ -188,7 +188,8 @@ void GraphWidget::addObjectItems(Object *object)
 
 void GraphWidget::initDrawing(bool fit)
 {
-    // Clearing the scene would take the simulation items with it.
+    // Under the veil the drawing is a picture taken at the start; the items
+    // are rebuilt once, when the simulation is over.
     if (m_simulationRunning) {
         m_rebuildPending = true;
         return;

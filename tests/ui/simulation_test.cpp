@@ -364,6 +364,31 @@ TEST_F(SimulationTest, RunsAgainAfterTheFadeWithTheSameWalk)
         EXPECT_EQ(runs[0][i].percent, runs[1][i].percent);
 }
 
+// The drawing under the veil is a cached picture: zooming or scrolling
+// during the walk must not leave it where it was.
+TEST_F(SimulationTest, DrawingUnderTheVeilFollowsZoomAndScroll)
+{
+    Drawing &d = *view->drawing();
+    test::addShape(d, test::square(0, 0, 100));
+    show();
+    ASSERT_TRUE(start(slowest));
+    waitForObjects(1);
+    auto greyAt = [&](double x, double y) {
+        const QImage frame = view->viewport()->grab().toImage();
+        const QPoint p = view->mapFromScene(QPointF(x, y));
+        return qGray(frame.pixel(p.x(), p.y() + 1)); // the top side's line, a pixel below
+    };
+    for (int zoom = 0; zoom < 3; ++zoom) {
+        view->zoomIn();
+        view->centerOn(QPointF(70, 100));
+        QTest::qWait(30);
+        EXPECT_LT(greyAt(70, 100), 245) << "veiled outline at zoom step " << zoom;
+        EXPECT_GE(greyAt(70, 60), 245) << "empty inside at zoom step " << zoom;
+    }
+    view->stopSimulation();
+    ASSERT_TRUE(waitUntilIdle());
+}
+
 TEST_F(SimulationTest, EditingIsRefusedWhileItRuns)
 {
     Drawing &d = *view->drawing();
