@@ -350,3 +350,32 @@ TEST_F(SimulationFromTheWindowTest, ClosingTheWindowDuringARunEndsIt)
 }
 
 } // namespace
+
+namespace {
+
+// The close asked for during the run comes when the run is over; it is
+// cancelled here at the unsaved-changes question, so the test process keeps
+// its event loops (a completed close quits the application).
+TEST_F(MainWindowTest, ClosingWhileLinkingWaitsForTheRunThenTriesAgain)
+{
+    window->openFile(writeTap(QStringLiteral("sheet.tap")), false, false);
+    GraphWidget *v = window->currentView();
+    for (int i = 0; i < 400; ++i)
+        test::addShape(*v->drawing(), test::square((i % 20) * 12.0, (i / 20) * 12.0, 8));
+    v->drawing()->updateBoundingRect();
+    answers = {prompts::Cancel};
+
+    window->action(QStringLiteral("action_Auto"))->trigger();
+    EXPECT_FALSE(v->startSimulation()) << "no simulation under the linking overlay";
+    EXPECT_FALSE(window->close()) << "linking runs: the window waits for it";
+    window->on_tabs_tabCloseRequested(0);
+    EXPECT_EQ(window->drawingCount(), 1) << "nor does the busy tab close";
+    EXPECT_TRUE(asked.empty());
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !asked.empty(); }, 20000));
+    EXPECT_EQ(asked[0].title, QStringLiteral("You have unsaved changes"));
+    EXPECT_EQ(window->drawingCount(), 1);
+    EXPECT_EQ(v->drawing()->joints().size(), 401u) << "one joint per shape: the file's and the 400";
+}
+
+} // namespace
