@@ -2,6 +2,13 @@
 
 #include "core/drawing.h"
 
+#include <QCoreApplication>
+#include <QFile>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
 #include <cmath>
 #include <random>
 #include <vector>
@@ -46,6 +53,48 @@ inline void linkedSheet(Drawing &d, int shapes, int pointsPerShape, unsigned see
         Object *o = objs[size_t(i)];
         d.addJoint({p->points[rng() % p->points.size()], o->points[rng() % o->points.size()]});
     }
+}
+
+// Benchmarks run on a throw-away configuration folder, like the tests; call
+// before the application object is made.
+inline void useConfigFolder(const QTemporaryDir &config)
+{
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    QCoreApplication::setOrganizationName(QStringLiteral("Brenmoor"));
+    QCoreApplication::setApplicationName(QStringLiteral("Kerfloom"));
+}
+
+// The benchmarks the command line selects; the program's exit code.
+inline int runBenchmarks(int argc, char **argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
+
+// Times `read(path, drawing)` over the file at `path`, leaving the drawing's
+// destruction out, and reports the file's bytes per second. Answers the
+// object count of the last drawing read.
+template <typename Read>
+size_t timeReader(benchmark::State &state, const QString &path, Read read)
+{
+    const qint64 size = QFile(path).size();
+    size_t objects = 0;
+    for (auto _ : state) {
+        Drawing d;
+        if (!read(path, d))
+            state.SkipWithError("read failed");
+        objects = d.objects().size();
+        state.PauseTiming(); // the drawing's destruction is not reading
+        d.clearObjects();
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(size * int64_t(state.iterations()));
+    state.counters["MB"] = double(size) / 1e6;
+    return objects;
 }
 
 } // namespace bench

@@ -1,6 +1,7 @@
 // Reading a large DXF: ours with and without the weld, and dxflib (a C++
 // DXF library from Debian) parsing the same file into plain line records.
 #include "core/drawing.h"
+#include "benchsupport.h"
 #include "formats/dxf.h"
 #include "formats/settings.h"
 
@@ -84,20 +85,9 @@ static void BM_DxfReadLines(benchmark::State &state)
     Settings::FormatOptions o = saved;
     o.dxfAutoWeld = state.range(0) != 0;
     Settings::setFormatOptions(o);
-    size_t objects = 0;
-    for (auto _ : state) {
-        Drawing d;
-        if (!dxf::read(path, d))
-            state.SkipWithError("read failed");
-        objects = d.objects().size();
-        state.PauseTiming(); // the drawing's destruction is not reading
-        d.clearObjects();
-        state.ResumeTiming();
-    }
+    const size_t objects = bench::timeReader(state, path, dxf::read);
     Settings::setFormatOptions(saved);
     state.counters["objects"] = double(objects);
-    state.counters["MB"] = double(QFile(path).size()) / 1e6;
-    state.SetBytesProcessed(QFile(path).size() * int64_t(state.iterations()));
 }
 BENCHMARK(BM_DxfReadLines)->ArgName("weld")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 

@@ -82,18 +82,7 @@ static void BM_HpglRead(benchmark::State &state)
         bench::linkedSheet(d, 20000, 160);
         hpgl::write(path, d);
     }
-    const qint64 size = QFile(path).size();
-    for (auto _ : state) {
-        Drawing d;
-        if (!hpgl::read(path, d))
-            state.SkipWithError("read failed");
-        benchmark::DoNotOptimize(d.objects().data());
-        state.PauseTiming();
-        d.clearObjects();
-        state.ResumeTiming();
-    }
-    state.SetBytesProcessed(size * int64_t(state.iterations()));
-    state.counters["MB"] = double(size) / 1e6;
+    bench::timeReader(state, path, hpgl::read);
 }
 BENCHMARK(BM_HpglRead)->Unit(benchmark::kMillisecond);
 

@@ -46,16 +46,6 @@ static void BM_GCodeRead(benchmark::State &state)
         millionPoints(d);
         gcode::write(path, d);
     }
-    const qint64 size = QFile(path).size();
-    for (auto _ : state) {
-        Drawing d;
-        if (!gcode::read(path, d))
-            state.SkipWithError("read failed");
-        benchmark::DoNotOptimize(d.objects().data());
-        state.PauseTiming(); // the drawing's destruction is not reading
-        d.clearObjects();
-        state.ResumeTiming();
-    }
-    state.SetBytesProcessed(size * int64_t(state.iterations()));
+    bench::timeReader(state, path, gcode::read);
 }
 BENCHMARK(BM_GCodeRead)->Unit(benchmark::kMillisecond);

@@ -1,4 +1,5 @@
 #include "core/drawing.h"
+#include "benchsupport.h"
 #include "formats/svg.h"
 
 #include <QFile>
@@ -59,17 +60,7 @@ static void BM_SvgReadPathData(benchmark::State &state)
         f.open(QIODevice::WriteOnly);
         f.write(pathDocument(20u << 20));
     }
-    const qint64 size = QFile(path).size();
-    for (auto _ : state) {
-        Drawing d;
-        if (!svg::read(path, d))
-            state.SkipWithError("read failed");
-        benchmark::DoNotOptimize(d.objects().data());
-        state.PauseTiming(); // the drawing's destruction is not reading
-        d.clearObjects();
-        state.ResumeTiming();
-    }
-    state.SetBytesProcessed(size * int64_t(state.iterations()));
+    bench::timeReader(state, path, svg::read);
 }
 BENCHMARK(BM_SvgReadPathData)->Unit(benchmark::kMillisecond);
 

@@ -73,18 +73,10 @@ BENCHMARK(BM_ViewOneLongObject)->Arg(1000000)->Unit(benchmark::kMillisecond)->It
 int main(int argc, char **argv)
 {
     QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    bench::useConfigFolder(config);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QCoreApplication::setOrganizationName(QStringLiteral("Brenmoor"));
-    QCoreApplication::setApplicationName(QStringLiteral("Kerfloom"));
     bench::TimedApplication app(argc, argv);
     kerfloom::initResources();
-
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runBenchmarks(argc, argv);
 }
