@@ -75,6 +75,19 @@ inline int runBenchmarks(int argc, char **argv)
     return 0;
 }
 
+// Times `write(path, drawing)` and reports the bytes written per second.
+template <typename Write>
+void timeWriter(benchmark::State &state, const QString &path, const Drawing &drawing, Write write)
+{
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        if (!write(path, drawing))
+            state.SkipWithError("write failed");
+        bytes += QFile(path).size();
+    }
+    state.SetBytesProcessed(bytes);
+}
+
 // Times `read(path, drawing)` over the file at `path`, leaving the drawing's
 // destruction out, and reports the file's bytes per second. Answers the
 // object count of the last drawing read.

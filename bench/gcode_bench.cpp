@@ -27,13 +27,7 @@ static void BM_GCodeWrite(benchmark::State &state)
     const QString path = dir.filePath(QStringLiteral("bench.tap"));
     Drawing d;
     millionPoints(d);
-    qint64 bytes = 0;
-    for (auto _ : state) {
-        if (!gcode::write(path, d))
-            state.SkipWithError("write failed");
-        bytes += QFile(path).size();
-    }
-    state.SetBytesProcessed(bytes);
+    bench::timeWriter(state, path, d, gcode::write);
 }
 BENCHMARK(BM_GCodeWrite)->Unit(benchmark::kMillisecond);
 

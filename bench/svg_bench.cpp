@@ -77,12 +77,6 @@ static void BM_SvgWrite(benchmark::State &state)
             obj->appendPoint(coord(rng), coord(rng));
     }
     d.updateBoundingRect();
-    qint64 bytes = 0;
-    for (auto _ : state) {
-        if (!svg::write(path, d))
-            state.SkipWithError("write failed");
-        bytes += QFile(path).size();
-    }
-    state.SetBytesProcessed(bytes);
+    bench::timeWriter(state, path, d, svg::write);
 }
 BENCHMARK(BM_SvgWrite)->Unit(benchmark::kMillisecond);
