@@ -48,6 +48,24 @@ void BM_ViewRebuildAndPaint(benchmark::State &state)
 BENCHMARK(BM_ViewRebuildAndPaint)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 
+// One frame of the viewport alone: what any full repaint of a large drawing
+// costs (on expose, zoom, or when the simulation's veil goes up).
+void BM_ViewPaint(benchmark::State &state)
+{
+    GraphWidget view;
+    view.resize(1000, 700);
+    view.setCacheUpdatesEnabled(false);
+    bench::linkedSheet(*view.drawing(), int(state.range(0)) / 100, 100);
+    view.setCacheUpdatesEnabled(true);
+    view.initDrawing(true);
+    QImage frame(view.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        QPainter p(&frame);
+        view.render(&p);
+    }
+}
+BENCHMARK(BM_ViewPaint)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
 // One object of many points: the painted markers and the single polyline.
 void BM_ViewOneLongObject(benchmark::State &state)
 {

@@ -551,6 +551,7 @@ void GraphWidget::addSimulationObjects()
     std::vector<Simulator::Track> tracks;
     tracks.reserve(outlines.size() + 1);
     tracks.push_back({});
+    setUpdatesEnabled(false);
     for (auto &[object, outline] : outlines) {
         auto *item = new SimulationObject(object, std::move(outline), m_scaleLines);
         item->setZValue(3);
@@ -558,6 +559,7 @@ void GraphWidget::addSimulationObjects()
         m_simItems.append(item);
         tracks.push_back({item, item->totalLength()});
     }
+    setUpdatesEnabled(true);
     m_simulator->startWalk(std::move(tracks));
 }
 
