@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/object.h"
-#include "core/positionspec.h"
+#include "core/placement.h"
 
 #include <QPointF>
 #include <QUndoCommand>

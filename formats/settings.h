@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/positionspec.h"
+#include "core/placement.h"
 
 #include <QByteArray>
 #include <QChar>

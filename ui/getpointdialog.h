@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/positionspec.h"
+#include "core/placement.h"
 
 #include <QDialog>
 #include <functional>
@@ -60,10 +60,10 @@ private:
     AnchorWidget *m_anchor;
 };
 
-// Shows the dialog modally; on OK writes the spec back and returns true.
-// False at once without a spec; Cancel leaves it unchanged.
+// Shows the dialog modally; on OK writes the chosen position back and
+// returns true. False at once without a position; Cancel leaves it unchanged.
 bool getPoint(QWidget *parent, PositionSpec *spec, const QString &title, bool moveMode);
-// Loads the spec from the settings group first (when the name is not
+// Loads the position from the settings group first (when the name is not
 // empty), then asks. Never writes the settings.
 bool askPosition(QWidget *parent, PositionSpec *spec, const QString &title, const QString &group,
                  bool moveMode);
