@@ -38,6 +38,19 @@ inline std::vector<Object *> sheet(Drawing &d, int shapes, int pointsPerShape, s
     return objs;
 }
 
+// `objects` objects of `points` random points each in ±1000 mm: no shape,
+// just many coordinates.
+inline void randomPoints(Drawing &d, int objects, int points, unsigned seed = 7)
+{
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<double> coord(-1000, 1000);
+    for (int o = 0; o < objects; ++o) {
+        Object *obj = d.addObject();
+        for (int i = 0; i < points; ++i)
+            obj->appendPoint(coord(rng), coord(rng));
+    }
+}
+
 // The same sheet, each shape linked to its left or lower neighbour and the
 // first to the start: a tree that is deep in one direction and wide in the
 // other.

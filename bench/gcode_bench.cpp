@@ -10,13 +10,7 @@ namespace {
 
 void millionPoints(Drawing &d)
 {
-    std::mt19937 rng(7);
-    std::uniform_real_distribution<double> coord(-1000, 1000);
-    for (int o = 0; o < 1000; ++o) {
-        Object *obj = d.addObject();
-        for (int i = 0; i < 1000; ++i)
-            obj->appendPoint(coord(rng), coord(rng));
-    }
+    bench::randomPoints(d, 1000, 1000);
 }
 
 } // namespace

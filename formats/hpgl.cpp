@@ -2,6 +2,7 @@
 
 #include "core/drawing.h"
 #include "formats/baseformat.h"
+#include "formats/filedata.h"
 #include "formats/pathconvert.h"
 #include "formats/settings.h"
 
@@ -271,17 +272,7 @@ bool readData(const char *data, size_t size, Drawing &drawing)
 
 bool read(const QString &path, Drawing &drawing)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const qint64 size = file.size();
-    if (size > 0) {
-        if (const uchar *mapped = file.map(0, size))
-            return readData(reinterpret_cast<const char *>(mapped), size_t(size), drawing);
-    }
-    // Not mappable (a pipe, an empty file): read it the ordinary way.
-    const QByteArray all = file.readAll();
-    return readData(all.constData(), size_t(all.size()), drawing);
+    return withFileData(path, [&drawing](const char *data, size_t size) { return readData(data, size, drawing); });
 }
 
 namespace {
