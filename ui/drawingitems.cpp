@@ -8,7 +8,6 @@
 #include <QGraphicsSceneMouseEvent>
 #include <QPainter>
 #include <QPixmap>
-#include <QPixmapCache>
 #include <QStyleOptionGraphicsItem>
 
 #include <algorithm>
@@ -301,12 +300,14 @@ QPainterPath DrawingPointSet::shape() const
 // hundreds of thousands of markers on screen.
 static QPixmap markerPixmap(double radius, const QColor &colour)
 {
-    const QString key = QStringLiteral("kerfloom-marker-%1-%2").arg(qRound(radius * 8)).arg(colour.rgba());
-    QPixmap pix;
-    if (QPixmapCache::find(key, &pix))
-        return pix;
+    // Every point set of a frame asks for the same size: keep the last one.
+    static double lastRadius = -1;
+    static QRgb lastColour = 0;
+    static QPixmap last;
+    if (radius == lastRadius && colour.rgba() == lastColour && !last.isNull())
+        return last;
     const int side = int(std::ceil(2 * radius)) + 2;
-    pix = QPixmap(side, side);
+    QPixmap pix(side, side);
     pix.fill(Qt::transparent);
     QPainter p(&pix);
     p.setRenderHint(QPainter::Antialiasing);
@@ -314,7 +315,9 @@ static QPixmap markerPixmap(double radius, const QColor &colour)
     p.setBrush(colour);
     p.drawEllipse(QPointF(side / 2.0, side / 2.0), radius, radius);
     p.end();
-    QPixmapCache::insert(key, pix);
+    lastRadius = radius;
+    lastColour = colour.rgba();
+    last = pix;
     return pix;
 }
 
