@@ -19,6 +19,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QToolBar>
+#include <QToolButton>
 #include <QUndoGroup>
 #include <QUndoStack>
 #include <QVBoxLayout>
@@ -79,6 +80,8 @@ Kerfloom::Kerfloom(QWidget *parent) : QMainWindow(parent)
     connect(m_tabs, &QTabBar::customContextMenuRequested, this, &Kerfloom::showTabMenu);
     connect(m_undoGroup, &QUndoGroup::canUndoChanged, this, &Kerfloom::updateUndoActions);
     connect(m_undoGroup, &QUndoGroup::canRedoChanged, this, &Kerfloom::updateUndoActions);
+    connect(m_undoGroup, &QUndoGroup::undoTextChanged, this, &Kerfloom::updateUndoActions);
+    connect(m_undoGroup, &QUndoGroup::redoTextChanged, this, &Kerfloom::updateUndoActions);
 
     init();
     const QByteArray geometry = Settings::Geometry.read(*s);
@@ -256,6 +259,9 @@ void Kerfloom::setEditingEnabled(bool enabled, bool exclSim)
         a->setEnabled(enabled);
     if (m_zoomBox)
         m_zoomBox->setEnabled(enabled);
+    // The anchor button in the corner of the view is an edit like the others.
+    if (GraphWidget *v = currentView())
+        v->anchorButton()->setEnabled(enabled);
     if (!exclSim) {
         action(QStringLiteral("actionSimulate"))->setEnabled(enabled);
         m_speed->setEnabled(enabled);
@@ -268,6 +274,10 @@ void Kerfloom::updateUndoActions()
 {
     m_undo->setEnabled(m_editingEnabled && m_undoGroup->canUndo());
     m_redo->setEnabled(m_editingEnabled && m_undoGroup->canRedo());
+    // Named after the step, as the undo group's own actions are.
+    const QString undoText = m_undoGroup->undoText(), redoText = m_undoGroup->redoText();
+    m_undo->setText(undoText.isEmpty() ? tr("&Undo") : tr("&Undo %1").arg(undoText));
+    m_redo->setText(redoText.isEmpty() ? tr("&Redo") : tr("&Redo %1").arg(redoText));
 }
 
 // ---- edit actions -----------------------------------------------------------
@@ -352,7 +362,6 @@ void Kerfloom::on_actionSimulate_triggered()
     GraphWidget *v = currentView();
     if (!v)
         return;
-    QAction *sim = action(QStringLiteral("actionSimulate"));
     if (v->isSimulating()) {
         v->stopSimulation();
         return;
@@ -360,9 +369,16 @@ void Kerfloom::on_actionSimulate_triggered()
     v->setSimulationDelay(m_speed->value());
     if (v->startSimulation()) {
         setEditingEnabled(false, true);
-        sim->setIcon(QIcon(QStringLiteral(":/Kerfloom/Resources/stop.png")));
-        sim->setText(tr("Stop simulation"));
+        showSimulationRunning(true);
     }
+}
+
+void Kerfloom::showSimulationRunning(bool running)
+{
+    QAction *sim = action(QStringLiteral("actionSimulate"));
+    sim->setIcon(QIcon(running ? QStringLiteral(":/Kerfloom/Resources/stop.png")
+                               : QStringLiteral(":/Kerfloom/Resources/play.png")));
+    sim->setText(running ? tr("Stop simulation") : tr("Simulate"));
 }
 
 void Kerfloom::simulationFinished()

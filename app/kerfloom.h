@@ -108,6 +108,8 @@ private:
     void beginBusy(GraphWidget *view, const QString &message);
     void endBusy(GraphWidget *view);
     void updateUndoActions();
+    // The simulate action offers to stop while the current tab simulates.
+    void showSimulationRunning(bool running);
     void showTabMenu(const QPoint &pos);
     bool closeAll();
     void closeOthers(int keep);

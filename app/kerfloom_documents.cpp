@@ -122,19 +122,15 @@ void Kerfloom::on_tabs_currentChanged(int index)
         return;
     GraphWidget *view = viewAt(index);
     m_stack->setCurrentIndex(view ? index + 1 : 0);
-    QAction *sim = action(QStringLiteral("actionSimulate"));
+    // The start page too: a closed tab may have taken its running simulation along.
+    showSimulationRunning(view && view->isSimulating());
     if (view) {
         m_undoGroup->setActiveStack(view->undoStack());
         updateDrawingInfo();
-        if (view->isSimulating()) {
+        if (view->isSimulating())
             setEditingEnabled(false, true);
-            sim->setIcon(QIcon(QStringLiteral(":/Kerfloom/Resources/stop.png")));
-            sim->setText(tr("Stop simulation"));
-        } else {
+        else
             setEditingEnabled(!m_busyViews.count(view), false);
-            sim->setIcon(QIcon(QStringLiteral(":/Kerfloom/Resources/play.png")));
-            sim->setText(tr("Simulate"));
-        }
         updateZoomBoxScale();
     }
     setTitleFor(view);
@@ -235,11 +231,18 @@ void Kerfloom::openFile(const QString &fileName, bool isFromCmd, bool actuallyEx
 
     beginBusy(view, tr("Loading %1").arg(name));
     BaseFormat::loadProgress = [view](double f) { view->setProgress(f); };
-    const bool loaded = BaseFormat::load(fileName, *drawing);
+    bool loaded;
+    QString failure;
+    {
+        const prompts::WarningCapture why;
+        loaded = BaseFormat::load(fileName, *drawing);
+        if (!loaded)
+            failure = why.withReason(tr("Failed to load \"%1\"!").arg(name));
+    }
     BaseFormat::loadProgress = nullptr;
     if (!loaded) {
         m_failed = true;
-        prompts::warning(this, tr("Cannot open file"), tr("Failed to load \"%1\"!").arg(name));
+        prompts::warning(this, tr("Cannot open file"), failure);
         endBusy(view);
         closeTab(tabIndexOf(view));
         finishCommandLine(isFromCmd && actuallyExit, false);
@@ -363,10 +366,21 @@ void Kerfloom::saveAs()
 {
     if (!currentView())
         return;
-    QString name = QFileDialog::getSaveFileName(this, tr("Save drawing"), Settings::LastSaveDir.read(),
-                                                BaseFormat::saveFilter());
-    name = stripFilterSuffix(name);
-    if (name.isEmpty())
+    const QString filters = BaseFormat::saveFilter();
+    const prompts::SaveChoice choice =
+        prompts::saveFileName(this, tr("Save drawing"), Settings::LastSaveDir.read(), filters);
+    const QString typed = stripFilterSuffix(choice.name);
+    if (typed.isEmpty())
+        return;
+    // The dialog asked before replacing the name it returned; an ending added
+    // here makes another file, so that one is asked about here.
+    const QString name = addFilterSuffix(typed, choice.filter, filters);
+    if (name != typed && QFileInfo::exists(name)
+        && prompts::question(this, tr("Confirm Save As"),
+                             tr("\"%1\" already exists.\nDo you want to replace it?")
+                                 .arg(QDir::toNativeSeparators(name)),
+                             false, prompts::No)
+               != prompts::Yes)
         return;
     Settings::LastSaveDir.write(QFileInfo(name).absolutePath());
     saveDrawing(name, -1, true);
@@ -391,9 +405,10 @@ bool Kerfloom::saveDrawing(const QString &pathTemplate, int index, bool force)
                                ? source
                                : expandSavePath(pathTemplate, source);
     Drawing copy(*view->drawing());
+    const prompts::WarningCapture why;
     if (!BaseFormat::save(target, copy)) {
         prompts::warning(this, tr("Cannot save file"),
-                         tr("Failed to save \"%1\"!").arg(QDir::toNativeSeparators(target)));
+                         why.withReason(tr("Failed to save \"%1\"!").arg(QDir::toNativeSeparators(target))));
         return false;
     }
     view->setProperty("fname", QFileInfo(target).fileName());
@@ -426,12 +441,13 @@ bool Kerfloom::closeTab(int index)
             this, tr("You have unsaved changes"),
             tr("Do you want to save changes in \"%1\"?").arg(view->property("fname").toString()),
             true, prompts::No);
-        if (answer == prompts::Cancel) {
+        // A save that failed or was declined at its own question must not
+        // be followed by the close: the drawing would be gone unsaved.
+        if (answer == prompts::Cancel
+            || (answer == prompts::Yes && !saveDrawing(m_defaultSavePath, index, false))) {
             m_tabs->setProperty(stopProperty, true);
             return false;
         }
-        if (answer == prompts::Yes)
-            saveDrawing(m_defaultSavePath, index, false);
     }
     m_tabs->removeTab(index);
     m_stack->removeWidget(view);

@@ -2,7 +2,11 @@
 
 #include "app/questiondialog.h"
 
+#include <QFileDialog>
 #include <QMessageBox>
+#include <QMutex>
+#include <QRegularExpression>
+#include <QStringList>
 
 #include <cstdio>
 
@@ -10,6 +14,30 @@ namespace prompts {
 namespace {
 bool g_headless = false;
 Hook g_hook;
+SaveDialogHook g_saveDialogHook;
+
+// The captures alive, innermost last; messages may come from any thread.
+QMutex g_captureMutex;
+QtMessageHandler g_previousHandler = nullptr;
+QList<QStringList *> g_captures;
+constexpr int keptWarnings = 3;
+
+void captureHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    QtMessageHandler next;
+    {
+        QMutexLocker lock(&g_captureMutex);
+        if (!g_captures.isEmpty() && (type == QtWarningMsg || type == QtCriticalMsg)) {
+            QStringList *kept = g_captures.last();
+            kept->append(message.trimmed());
+            while (kept->size() > keptWarnings)
+                kept->removeFirst();
+        }
+        next = g_previousHandler;
+    }
+    if (next)
+        next(type, context, message);
+}
 
 void printLine(const QString &line)
 {
@@ -65,6 +93,60 @@ Answer question(QWidget *parent, const QString &title, const QString &text, bool
         return headlessAnswer;
     }
     return QuestionDialog::ask(parent, title, text, withCancel);
+}
+
+void setSaveDialogHook(SaveDialogHook hook)
+{
+    g_saveDialogHook = std::move(hook);
+}
+
+SaveChoice saveFileName(QWidget *parent, const QString &title, const QString &dir,
+                        const QString &filters)
+{
+    if (g_saveDialogHook)
+        return g_saveDialogHook(title, filters);
+    if (g_headless)
+        return {};
+    QFileDialog dialog(parent, title, dir, filters);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    auto followFilter = [&dialog](const QString &filter) {
+        const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("\\*\\.(\\w+)")).match(filter);
+        dialog.setDefaultSuffix(m.hasMatch() ? m.captured(1) : QString());
+    };
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, followFilter);
+    followFilter(dialog.selectedNameFilter());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return {dialog.selectedFiles().first(), dialog.selectedNameFilter()};
+}
+
+WarningCapture::WarningCapture()
+    : m_kept(new QStringList)
+{
+    QMutexLocker lock(&g_captureMutex);
+    if (g_captures.isEmpty())
+        g_previousHandler = qInstallMessageHandler(captureHandler);
+    g_captures.append(m_kept.get());
+}
+
+WarningCapture::~WarningCapture()
+{
+    QMutexLocker lock(&g_captureMutex);
+    g_captures.removeOne(m_kept.get());
+    if (g_captures.isEmpty())
+        qInstallMessageHandler(g_previousHandler);
+}
+
+QString WarningCapture::reason() const
+{
+    QMutexLocker lock(&g_captureMutex);
+    return m_kept->join(QLatin1Char('\n'));
+}
+
+QString WarningCapture::withReason(const QString &text) const
+{
+    const QString why = reason();
+    return why.isEmpty() ? text : text + QStringLiteral("\n\n") + why;
 }
 
 } // namespace prompts

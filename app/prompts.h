@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class QWidget;
 
@@ -28,5 +30,38 @@ Answer question(QWidget *parent, const QString &title, const QString &text, bool
 
 // The one-line form used on standard error.
 QString oneLine(const QString &title, const QString &text);
+
+// The save dialog: the chosen name (empty when cancelled) and filter. The
+// dialog itself adds the chosen filter's ending to a name typed without one,
+// so its overwrite question is asked about the file that will be written.
+struct SaveChoice
+{
+    QString name;
+    QString filter;
+};
+using SaveDialogHook = std::function<SaveChoice(const QString &title, const QString &filters)>;
+void setSaveDialogHook(SaveDialogHook hook);
+SaveChoice saveFileName(QWidget *parent, const QString &title, const QString &dir,
+                        const QString &filters);
+
+// The readers and writers say why they failed through qWarning. While one of
+// these lives, the last warnings logged are kept (and still passed on to the
+// handler that was installed before), so the message box can show the reason.
+class WarningCapture
+{
+public:
+    WarningCapture();
+    ~WarningCapture();
+    WarningCapture(const WarningCapture &) = delete;
+    WarningCapture &operator=(const WarningCapture &) = delete;
+
+    // The kept warnings, one a line; empty when none was logged.
+    QString reason() const;
+    // `text`, and below it the reason when there is one.
+    QString withReason(const QString &text) const;
+
+private:
+    std::unique_ptr<QStringList> m_kept;
+};
 
 } // namespace prompts

@@ -281,3 +281,31 @@ void SetStartCommand::undo()
     m_drawing->setStartPosition(m_drawing->resolvePosition(m_savedSpec));
     refreshView(m_drawing);
 }
+
+SetAnchorCommand::SetAnchorCommand(Drawing *drawing, const PositionSpec &spec, QUndoCommand *parent)
+    : QUndoCommand(parent)
+    , m_drawing(drawing)
+    , m_spec(spec)
+{
+    setText(commandText(QT_TRANSLATE_NOOP("Commands", "Set anchor")));
+}
+
+void SetAnchorCommand::redo()
+{
+    m_savedSpec = m_drawing->anchorSpec();
+    m_savedStart = m_drawing->startPosition();
+    m_drawing->setAnchorSpec(m_spec);
+    m_shift = m_drawing->anchorPoint();
+    m_drawing->transform(Drawing::MoveToOrigin);
+    refreshView(m_drawing);
+}
+
+// Shifting back by the same amount puts every point exactly where it was
+// (up to rounding), whatever the old anchor spec resolves to now.
+void SetAnchorCommand::undo()
+{
+    m_drawing->transform(Drawing::Move, m_shift, true);
+    m_drawing->setAnchorSpec(m_savedSpec);
+    m_drawing->setStartPosition(m_savedStart);
+    refreshView(m_drawing);
+}

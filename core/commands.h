@@ -156,3 +156,21 @@ private:
     PositionSpec m_spec;
     PositionSpec m_savedSpec;
 };
+
+// The anchor button: the anchor spec becomes `spec` and the drawing moves so
+// that its anchor point lands on the origin, with the start resolved again.
+// Undo moves it back and restores the spec and the start as they were.
+class SetAnchorCommand : public QUndoCommand
+{
+public:
+    SetAnchorCommand(Drawing *drawing, const PositionSpec &spec, QUndoCommand *parent = nullptr);
+    void redo() override;
+    void undo() override;
+
+private:
+    Drawing *m_drawing;
+    PositionSpec m_spec;
+    PositionSpec m_savedSpec;
+    QPointF m_shift;
+    QPointF m_savedStart;
+};

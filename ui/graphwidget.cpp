@@ -479,16 +479,16 @@ void GraphWidget::dragEnterEvent(QDragEnterEvent *event)
 
 void GraphWidget::setAnchorFromButton()
 {
+    // The main window disables the button with the other edits; a click
+    // that still arrives must not move a drawing that is simulated or linked.
+    if (m_simulationRunning || overlayVisible())
+        return;
     static PositionSpec spec = Settings::readPosition(Settings::AnchorGroup);
     if (!askPosition(this, &spec, tr("Set anchor"), QLatin1String(Settings::AnchorGroup), false))
         return;
-    m_drawing->setAnchorSpec(spec);
-    m_drawing->transform(Drawing::MoveToOrigin);
-    if (m_simulationRunning) {
-        m_rebuildPending = true;
-        return;
-    }
-    initDrawing(true);
+    undoStack()->push(new SetAnchorCommand(m_drawing.get(), spec));
+    if (!m_simulationRunning)
+        fitInView();
 }
 
 // ---- simulation -------------------------------------------------------------

@@ -4,11 +4,15 @@
 #include "formats/settings.h"
 #include "resources/resources.h"
 #include "testsupport.h"
+#include "ui/getpointdialog.h"
 #include "ui/graphwidget.h"
 
 #include <QAction>
 #include <QDir>
+#include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QPointer>
 #include <QSignalSpy>
@@ -18,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QToolButton>
 #include <QUndoStack>
 
 #include <gtest/gtest.h>
@@ -376,6 +381,247 @@ TEST_F(MainWindowTest, ClosingWhileLinkingWaitsForTheRunThenTriesAgain)
     EXPECT_EQ(asked[0].title, QStringLiteral("You have unsaved changes"));
     EXPECT_EQ(window->drawingCount(), 1);
     EXPECT_EQ(v->drawing()->joints().size(), 401u) << "one joint per shape: the file's and the 400";
+}
+
+} // namespace
+
+// ---- lost work: a close that asked to save goes on only after the save -----
+
+namespace {
+
+TEST_F(MainWindowTest, CloseAfterAFailedOrDeclinedSaveKeepsTheTabAndTheWindow)
+{
+    struct Case
+    {
+        const char *what;
+        bool targetBlocked;       // a folder where the save has to write
+        bool unconnected;         // the save asks "Are you sure?" first
+        std::vector<prompts::Answer> answers;
+        bool closes;
+    };
+    for (const Case &c : {Case{"save fails", true, false, {prompts::Yes}, false},
+                          Case{"follow-up declined", false, true, {prompts::Yes, prompts::No}, false},
+                          Case{"follow-up dismissed", false, true, {prompts::Yes, prompts::Cancel}, false},
+                          Case{"save succeeds", false, true, {prompts::Yes, prompts::Yes}, true}}) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir here;
+        const QString source = here.filePath(QStringLiteral("a.src.tap"));
+        QFile::copy(writeTap(QStringLiteral("a.src.tap")), source);
+        if (c.targetBlocked)
+            QDir(here.path()).mkdir(QStringLiteral("a.tap"));
+        window->openFile(writeTap(QStringLiteral("other.tap")), false, false);
+        window->openFile(source, false, false);
+        GraphWidget *v = window->currentView();
+        if (c.unconnected) {
+            test::addShape(*v->drawing(), test::square(50, 50, 5));
+            v->drawing()->updateBoundingRect();
+        }
+        modifyCurrent();
+        v->updateCachedDrawing();
+        asked.clear();
+        answers = c.answers;
+
+        window->action(QStringLiteral("actionClose"))->trigger();
+        EXPECT_EQ(window->drawingCount(), c.closes ? 1 : 2);
+        EXPECT_EQ(asked.size(), c.answers.size() + (c.targetBlocked ? 1 : 0));
+        if (c.closes) {
+            EXPECT_TRUE(QFile::exists(here.filePath(QStringLiteral("a.tap"))));
+        } else {
+            EXPECT_EQ(window->currentView(), v);
+            EXPECT_EQ(window->tabBar()->tabText(1), QStringLiteral("a.src.tap*"));
+            // The window stays too: closing it meets the same question and the
+            // same failure, and the unmodified tab before it is closed as usual.
+            window->tabBar()->setCurrentIndex(0);
+            answers = c.answers;
+            EXPECT_FALSE(window->close());
+            EXPECT_EQ(window->drawingCount(), 1);
+            EXPECT_EQ(window->currentView(), v);
+        }
+        window->action(QStringLiteral("actionClose_All"))->trigger();
+        answers = {prompts::No};
+        window->action(QStringLiteral("actionClose_All"))->trigger();
+        ASSERT_EQ(window->drawingCount(), 0);
+    }
+}
+
+TEST_F(MainWindowTest, FailedLoadSaysWhyBelowTheMessage)
+{
+    QFile f(dir.filePath(QStringLiteral("sheet.dxf")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray("AutoCAD Binary DXF\r\n\x1a\0", 22) + QByteArray(64, '\0'));
+    f.close();
+    window->openFile(f.fileName(), false, false);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].title, QStringLiteral("Cannot open file"));
+    EXPECT_EQ(asked[0].text, QStringLiteral("Failed to load \"sheet.dxf\"!\n\nDXF: binary DXF files are "
+                                            "not supported; save the drawing as ASCII DXF"));
+    EXPECT_EQ(window->drawingCount(), 0);
+}
+
+TEST(WarningCapture, KeepsTheLastWarningsAndPassesEveryMessageOn)
+{
+    static QStringList passedOn;
+    passedOn.clear();
+    const QtMessageHandler before = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &, const QString &m) { passedOn << m; });
+    {
+        prompts::WarningCapture outer;
+        qWarning("first");
+        {
+            prompts::WarningCapture inner;
+            EXPECT_EQ(inner.withReason(QStringLiteral("Failed")), QStringLiteral("Failed"));
+            qDebug("chatter");
+            for (const char *w : {"w1", "w2", "w3", "w4"})
+                qWarning("%s", w);
+            EXPECT_EQ(inner.reason(), QStringLiteral("w2\nw3\nw4"));
+            EXPECT_EQ(inner.withReason(QStringLiteral("Failed")), QStringLiteral("Failed\n\nw2\nw3\nw4"));
+        }
+        EXPECT_EQ(outer.reason(), QStringLiteral("first"));
+    }
+    qWarning("after");
+    EXPECT_EQ(passedOn, (QStringList{"first", "chatter", "w1", "w2", "w3", "w4", "after"}));
+    qInstallMessageHandler(before);
+}
+
+TEST_F(MainWindowTest, SaveAsAddsTheChosenFiltersEndingToANameWithoutOne)
+{
+    window->openFile(writeTap(QStringLiteral("part.tap")), false, false);
+    struct Case
+    {
+        const char *typed, *filter, *written;
+    };
+    for (const Case c : {Case{"out", "G-Code (*.tap)", "out.tap"},
+                         Case{"plot", "HPGL files (*.plt)", "plot.plt"},
+                         Case{"rib.v2", "AutoCAD (*.dxf)", "rib.v2.dxf"},
+                         Case{"keep.svg", "G-Code (*.tap)", "keep.svg"},
+                         Case{"any", "All supported files (*.tap *.dxf *.svg *.plt *.kfp)", "any.tap"},
+                         Case{"filtered *.kfp", "Kerfloom project (*.kfp)", "filtered.kfp"}}) {
+        prompts::setSaveDialogHook([&](const QString &title, const QString &) {
+            EXPECT_EQ(title, QStringLiteral("Save drawing"));
+            return prompts::SaveChoice{dir.filePath(QLatin1String(c.typed)), QLatin1String(c.filter)};
+        });
+        window->action(QStringLiteral("action_Save_as"))->trigger();
+        EXPECT_TRUE(QFile::exists(dir.filePath(QLatin1String(c.written)))) << c.typed;
+        EXPECT_EQ(window->currentView()->property("fname").toString(), QLatin1String(c.written));
+    }
+    EXPECT_TRUE(asked.empty());
+
+    // The added ending names a file the dialog did not ask about: ask here.
+    const QByteArray before = [&] {
+        QFile f(dir.filePath(QStringLiteral("out.tap")));
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+    QFile(dir.filePath(QStringLiteral("out.tap"))).resize(0);
+    prompts::setSaveDialogHook([&](const QString &, const QString &) {
+        return prompts::SaveChoice{dir.filePath(QStringLiteral("out")), QStringLiteral("G-Code (*.tap)")};
+    });
+    answers = {prompts::No};
+    window->action(QStringLiteral("action_Save_as"))->trigger();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].title, QStringLiteral("Confirm Save As"));
+    EXPECT_EQ(QFileInfo(dir.filePath(QStringLiteral("out.tap"))).size(), 0);
+    answers = {prompts::Yes};
+    window->action(QStringLiteral("action_Save_as"))->trigger();
+    EXPECT_EQ(QFileInfo(dir.filePath(QStringLiteral("out.tap"))).size(), before.size());
+    prompts::setSaveDialogHook(nullptr);
+}
+
+} // namespace
+
+// ---- the screen follows the drawing -----------------------------------------
+
+namespace {
+
+TEST_F(MainWindowTest, UndoAndRedoActionsNameTheStepOfTheCurrentTab)
+{
+    QAction *undo = window->action(QStringLiteral("action_Undo"));
+    QAction *redo = window->action(QStringLiteral("action_Redo"));
+    window->openFile(writeTap(QStringLiteral("a.tap")), false, false);
+    EXPECT_EQ(undo->text(), QStringLiteral("&Undo"));
+    window->action(QStringLiteral("actionFlip_vertically"))->trigger();
+    EXPECT_EQ(undo->text(), QStringLiteral("&Undo Flip vertically"));
+    undo->trigger();
+    EXPECT_EQ(undo->text(), QStringLiteral("&Undo"));
+    EXPECT_EQ(redo->text(), QStringLiteral("&Redo Flip vertically"));
+
+    window->openFile(writeTap(QStringLiteral("b.tap")), false, false);
+    window->action(QStringLiteral("actionRotate_Left"))->trigger();
+    EXPECT_EQ(undo->text(), QStringLiteral("&Undo Rotate left"));
+    EXPECT_EQ(redo->text(), QStringLiteral("&Redo"));
+    window->tabBar()->setCurrentIndex(0);
+    EXPECT_EQ(undo->text(), QStringLiteral("&Undo"));
+    EXPECT_EQ(redo->text(), QStringLiteral("&Redo Flip vertically"));
+}
+
+TEST_F(MainWindowTest, AnchorButtonIsAnUndoableEditThatClosingAsksAbout)
+{
+    window->openFile(writeTap(QStringLiteral("a.tap"), "X10 Y20\r\nX30 Y20\r\nX30 Y40\r\nX10 Y20\r\n"),
+                     false, false);
+    GraphWidget *v = window->currentView();
+    const QRectF before = v->drawing()->boundingRect();
+    getPointRunner = [](GetPointDialog &d) {
+        d.xBox()->setValue(0);
+        d.yBox()->setValue(0);
+        d.relativeBox()->setChecked(true);
+        d.anchorWidget()->setSelectedIndex(5);
+        return true;
+    };
+    ASSERT_TRUE(v->anchorButton()->isEnabled());
+    v->anchorButton()->click();
+    EXPECT_EQ(v->drawing()->boundingRect().center(), QPointF(0, 0));
+    EXPECT_EQ(window->tabBar()->tabText(0), QStringLiteral("a.tap*"));
+    EXPECT_EQ(window->action(QStringLiteral("action_Undo"))->text(), QStringLiteral("&Undo Set anchor"));
+
+    window->action(QStringLiteral("action_Undo"))->trigger();
+    EXPECT_EQ(v->drawing()->boundingRect(), before);
+    window->action(QStringLiteral("action_Redo"))->trigger();
+
+    // Off with the other edits.
+    window->setEditingEnabled(false, false);
+    EXPECT_FALSE(v->anchorButton()->isEnabled());
+    window->setEditingEnabled(true, false);
+    EXPECT_TRUE(v->anchorButton()->isEnabled());
+
+    answers = {prompts::No};
+    window->action(QStringLiteral("actionClose"))->trigger();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].title, QStringLiteral("You have unsaved changes"));
+    getPointRunner = nullptr;
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SimulationFromTheWindowTest, AnchorButtonRestsDuringARun)
+{
+    openLongLine("a.tap");
+    GraphWidget *v = window->currentView();
+    speed->setValue(1);
+    simulate->trigger();
+    ASSERT_TRUE(v->isSimulating());
+    EXPECT_FALSE(v->anchorButton()->isEnabled());
+    simulate->trigger();
+    // Not a nested event loop: an earlier completed window close has asked
+    // the application to quit, which ends every later one at once.
+    ASSERT_TRUE(QTest::qWaitFor([v] { return !v->isSimulating(); }, 5000));
+    EXPECT_TRUE(v->anchorButton()->isEnabled());
+}
+
+TEST_F(SimulationFromTheWindowTest, ClosingTheOnlyRunningTabLeavesTheStartPageReadyToSimulate)
+{
+    openLongLine("a.tap");
+    speed->setValue(1);
+    simulate->trigger();
+    ASSERT_EQ(simulate->text(), QStringLiteral("Stop simulation"));
+    const qint64 stopIcon = simulate->icon().cacheKey();
+    window->action(QStringLiteral("actionClose"))->trigger();
+    EXPECT_EQ(window->drawingCount(), 0);
+    EXPECT_EQ(simulate->text(), QStringLiteral("Simulate"));
+    EXPECT_NE(simulate->icon().cacheKey(), stopIcon);
+    EXPECT_FALSE(simulate->isEnabled());
+    QTest::qWait(50);
 }
 
 } // namespace

@@ -23,6 +23,23 @@ TEST(SavePath, FilterTextIsCutFromDialogAnswers)
     EXPECT_EQ(stripFilterSuffix(QStringLiteral("/my cuts/a *.plt *.tap")), QStringLiteral("/my cuts/a"));
 }
 
+TEST(SavePath, ChosenFiltersEndingIsAddedToANameWithoutAKnownOne)
+{
+    const QString all = QStringLiteral("All (*.tap *.dxf);;G-Code (*.tap);;AutoCAD (*.dxf);;Any (*)");
+    struct Case { const char *name, *filter, *expected; };
+    for (const Case c : {Case{"/c/wing", "G-Code (*.tap)", "/c/wing.tap"},
+                         Case{"/c/wing.", "G-Code (*.tap)", "/c/wing.tap"},
+                         Case{"/c/wing.rev2", "AutoCAD (*.dxf)", "/c/wing.rev2.dxf"},
+                         Case{"/c/wing.DXF", "G-Code (*.tap)", "/c/wing.DXF"},
+                         Case{"/c/wing.tap", "AutoCAD (*.dxf)", "/c/wing.tap"},
+                         Case{"/c/wing", "All (*.tap *.dxf)", "/c/wing.tap"},
+                         Case{"/c/wing", "Any (*)", "/c/wing"},
+                         Case{"/c/wing", "", "/c/wing"},
+                         Case{"/my.dir/", "G-Code (*.tap)", "/my.dir/"}})
+        EXPECT_EQ(addFilterSuffix(QLatin1String(c.name), QLatin1String(c.filter), all),
+                  QLatin1String(c.expected)) << c.name << " " << c.filter;
+}
+
 TEST(LoadActions, ProjectFilesAreRecognisedCaseSensitively)
 {
     EXPECT_TRUE(isProjectFile(QStringLiteral("a.kfp")));

@@ -67,6 +67,8 @@ std::vector<Case> geometryCases()
         {"Set start position",
          [](Drawing &d) { return new SetStartCommand(&d, PositionSpec{2, 2, true, 3}); }, true},
         {"Reverse object", [](Drawing &d) { return new ReverseCommand(&d); }, false},
+        {"Set anchor", [](Drawing &d) { return new SetAnchorCommand(&d, PositionSpec{0, 0, true, 5}); }, true},
+        {"Set anchor", [](Drawing &d) { return new SetAnchorCommand(&d, PositionSpec{4, 4, false, 7}); }, true},
     };
 }
 
@@ -139,6 +141,23 @@ TEST(Commands, MoveUndoReturnsToTheSavedAnchorAbsolutely)
     d.undoStack()->undo();
     EXPECT_NEAR(d.anchorPoint().x(), anchor.x(), 1e-9);
     EXPECT_NEAR(d.anchorPoint().y(), anchor.y(), 1e-9);
+}
+
+TEST(Commands, SetAnchorPutsTheAnchorOnTheOriginAndUndoRestoresTheSpec)
+{
+    Drawing d;
+    fill(d);
+    const PositionSpec original{1, 1, false, 7};
+    d.setAnchorSpec(original);
+    const PositionSpec centre{0, 0, true, 5};
+    d.undoStack()->push(new SetAnchorCommand(&d, centre));
+    EXPECT_EQ(d.anchorSpec(), centre);
+    EXPECT_NEAR(d.anchorPoint().x(), 0, 1e-9);
+    EXPECT_NEAR(d.anchorPoint().y(), 0, 1e-9);
+    EXPECT_EQ(d.startPosition(), d.resolvePosition(d.startSpec())) << "the start follows the drawing";
+    d.undoStack()->undo();
+    EXPECT_EQ(d.anchorSpec(), original);
+    EXPECT_EQ(d.undoStack()->redoText(), QStringLiteral("Set anchor"));
 }
 
 TEST(Commands, SetStartRestoresTheSpecSavedAtRedo)
