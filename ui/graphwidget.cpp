@@ -110,8 +110,13 @@ GraphWidget::~GraphWidget()
     m_drawing->setView(nullptr);
     // A long operation moves the overlay onto the parent so it covers the
     // rulers too; it would outlive this view there, picture and all.
-    if (m_overlay->parent() != this)
+    if (m_overlay && m_overlay->parent() != this)
         delete m_overlay;
+}
+
+OverlayItem *GraphWidget::overlay() const
+{
+    return m_overlay;
 }
 
 QUndoStack *GraphWidget::undoStack() const
