@@ -329,7 +329,8 @@ bool Kerfloom::saveFromCommandLine(GraphWidget *view, const QString &fileName, c
     const QString source = QFileInfo(fileName).canonicalFilePath();
     const QString earlier = m_savedFrom.value(target);
     m_savedFrom.insert(target, source);
-    if (earlier.isEmpty() || earlier == source)
+    // Rewriting an earlier output in place works on that output itself.
+    if (earlier.isEmpty() || earlier == source || source == target)
         return true;
     prompts::warning(this, tr("Output overwritten"),
                      tr("\"%1\" and \"%2\" both save to \"%3\": the output of the first was overwritten!")
