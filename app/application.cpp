@@ -88,6 +88,8 @@ void scheduleScreenshot(Kerfloom *window)
 int run(int argc, char **argv)
 {
     const bool headless = chooseHeadlessPlatform();
+    if (headless)
+        prompts::installHeadlessMessageFilter();
     QApplication app(argc, argv);
     commonSetup();
     prompts::setHeadless(headless);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFuture>
+#include <QHash>
 #include <QList>
 #include <QMainWindow>
 #include <QUrl>
@@ -104,6 +105,8 @@ private:
     void runPerLoadActions(GraphWidget *view, const QString &fileName, bool isFromCmd,
                            bool actuallyExit);
     void linkInPlace(GraphWidget *view);
+    bool saveFromCommandLine(GraphWidget *view, const QString &fileName, const QString &pathTemplate);
+    void closeProcessedTab(GraphWidget *view);
     void finishCommandLine(bool actuallyExit, bool exitDecided);
     void beginBusy(GraphWidget *view, const QString &message);
     void endBusy(GraphWidget *view);
@@ -142,6 +145,8 @@ private:
     bool m_failed = false;
     bool m_closeWhenIdle = false;
     std::set<GraphWidget *> m_busyViews;
+    // Outputs the per-load saves of this run wrote, and from which input.
+    QHash<QString, QString> m_savedFrom;
     QList<QUrl> m_pendingDrops;
     QFuture<void> m_autoJoin;
 };

@@ -155,6 +155,8 @@ void Kerfloom::on_tabs_tabCloseRequested(int index)
 
 void Kerfloom::on_action_Open_triggered()
 {
+    if (prompts::isHeadless())
+        return; // nobody could answer the dialog
     const QStringList files = QFileDialog::getOpenFileNames(
         this, tr("Open drawing"), Settings::LastOpenDir.read(), BaseFormat::openFilter());
     if (files.isEmpty())
@@ -191,13 +193,20 @@ void Kerfloom::dropEvent(QDropEvent *event)
 
 void Kerfloom::openFile(const QString &fileName, bool isFromCmd, bool actuallyExit)
 {
-    if (fileName.isEmpty()) {
+    if (fileName.isEmpty() && !prompts::isHeadless()) {
         on_action_Open_triggered();
         return;
     }
-    if (!QFileInfo::exists(fileName)) {
+    QString problem;
+    if (fileName.isEmpty())
+        problem = tr("The file name is empty!");
+    else if (!QFileInfo::exists(fileName))
+        problem = tr("File \"%1\" doesn't exist!").arg(fileName);
+    else if (!QFileInfo(fileName).isFile())
+        problem = tr("\"%1\" is not a regular file!").arg(fileName);
+    if (!problem.isEmpty()) {
         m_failed = true;
-        prompts::warning(this, tr("Cannot open file"), tr("File \"%1\" doesn't exist!").arg(fileName));
+        prompts::warning(this, tr("Cannot open file"), problem);
         finishCommandLine(isFromCmd && actuallyExit, false);
         return;
     }
@@ -230,19 +239,21 @@ void Kerfloom::openFile(const QString &fileName, bool isFromCmd, bool actuallyEx
     m_undoGroup->setActiveStack(view->undoStack());
 
     beginBusy(view, tr("Loading %1").arg(name));
-    BaseFormat::loadProgress = [view](double f) { view->setProgress(f); };
     bool loaded;
-    QString failure;
     {
+        // The reader's own message goes with the failure: below it in the
+        // box, on its line when headless.
+        const prompts::HeldMessages held;
         const prompts::WarningCapture why;
+        BaseFormat::loadProgress = [view](double f) { view->setProgress(f); };
         loaded = BaseFormat::load(fileName, *drawing);
+        BaseFormat::loadProgress = nullptr;
         if (!loaded)
-            failure = why.withReason(tr("Failed to load \"%1\"!").arg(name));
+            prompts::warning(this, tr("Cannot open file"),
+                             why.withReason(tr("Failed to load \"%1\"!").arg(name)));
     }
-    BaseFormat::loadProgress = nullptr;
     if (!loaded) {
         m_failed = true;
-        prompts::warning(this, tr("Cannot open file"), failure);
         endBusy(view);
         closeTab(tabIndexOf(view));
         finishCommandLine(isFromCmd && actuallyExit, false);
@@ -294,9 +305,47 @@ void Kerfloom::runPerLoadActions(GraphWidget *view, const QString &fileName, boo
     const LoadDecisions decisions = readLoadDecisions(isFromCmd);
     if (decisions.link)
         linkInPlace(view);
-    if (decisions.save && !saveDrawing(decisions.savePathTemplate, tabIndexOf(view), false))
+    if (decisions.save && !saveFromCommandLine(view, fileName, decisions.savePathTemplate))
         m_failed = true;
+    if (prompts::isHeadless())
+        closeProcessedTab(view);
     finishCommandLine(isFromCmd && actuallyExit, decisions.exit && actuallyExit);
+}
+
+bool Kerfloom::saveFromCommandLine(GraphWidget *view, const QString &fileName, const QString &pathTemplate)
+{
+    if (pathTemplate.isEmpty()) {
+        prompts::warning(this, tr("Cannot save file"),
+                         tr("\"Actions/SaveAsPath\" is empty: \"%1\" was not saved!").arg(fileName));
+        return false;
+    }
+    if (!saveDrawing(pathTemplate, tabIndexOf(view), false))
+        return false;
+    const QString target = QFileInfo(expandSavePath(pathTemplate, fileName)).canonicalFilePath();
+    // Two inputs of one batch can map to one output (rib.v1.plt and
+    // rib.v2.dxf through "%f"); the first job is gone, and a script has to
+    // hear of it.
+    const QString source = QFileInfo(fileName).canonicalFilePath();
+    const QString earlier = m_savedFrom.value(target);
+    m_savedFrom.insert(target, source);
+    // Rewriting an earlier output in place works on that output itself.
+    if (earlier.isEmpty() || earlier == source || source == target)
+        return true;
+    prompts::warning(this, tr("Output overwritten"),
+                     tr("\"%1\" and \"%2\" both save to \"%3\": the output of the first was overwritten!")
+                         .arg(QDir::toNativeSeparators(earlier), QDir::toNativeSeparators(source),
+                              QDir::toNativeSeparators(target)));
+    return false;
+}
+
+void Kerfloom::closeProcessedTab(GraphWidget *view)
+{
+    // Without a display nobody looks at the drawing again: keeping it open
+    // makes a batch grow with every file. Its save, or why it failed, has
+    // been reported, so there is nothing left to ask.
+    view->drawing()->setUnmodified(true);
+    closeTab(tabIndexOf(view));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 void Kerfloom::linkInPlace(GraphWidget *view)
@@ -364,7 +413,7 @@ void Kerfloom::on_action_Save_as_triggered()
 
 void Kerfloom::saveAs()
 {
-    if (!currentView())
+    if (!currentView() || prompts::isHeadless())
         return;
     const QString filters = BaseFormat::saveFilter();
     const prompts::SaveChoice choice =
@@ -389,8 +438,13 @@ void Kerfloom::saveAs()
 bool Kerfloom::saveDrawing(const QString &pathTemplate, int index, bool force)
 {
     GraphWidget *view = index < 0 ? currentView() : viewAt(index);
-    if (pathTemplate.isEmpty() || !view)
+    if (!view)
         return false;
+    if (pathTemplate.isEmpty()) {
+        prompts::warning(this, tr("Cannot save file"),
+                         tr("No save path is set: \"%1\" was not saved!").arg(view->property("fname").toString()));
+        return false;
+    }
     const Drawing *cached = view->cachedDrawing();
     if (m_warnMultipleObjects && cached && cached->objects().size() > 1) {
         const auto answer = prompts::question(
@@ -405,6 +459,7 @@ bool Kerfloom::saveDrawing(const QString &pathTemplate, int index, bool force)
                                ? source
                                : expandSavePath(pathTemplate, source);
     Drawing copy(*view->drawing());
+    const prompts::HeldMessages held;
     const prompts::WarningCapture why;
     if (!BaseFormat::save(target, copy)) {
         prompts::warning(this, tr("Cannot save file"),
@@ -565,8 +620,11 @@ void Kerfloom::updateRecentFiles()
     m_recentMenu->setEnabled(!files.isEmpty());
 }
 
-void Kerfloom::addRecentFile(const QString &fname)
+void Kerfloom::addRecentFile(const QString &name)
 {
+    // A command-line name is relative to a working folder the list does
+    // not remember.
+    const QString fname = name.isEmpty() ? name : QFileInfo(name).absoluteFilePath();
     for (QAction *a : m_recentMenu->actions())
         if (a->property("filename").toString() == fname) {
             m_recentMenu->removeAction(a);

@@ -14,6 +14,9 @@ namespace prompts {
 namespace {
 bool g_headless = false;
 Hook g_hook;
+int g_holding = 0;
+QStringList g_held;
+QtMessageHandler g_headlessPrevious = nullptr;
 SaveDialogHook g_saveDialogHook;
 
 // The captures alive, innermost last; messages may come from any thread.
@@ -44,7 +47,63 @@ void printLine(const QString &line)
     std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
     std::fflush(stderr);
 }
+
+QString flattened(const QString &text)
+{
+    QString t = text;
+    t.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return t.simplified();
+}
+
+void filterMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtFatalMsg) {
+        if (g_headlessPrevious)
+            g_headlessPrevious(type, context, message);
+        return;
+    }
+    if (!context.file)
+        return; // Qt's own note, not ours
+    const QString line = flattened(message);
+    if (line.isEmpty())
+        return;
+    if (g_holding > 0)
+        g_held << line;
+    else
+        printLine(line);
+}
+
+// The held messages that `line` does not already say (a box text may carry
+// the reason itself), each once.
+QString takeHeld(const QString &line)
+{
+    QStringList fresh;
+    for (const QString &held : qAsConst(g_held))
+        if (!line.contains(held) && !fresh.contains(held))
+            fresh << held;
+    g_held.clear();
+    return fresh.join(QLatin1Char(' '));
+}
 } // namespace
+
+void installHeadlessMessageFilter()
+{
+    g_headlessPrevious = qInstallMessageHandler(filterMessage);
+}
+
+HeldMessages::HeldMessages()
+{
+    ++g_holding;
+}
+
+HeldMessages::~HeldMessages()
+{
+    if (--g_holding > 0)
+        return;
+    for (const QString &line : qAsConst(g_held))
+        printLine(line);
+    g_held.clear();
+}
 
 void setHeadless(bool headless)
 {
@@ -63,9 +122,7 @@ void setHook(Hook hook)
 
 QString oneLine(const QString &title, const QString &text)
 {
-    QString t = text;
-    t.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return title + QStringLiteral(": ") + t.simplified();
+    return title + QStringLiteral(": ") + flattened(text);
 }
 
 void warning(QWidget *parent, const QString &title, const QString &text)
@@ -75,7 +132,9 @@ void warning(QWidget *parent, const QString &title, const QString &text)
         return;
     }
     if (g_headless) {
-        printLine(oneLine(title, text));
+        const QString line = oneLine(title, text);
+        const QString reasons = takeHeld(line);
+        printLine(line + (reasons.isEmpty() ? QString() : QLatin1Char(' ') + reasons));
         return;
     }
     QMessageBox::warning(parent, title, text);

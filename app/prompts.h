@@ -64,4 +64,23 @@ private:
     std::unique_ptr<QStringList> m_kept;
 };
 
+// Headless: Qt's own chatter (platform plugin notes and the like) stays off
+// standard error; the program's own messages pass, one line each. Our code
+// is built with message contexts, Qt's is not: that tells them apart. Call
+// before the QApplication exists, so its start-up chatter is caught too.
+void installHeadlessMessageFilter();
+
+// While one is alive, the program's own messages are held instead of
+// printed. A warning given meanwhile carries them on its line (a failed load
+// says why on the line that names the file); what is left is printed when
+// the holder ends.
+class HeldMessages
+{
+public:
+    HeldMessages();
+    ~HeldMessages();
+    HeldMessages(const HeldMessages &) = delete;
+    HeldMessages &operator=(const HeldMessages &) = delete;
+};
+
 } // namespace prompts

@@ -3,8 +3,10 @@
 add_library(kerfloom_options INTERFACE)
 add_library(kerfloom::options ALIAS kerfloom_options)
 target_compile_options(kerfloom_options INTERFACE -Wall -Wextra)
+# Message contexts mark our own log lines: the headless program lets those
+# through to standard error and keeps Qt's chatter out.
 target_compile_definitions(kerfloom_options INTERFACE
-    QT_DEPRECATED_WARNINGS)
+    QT_DEPRECATED_WARNINGS QT_MESSAGELOGCONTEXT)
 
 if(KERFLOOM_SANITIZE)
     target_compile_options(kerfloom_options INTERFACE

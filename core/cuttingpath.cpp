@@ -61,6 +61,20 @@ public:
         return int(m_nodes.size() - 1);
     }
 
+    // First or last element of a sequence.
+    Point *end(int root, bool last)
+    {
+        for (int n = root;;) {
+            push(n);
+            const int next = last ? m_nodes[n].right : m_nodes[n].left;
+            if (next < 0)
+                return m_nodes[n].point;
+            n = next;
+        }
+    }
+
+    int length(int root) const { return size(root); }
+
     void reverse(int root)
     {
         if (root >= 0)
@@ -380,6 +394,38 @@ void Drawing::buildCuttingPath()
         gy.object->pen = 0;
     };
 
+    auto samePlace = [](const Point *p, const Point *q) { return p->x == q->x && p->y == q->y; };
+    // A loop that begins and ends on the start, joined there by a joint of
+    // no length, already is the cutting path: a .tap this program wrote,
+    // read back. Splicing it would add the start twice and two joint copies,
+    // all on one spot, and every further run would add them again.
+    std::vector<Point *> unusedStartPoints;
+    auto takeAsStartPath = [&](Point *start, Point *b) {
+        const int nb = nodeOf(b);
+        if (nodeOf(start) < 0 || nb < 0 || !samePlace(start, b) || groupOf(start) != 0
+            || groups[0].composite)
+            return false;
+        const int y = groupOf(b);
+        Group &gy = groups[y];
+        if (y == 0 || gy.root < 0)
+            return false;
+        bringToStoredDirection(gy);
+        const int at = forest.indexOf(nb);
+        if ((at != 0 && at != forest.length(gy.root) - 1)
+            || !samePlace(forest.end(gy.root, false), forest.end(gy.root, true)))
+            return false;
+        forest.collect(groups[0].root, unusedStartPoints);
+        groups[0].root = gy.root;
+        groups[0].composite = true;
+        groups[0].area = currentArea(gy);
+        gy.root = -1;
+        gy.merged = 0;
+        gy.object->explicitDirection = false;
+        gy.object->direction = Object::Clockwise;
+        gy.object->pen = 0;
+        return true;
+    };
+
     // Only the last joint at the first start point counts, and it goes last.
     const Point *firstStart = m_startObject.points.empty() ? nullptr : m_startObject.points.front();
     const Object::Joint *startJoint = nullptr;
@@ -395,10 +441,10 @@ void Drawing::buildCuttingPath()
         splice(j.a, j.b);
     }
     if (startJoint) {
-        if (startJoint->a == firstStart)
-            splice(startJoint->a, startJoint->b);
-        else
-            splice(startJoint->b, startJoint->a);
+        Point *start = startJoint->a == firstStart ? startJoint->a : startJoint->b;
+        Point *other = start == startJoint->a ? startJoint->b : startJoint->a;
+        if (!takeAsStartPath(start, other))
+            splice(start, other);
     }
 
     // Write the sequences back into the shapes that hold them.
@@ -424,6 +470,8 @@ void Drawing::buildCuttingPath()
     if (groups[0].merged < 0 && !groups[0].composite)
         startSequence = m_startObject.points;
     m_startObject.points.clear();
+    for (Point *p : unusedStartPoints)
+        delete p;
 
     removeEmptyObjects();
 

@@ -108,6 +108,15 @@ GraphWidget::~GraphWidget()
     m_simScene->clear();
     m_scene->clear();
     m_drawing->setView(nullptr);
+    // A long operation moves the overlay onto the parent so it covers the
+    // rulers too; it would outlive this view there, picture and all.
+    if (m_overlay && m_overlay->parent() != this)
+        delete m_overlay;
+}
+
+OverlayItem *GraphWidget::overlay() const
+{
+    return m_overlay;
 }
 
 QUndoStack *GraphWidget::undoStack() const

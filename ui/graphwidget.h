@@ -60,7 +60,7 @@ public:
     // Time between two steps of the fade at the end of a simulation.
     static int fadeStepMs;
 
-    OverlayItem *overlay() const { return m_overlay; }
+    OverlayItem *overlay() const;
     QDRuler *horizontalRuler() const { return m_hRuler; }
     QDRuler *verticalRuler() const { return m_vRuler; }
     QToolButton *anchorButton() const { return m_anchorButton; }
@@ -146,7 +146,7 @@ private:
     QPointer<QThread> m_simThread;
     double m_scale = 1.0;
     quint64 m_generation = 0; // bumped by every rebuild
-    OverlayItem *m_overlay = nullptr;
+    QPointer<OverlayItem> m_overlay; // may live on the parent while busy
     std::unique_ptr<Drawing> m_cachedDrawing;
     std::unique_ptr<Drawing> m_drawing;
     MyGraphicsScene *m_scene = nullptr;

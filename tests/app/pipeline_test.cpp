@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QPointF>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
@@ -40,9 +41,10 @@ protected:
         f.write(body);
         return f.fileName();
     }
-    RunResult run(const QStringList &args)
+    RunResult run(const QStringList &args, const QString &workingDir = {})
     {
         QProcess p;
+        p.setWorkingDirectory(workingDir.isEmpty() ? work.path() : workingDir);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char *v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(QLatin1String(v));
@@ -52,6 +54,15 @@ protected:
         EXPECT_TRUE(p.waitForFinished(60000)) << "program did not end";
         return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2,
                 QString::fromLocal8Bit(p.readAllStandardError())};
+    }
+    QByteArray contents(const QString &path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    QStringList lines(const RunResult &r)
+    {
+        return r.stderrText.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
     // Coordinate lines of a written .tap file.
     std::vector<QPointF> coordinates(const QString &path)
@@ -152,6 +163,113 @@ TEST_F(Pipeline, NothingToDoWithoutDisplayEndsAtOnce)
 {
     const RunResult r = run({});
     EXPECT_EQ(r.exitCode, 0);
+}
+
+// Arguments a script can get wrong: each is one line on stderr naming it,
+// the exit code says so, and the run never waits for anybody.
+TEST_F(Pipeline, UnusableArgumentsAreOneLineEachAndNeverWait)
+{
+    QDir(work.path()).mkdir(QStringLiteral("folder"));
+    const QString fifo = work.filePath(QStringLiteral("pipe.dxf"));
+    ASSERT_EQ(QProcess::execute(QStringLiteral("mkfifo"), {fifo}), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), work.filePath(QStringLiteral("zeros.dxf"))));
+    const struct
+    {
+        QString argument;
+        QString line;
+    } cases[] = {
+        {QString(), QStringLiteral("Cannot open file: The file name is empty!")},
+        {QStringLiteral("folder"), QStringLiteral("Cannot open file: \"folder\" is not a regular file!")},
+        {QStringLiteral("pipe.dxf"), QStringLiteral("Cannot open file: \"pipe.dxf\" is not a regular file!")},
+        {QStringLiteral("zeros.dxf"), QStringLiteral("Cannot open file: \"zeros.dxf\" is not a regular file!")},
+        {QStringLiteral("gone.plt"), QStringLiteral("Cannot open file: File \"gone.plt\" doesn't exist!")},
+    };
+    const QString good = write(QStringLiteral("good.src.tap"), square);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.argument.toStdString());
+        const RunResult alone = run({c.argument});
+        EXPECT_EQ(alone.exitCode, 1);
+        EXPECT_EQ(lines(alone), QStringList{c.line});
+        // Among good files the others are still processed.
+        const RunResult among = run({good, c.argument, good});
+        EXPECT_EQ(among.exitCode, 1);
+        EXPECT_EQ(lines(among), QStringList{c.line});
+    }
+    EXPECT_FALSE(coordinates(work.filePath(QStringLiteral("good.tap"))).empty());
+}
+
+TEST_F(Pipeline, ASuccessfulRunIsSilentAndAFailedLoadSaysWhyOnItsLine)
+{
+    const RunResult ok = run({write(QStringLiteral("quiet.src.tap"), square)});
+    EXPECT_EQ(ok.exitCode, 0);
+    EXPECT_EQ(ok.stderrText, QString()); // no platform chatter
+
+    const RunResult bad = run({write(QStringLiteral("bin.dxf"), QByteArray("AutoCAD Binary DXF\r\n\x1a\0", 22))});
+    EXPECT_EQ(bad.exitCode, 1);
+    ASSERT_EQ(lines(bad).size(), 1) << bad.stderrText.toStdString();
+    EXPECT_TRUE(lines(bad).front().startsWith(QStringLiteral("Cannot open file: Failed to load \"bin.dxf\"! DXF: binary")))
+        << bad.stderrText.toStdString();
+}
+
+TEST_F(Pipeline, TwoInputsSavingToOneOutputAreNamedTogether)
+{
+    const QString v1 = write(QStringLiteral("rib.v1.tap"), square);
+    const QString v2 = write(QStringLiteral("rib.v2.tap"), "X0 Y0\r\nX50 Y0\r\nX0 Y5\r\nX0 Y0\r\n");
+    const RunResult r = run({QStringLiteral("rib.v1.tap"), QStringLiteral("rib.v2.tap")});
+    EXPECT_EQ(r.exitCode, 1);
+    ASSERT_EQ(lines(r).size(), 1) << r.stderrText.toStdString();
+    EXPECT_EQ(lines(r).front(),
+              QStringLiteral("Output overwritten: \"%1\" and \"%2\" both save to \"%3\": the output of the first was overwritten!")
+                  .arg(v1, v2, QFileInfo(work.filePath(QStringLiteral("rib.tap"))).canonicalFilePath()));
+    // The same input twice, or an input followed by its own output, loses
+    // nothing of another's.
+    for (const QStringList &args : {QStringList{v1, v1}, QStringList{v1, work.filePath(QStringLiteral("rib.tap"))}}) {
+        const RunResult r2 = run(args);
+        EXPECT_EQ(r2.exitCode, 0) << r2.stderrText.toStdString();
+    }
+}
+
+TEST_F(Pipeline, AnEmptySavePathIsReported)
+{
+    settings().setValue("Actions/SaveAsPath", QString());
+    write(QStringLiteral("part.src.tap"), square);
+    const RunResult r = run({QStringLiteral("part.src.tap")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(lines(r),
+              QStringList{QStringLiteral("Cannot save file: \"Actions/SaveAsPath\" is empty: \"part.src.tap\" was not saved!")});
+}
+
+// The program's own output, run through it again, comes out byte for byte.
+TEST_F(Pipeline, RunningOnItsOwnOutputChangesNothing)
+{
+    for (const QByteArray &drawing : {square, QByteArray("X0 Y0\r\nX0 Y10\r\nX10 Y10\r\nX10 Y0\r\nX0 Y0\r\n")}) {
+        const QString in = write(QStringLiteral("job.tap"), drawing);
+        ASSERT_EQ(run({in}).exitCode, 0);
+        const QByteArray first = contents(in);
+        ASSERT_EQ(run({in}).exitCode, 0);
+        EXPECT_EQ(contents(in), first);
+        ASSERT_EQ(run({in}).exitCode, 0);
+        EXPECT_EQ(contents(in), first);
+    }
+}
+
+TEST_F(Pipeline, RecentFilesRememberAbsolutePaths)
+{
+    write(QStringLiteral("near.src.tap"), square);
+    ASSERT_EQ(run({QStringLiteral("near.src.tap")}).exitCode, 0);
+    auto s = settings();
+    const int n = s.beginReadArray(QStringLiteral("RecentFiles"));
+    ASSERT_GT(n, 0);
+    QStringList stored;
+    for (int i = 0; i < n; ++i) {
+        s.setArrayIndex(i);
+        stored << s.value(QStringLiteral("FileName")).toString();
+    }
+    s.endArray();
+    EXPECT_TRUE(stored.contains(QFileInfo(work.filePath(QStringLiteral("near.src.tap"))).absoluteFilePath()))
+        << stored.join(QLatin1Char(' ')).toStdString();
+    for (const QString &f : stored)
+        EXPECT_TRUE(QFileInfo(f).isAbsolute()) << f.toStdString();
 }
 
 } // namespace

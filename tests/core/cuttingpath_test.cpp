@@ -92,6 +92,43 @@ TEST_F(CuttingPath, CircleWithSquareBecomesOneLoopFromTheStart)
     expectConsistent(d);
 }
 
+// A written .tap read back is one loop from the start to the start; linking
+// joins it there with a joint of no length. Cutting it again must give the
+// same path, not the start twice more and two joint copies on one spot.
+TEST_F(CuttingPath, ALoopAlreadyFromTheStartIsKeptAsItIs)
+{
+    const Pts loop{{0, 0}, {0, 10}, {10, 10}, {10, 0}, {0, 0}};
+    struct Case
+    {
+        const char *name;
+        QPointF start;
+        int joinedIndex;
+        bool keptAsItIs;
+    } cases[] = {
+        {"joined at its first point", {0, 0}, 0, true},
+        {"joined at its last point", {0, 0}, 4, true},
+        {"joined in the middle", {10, 10}, 2, false},
+        {"start beside the loop", {-1, 0}, 0, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Drawing d;
+        d.setStartPosition(c.start);
+        Object *o = addShape(d, loop);
+        d.addJoint({d.startObject().points[0], o->points[size_t(c.joinedIndex)]});
+        Drawing plain(d);
+        d.buildCuttingPath();
+        ASSERT_EQ(d.objects().size(), 1u);
+        const Pts path = pointsOf(*d.objects().front());
+        if (c.keptAsItIs)
+            EXPECT_EQ(path, loop);
+        else
+            EXPECT_EQ(path.size(), loop.size() + 4); // start twice, two joint copies
+        EXPECT_EQ(path, referenceCuttingPath(plain).front());
+        expectConsistent(d);
+    }
+}
+
 TEST_F(CuttingPath, OpenPolylineIsCutThereAndBackOnlyWhenConfigured)
 {
     for (bool duplicate : {true, false}) {
