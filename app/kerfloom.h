@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QFuture>
 #include <QList>
 #include <QMainWindow>
@@ -17,6 +18,7 @@ class QSlider;
 class QSpinBox;
 class QStackedWidget;
 class QTabBar;
+class QTimer;
 class QToolBar;
 class QUndoGroup;
 
@@ -114,6 +116,10 @@ private:
     int tabIndexOf(const GraphWidget *view) const;
     void pushOnCurrent(class QUndoCommand *command);
     void writeRecentFiles();
+    // Edits, undo and long runs change the drawing thousands of times a
+    // second; the status bar follows at once after a pause, and a few times
+    // a second during a burst.
+    void scheduleDrawingInfo();
 
     QTabBar *m_tabs = nullptr;
     QStackedWidget *m_stack = nullptr;
@@ -129,6 +135,8 @@ private:
     QLabel *m_objectsLabel = nullptr;
     QLabel *m_dimensionsLabel = nullptr;
     QLabel *m_warningIcon = nullptr;
+    QTimer *m_infoTimer = nullptr;
+    QElapsedTimer m_sinceInfo;
 
     // settings read once at construction
     QString m_defaultSavePath;
