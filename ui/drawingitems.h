@@ -58,6 +58,7 @@ public:
                                          bool reversed = false);
     // The drawing's overall direction flipped.
     void setReversed(bool reversed);
+    const std::vector<QPolygonF> &arrowTriangles() const { return m_arrows; }
 
 protected:
     void mousePressEvent(QGraphicsSceneMouseEvent *event) override;

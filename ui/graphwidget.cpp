@@ -50,6 +50,10 @@ GraphWidget::GraphWidget(QWidget *parent)
     m_overlay = new OverlayItem(this);
 
     m_scene = new MyGraphicsScene(this);
+    // The BSP index gets lost in drawings whose shapes lie on top of each
+    // other (10,000 identical triangles take minutes and gigabytes to paint
+    // once); a plain scan over one item per shape stays linear.
+    m_scene->setItemIndexMethod(QGraphicsScene::NoIndex);
     setScene(m_scene);
     setCacheMode(CacheBackground);
     setViewportUpdateMode(MinimalViewportUpdate);
@@ -192,7 +196,8 @@ void GraphWidget::updateDrawing()
 
 void GraphWidget::addObjectItems(Object *object)
 {
-    if (!m_itemsShown)
+    // A shape without points shows nothing and cannot be clicked.
+    if (!m_itemsShown || object->isEmpty())
         return;
     QPolygonF polygon;
     polygon.reserve(object->size());
