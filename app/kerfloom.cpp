@@ -18,6 +18,7 @@
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUndoGroup>
@@ -248,6 +249,9 @@ void Kerfloom::createStatusBar()
     statusBar()->addPermanentWidget(m_objectsLabel);
     statusBar()->addPermanentWidget(m_dimensionsLabel);
     statusBar()->showMessage(tr("Ready"));
+    m_infoTimer = new QTimer(this);
+    m_infoTimer->setSingleShot(true);
+    connect(m_infoTimer, &QTimer::timeout, this, &Kerfloom::updateDrawingInfo);
 }
 
 // ---- editing state ----------------------------------------------------------
@@ -319,8 +323,11 @@ void Kerfloom::on_actionFlip_horizontally_triggered()
 
 void Kerfloom::on_actionReverse_object_triggered()
 {
-    if (GraphWidget *v = currentView())
-        pushOnCurrent(new ReverseCommand(v->drawing()));
+    GraphWidget *v = currentView();
+    if (!v || !m_editingEnabled)
+        return;
+    pushOnCurrent(new ReverseCommand(v->drawing()));
+    statusBar()->showMessage(tr("Object has been reversed"), 2000);
 }
 
 void Kerfloom::on_actionSet_position_triggered()

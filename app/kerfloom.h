@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QFuture>
 #include <QHash>
 #include <QList>
@@ -18,6 +19,7 @@ class QSlider;
 class QSpinBox;
 class QStackedWidget;
 class QTabBar;
+class QTimer;
 class QToolBar;
 class QUndoGroup;
 
@@ -119,6 +121,10 @@ private:
     int tabIndexOf(const GraphWidget *view) const;
     void pushOnCurrent(class QUndoCommand *command);
     void writeRecentFiles();
+    // Edits, undo and long runs change the drawing thousands of times a
+    // second; the status bar follows at once after a pause, and a few times
+    // a second during a burst.
+    void scheduleDrawingInfo();
 
     QTabBar *m_tabs = nullptr;
     QStackedWidget *m_stack = nullptr;
@@ -134,6 +140,8 @@ private:
     QLabel *m_objectsLabel = nullptr;
     QLabel *m_dimensionsLabel = nullptr;
     QLabel *m_warningIcon = nullptr;
+    QTimer *m_infoTimer = nullptr;
+    QElapsedTimer m_sinceInfo;
 
     // settings read once at construction
     QString m_defaultSavePath;

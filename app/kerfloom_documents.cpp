@@ -216,8 +216,14 @@ void Kerfloom::openFile(const QString &fileName, bool isFromCmd, bool actuallyEx
     Drawing *drawing = view->drawing();
     connect(view, &GraphWidget::simulationFinished, this, &Kerfloom::simulationFinished);
     connect(view, &GraphWidget::scaleChanged, this, &Kerfloom::updateZoomBoxScale);
-    connect(drawing, &Drawing::jointAdded, this, &Kerfloom::updateDrawingInfo);
-    connect(drawing, &Drawing::jointRemoved, this, &Kerfloom::updateDrawingInfo);
+    connect(drawing, &Drawing::jointAdded, this, &Kerfloom::scheduleDrawingInfo);
+    connect(drawing, &Drawing::jointRemoved, this, &Kerfloom::scheduleDrawingInfo);
+    connect(view, &GraphWidget::drawingChanged, this, [this, view] {
+        if (view == currentView())
+            scheduleDrawingInfo();
+    });
+    // Nobody sees the items of a headless run: it only computes.
+    view->setItemsShown(!prompts::isHeadless());
     connect(drawing, &Drawing::updateSaveState, this, &Kerfloom::updateSaveState);
     connect(m_speed, &QSlider::valueChanged, view, &GraphWidget::setSimulationDelay);
     view->setSimulationDelay(m_speed->value());
@@ -660,18 +666,31 @@ void Kerfloom::actionRecent_triggered()
 
 // ---- status bar -------------------------------------------------------------
 
+void Kerfloom::scheduleDrawingInfo()
+{
+    constexpr qint64 intervalMs = 250;
+    if (m_infoTimer->isActive())
+        return;
+    const qint64 since = m_sinceInfo.isValid() ? m_sinceInfo.elapsed() : intervalMs;
+    if (since >= intervalMs)
+        updateDrawingInfo();
+    else
+        m_infoTimer->start(int(intervalMs - since));
+}
+
+// The figures are counted once per change of the drawing (GraphWidget's
+// cache), so a refresh costs the same for ten shapes or a million points.
 void Kerfloom::updateDrawingInfo()
 {
+    m_sinceInfo.start();
+    m_infoTimer->stop();
     GraphWidget *view = currentView();
     if (!view)
         return;
-    const Drawing *cached = view->cachedDrawing();
-    size_t points = 0;
-    for (const Object *o : cached->objects())
-        points += o->points.size();
-    m_objectsLabel->setText(tr("Objects: %1, Points: %2").arg(cached->objects().size()).arg(points));
+    const GraphWidget::CutFigures &figures = view->cutFigures();
+    m_objectsLabel->setText(tr("Objects: %1, Points: %2").arg(figures.objects).arg(figures.points));
     const QRectF r = view->drawing()->boundingRect();
     m_dimensionsLabel->setText(tr("Drawing dimensions: %1 x %2")
                                    .arg(units::text(r.width()), units::text(r.height())));
-    m_warningIcon->setVisible(m_warnNonClosed && view->drawing()->hasOpenShapes());
+    m_warningIcon->setVisible(m_warnNonClosed && figures.openShapes);
 }

@@ -9,10 +9,12 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QMetaObject>
+#include <QMutex>
 #include <QPointer>
 #include <QUndoStack>
 #include <QtConcurrent>
 
+#include <deque>
 #include <memory>
 
 namespace {
@@ -77,6 +79,107 @@ private:
     QElapsedTimer m_sinceEvents;
 };
 
+// The road from the planner in the pool to the drawing's thread. The worker
+// appends steps and posts one drain call whenever none is pending; a drain
+// applies steps for a slice of time and then yields to the event loop, so
+// the window handles input between slices instead of after the whole run,
+// and no event loop is ever nested.
+class StepChannel : public std::enable_shared_from_this<StepChannel>
+{
+public:
+    StepChannel(Drawing &drawing, std::function<void()> finished)
+        : m_target(&drawing)
+        , m_sink(drawing, false)
+        , m_finished(std::move(finished))
+    {
+    }
+
+    void begin()
+    {
+        m_sink.begin();
+        m_begun = true;
+    }
+
+    // Worker side.
+    void put(const JoinStep &step)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_steps.push_back(step);
+        postDrainLocked();
+    }
+
+    void close()
+    {
+        QMutexLocker lock(&m_mutex);
+        m_closed = true;
+        postDrainLocked();
+    }
+
+private:
+    static constexpr qint64 SliceMs = 20;
+
+    void postDrainLocked()
+    {
+        if (m_drainPosted)
+            return;
+        m_drainPosted = true;
+        QMetaObject::invokeMethod(m_target, [self = shared_from_this()] { self->drain(); },
+                                  Qt::QueuedConnection);
+    }
+
+    // Drawing's thread.
+    void drain()
+    {
+        QElapsedTimer slice;
+        slice.start();
+        std::vector<JoinStep> batch;
+        for (;;) {
+            bool finish = false;
+            {
+                QMutexLocker lock(&m_mutex);
+                if (m_steps.empty()) {
+                    m_drainPosted = false;
+                    finish = m_closed && !m_done;
+                    m_done = m_done || finish;
+                } else {
+                    const size_t n = std::min<size_t>(m_steps.size(), 64);
+                    batch.assign(m_steps.begin(), m_steps.begin() + long(n));
+                    m_steps.erase(m_steps.begin(), m_steps.begin() + long(n));
+                }
+            }
+            if (batch.empty()) {
+                if (finish) {
+                    if (m_begun)
+                        m_sink.end();
+                    if (m_finished)
+                        m_finished();
+                }
+                return;
+            }
+            for (const JoinStep &step : batch)
+                m_sink.apply(step);
+            batch.clear();
+            if (slice.elapsed() >= SliceMs) {
+                // Still marked as posted: the next slice comes after the
+                // events that are waiting now.
+                QMetaObject::invokeMethod(m_target, [self = shared_from_this()] { self->drain(); },
+                                          Qt::QueuedConnection);
+                return;
+            }
+        }
+    }
+
+    Drawing *m_target;
+    JoinSink m_sink;
+    std::function<void()> m_finished;
+    QMutex m_mutex;
+    std::deque<JoinStep> m_steps;
+    bool m_drainPosted = false;
+    bool m_closed = false;
+    bool m_done = false;
+    bool m_begun = false; // an empty drawing has no run to end
+};
+
 } // namespace
 
 void autoJoin(Drawing &drawing)
@@ -92,32 +195,21 @@ void autoJoin(Drawing &drawing)
 }
 
 // The planner reads the drawing here, in its own thread, and works on its
-// copy in the pool. Every step travels back as one queued call to the
-// drawing; calls from one thread to one receiver arrive in the order they
-// were made, so the joints are pushed in the order they were chosen. Should
-// the drawing go away meanwhile, Qt drops the calls addressed to it.
+// copy in the pool. The steps travel back through one channel in the order
+// they were chosen. Should the drawing go away meanwhile, Qt drops the
+// drain calls addressed to it.
 QFuture<void> startAutoJoin(Drawing &drawing, std::function<void()> finished)
 {
-    Drawing *target = &drawing;
-    std::shared_ptr<JoinSink> sink;
+    auto channel = std::make_shared<StepChannel>(drawing, std::move(finished));
     std::shared_ptr<JoinPlanner> planner;
     if (!drawing.objects().empty()) {
-        sink = std::make_shared<JoinSink>(drawing, false);
-        sink->begin();
+        channel->begin();
         planner = std::make_shared<JoinPlanner>(drawing);
     }
-    return QtConcurrent::run([target, sink, planner, finished = std::move(finished)] {
-        if (planner) {
-            while (const std::optional<JoinStep> step = planner->next()) {
-                QMetaObject::invokeMethod(target, [sink, s = *step] { sink->apply(s); },
-                                          Qt::QueuedConnection);
-            }
-        }
-        QMetaObject::invokeMethod(target, [sink, finished] {
-            if (sink)
-                sink->end();
-            if (finished)
-                finished();
-        }, Qt::QueuedConnection);
+    return QtConcurrent::run([channel, planner] {
+        if (planner)
+            while (const std::optional<JoinStep> step = planner->next())
+                channel->put(*step);
+        channel->close();
     });
 }

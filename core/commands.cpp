@@ -111,6 +111,15 @@ void AddPointCommand::undo()
     delete m_object->takePointAt(index);
     m_object->renumber(index - 1);
     m_point = nullptr;
+    if (m_drawing->view())
+        m_drawing->view()->objectChanged(m_object);
+}
+
+SetExplicitDirectionCommand::SetExplicitDirectionCommand(Drawing *drawing, Object *object,
+                                                         int direction, QUndoCommand *parent)
+    : SetExplicitDirectionCommand(object, direction, parent)
+{
+    m_drawing = drawing;
 }
 
 SetExplicitDirectionCommand::SetExplicitDirectionCommand(Object *object, int direction,
@@ -128,6 +137,7 @@ void SetExplicitDirectionCommand::redo()
     m_savedDirection = m_object->direction;
     m_object->direction = m_direction;
     m_object->explicitDirection = true;
+    refresh();
 }
 
 void SetExplicitDirectionCommand::undo()
@@ -139,6 +149,13 @@ void SetExplicitDirectionCommand::undo()
         m_object->direction = m_savedDirection;
         m_object->explicitDirection = true;
     }
+    refresh();
+}
+
+void SetExplicitDirectionCommand::refresh()
+{
+    if (DrawingView *view = m_drawing ? m_drawing->view() : nullptr)
+        view->objectChanged(m_object);
 }
 
 RotateLeftCommand::RotateLeftCommand(Drawing *drawing, QUndoCommand *parent)
@@ -224,15 +241,18 @@ ReverseCommand::ReverseCommand(Drawing *drawing, QUndoCommand *parent)
     setText(commandText(QT_TRANSLATE_NOOP("Commands", "Reverse object")));
 }
 
-// Only the overall direction flag changes; no item shows it, so no refresh.
+// Only the overall direction flag changes: the geometry stays, the arrows of
+// shapes without a direction of their own turn round.
 void ReverseCommand::redo()
 {
     m_drawing->transform(Drawing::ToggleReversed);
+    if (DrawingView *view = m_drawing->view())
+        view->directionsChanged();
 }
 
 void ReverseCommand::undo()
 {
-    m_drawing->transform(Drawing::ToggleReversed);
+    redo();
 }
 
 SetPositionCommand::SetPositionCommand(Drawing *drawing, QPointF target, bool relative,

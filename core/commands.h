@@ -57,11 +57,17 @@ private:
 class SetExplicitDirectionCommand : public QUndoCommand
 {
 public:
+    // With a drawing, its view redraws the shape's arrows after redo and undo.
+    SetExplicitDirectionCommand(Drawing *drawing, Object *object, int direction,
+                                QUndoCommand *parent = nullptr);
     SetExplicitDirectionCommand(Object *object, int direction, QUndoCommand *parent = nullptr);
     void redo() override;
     void undo() override;
 
 private:
+    void refresh();
+
+    Drawing *m_drawing = nullptr;
     Object *m_object;
     int m_direction;
     bool m_savedExplicit = false;

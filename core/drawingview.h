@@ -16,7 +16,9 @@ public:
     virtual bool cacheUpdatesEnabled() const = 0;
     virtual void updateCachedDrawing() = 0;
 
-    // Long-operation overlay.
+    // Long-operation overlay. Showing progress never runs the event loop:
+    // a run in the GUI thread decides itself when events may be processed,
+    // and a run in a worker must not nest event loops at all.
     virtual bool overlayVisible() const = 0;
     virtual void setOverlayProgress(double fraction) = 0;
 
@@ -27,4 +29,11 @@ public:
     // A point was inserted into or removed from a shape by an undoable edit.
     virtual void pointInserted(Object::Point *point) = 0;
     virtual void pointRemoved(Object::Point *point) = 0;
+
+    // One shape changed in place (points or direction): only its own items
+    // need to follow.
+    virtual void objectChanged(Object *) {}
+    // The drawing's overall direction flipped: the direction of every shape
+    // without one of its own follows it.
+    virtual void directionsChanged() {}
 };

@@ -51,9 +51,9 @@ double scaleOf(const GraphWidget *view)
 // ---- DrawingObject ----------------------------------------------------------
 
 DrawingObject::DrawingObject(GraphWidget *view, Object *object, const QPolygonF &polygon,
-                             bool scaleLines, bool drawArrows)
+                             bool scaleLines, bool drawArrows, bool reversed)
     : QGraphicsPathItem(polygonPath(polygon)), m_view(view), m_object(object), m_polygon(polygon),
-      m_polygonBounds(polygon.boundingRect()), m_drawArrows(drawArrows)
+      m_polygonBounds(polygon.boundingRect()), m_drawArrows(drawArrows), m_reversed(reversed)
 {
     setPen(objectPen(scaleLines, Qt::black));
     setBrush(Qt::NoBrush);
@@ -61,7 +61,18 @@ DrawingObject::DrawingObject(GraphWidget *view, Object *object, const QPolygonF 
     setAcceptedMouseButtons(Qt::LeftButton);
     setFlag(ItemUsesExtendedStyleOption);
     if (m_drawArrows && object)
-        m_arrows = arrows(*object, polygon);
+        m_arrows = arrows(*object, polygon, reversed);
+}
+
+void DrawingObject::setReversed(bool reversed)
+{
+    if (reversed == m_reversed)
+        return;
+    m_reversed = reversed;
+    if (!m_drawArrows || !m_object || m_object->explicitDirection)
+        return;
+    m_arrows = arrows(*m_object, m_polygon, reversed);
+    update();
 }
 
 void DrawingObject::setHighlighted(bool on)
@@ -139,13 +150,15 @@ void DrawingObject::paint(QPainter *painter, const QStyleOptionGraphicsItem *opt
         painter->drawPolygon(a);
 }
 
-std::vector<QPolygonF> DrawingObject::arrows(const Object &object, const QPolygonF &polygon)
+std::vector<QPolygonF> DrawingObject::arrows(const Object &object, const QPolygonF &polygon,
+                                             bool reversed)
 {
     std::vector<QPolygonF> out;
     const int count = polygon.size();
     if (count < 2)
         return out;
-    const bool forward = object.explicitDirection && object.direction != object.computeDirection();
+    const bool forward = object.explicitDirection ? object.direction != object.computeDirection()
+                                                  : reversed;
 
     double length = 0;
     for (int i = 1; i < count; ++i)

@@ -30,8 +30,9 @@ struct MarkerStyle
 class DrawingObject : public QGraphicsPathItem
 {
 public:
+    // `reversed`: the drawing's overall direction is turned round.
     DrawingObject(GraphWidget *view, Object *object, const QPolygonF &polygon, bool scaleLines,
-                  bool drawArrows);
+                  bool drawArrows, bool reversed = false);
     int type() const override { return DrawingObjectType; }
 
     Object *object() const { return m_object; }
@@ -50,8 +51,14 @@ public:
     bool encloses(const DrawingObject &other) const;
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
 
-    // Arrow triangles in item coordinates, in the cutting direction.
-    static std::vector<QPolygonF> arrows(const Object &object, const QPolygonF &polygon);
+    // Arrow triangles in item coordinates, in the cutting direction: a shape
+    // with a direction of its own keeps it, any other turns with the
+    // drawing's overall direction.
+    static std::vector<QPolygonF> arrows(const Object &object, const QPolygonF &polygon,
+                                         bool reversed = false);
+    // The drawing's overall direction flipped.
+    void setReversed(bool reversed);
+    const std::vector<QPolygonF> &arrowTriangles() const { return m_arrows; }
 
 protected:
     void mousePressEvent(QGraphicsSceneMouseEvent *event) override;
@@ -66,6 +73,7 @@ private:
     QRectF m_polygonBounds; // asked for by every scene traversal: not recomputed
     bool m_highlighted = false;
     bool m_drawArrows;
+    bool m_reversed;
     std::vector<QPolygonF> m_arrows;
 };
 

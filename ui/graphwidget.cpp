@@ -25,6 +25,7 @@
 #include <QToolButton>
 #include <QUndoStack>
 
+#include <algorithm>
 #include <cmath>
 
 std::function<QAction *(QMenu &, const QPoint &)> GraphWidget::menuRunner;
@@ -49,6 +50,10 @@ GraphWidget::GraphWidget(QWidget *parent)
     m_overlay = new OverlayItem(this);
 
     m_scene = new MyGraphicsScene(this);
+    // The BSP index gets lost in drawings whose shapes lie on top of each
+    // other (10,000 identical triangles take minutes and gigabytes to paint
+    // once); a plain scan over one item per shape stays linear.
+    m_scene->setItemIndexMethod(QGraphicsScene::NoIndex);
     setScene(m_scene);
     setCacheMode(CacheBackground);
     setViewportUpdateMode(MinimalViewportUpdate);
@@ -63,12 +68,11 @@ GraphWidget::GraphWidget(QWidget *parent)
 
     connect(m_drawing.get(), &Drawing::jointAdded, this, &GraphWidget::addDrawingJoint);
     connect(m_drawing.get(), &Drawing::jointRemoved, this, &GraphWidget::removeDrawingJoint);
-    // A reader that brings joints along (project files) would otherwise copy
-    // the whole drawing once per joint; the rebuild after the load refreshes
-    // the cache once.
+    // Readers that bring joints along, linking and the undo of a linking
+    // change thousands of joints at once: each only marks the cache stale.
     auto jointsChanged = [this] {
-        if (!m_overlay->isBusy())
-            updateCachedDrawing();
+        invalidateCache();
+        emit drawingChanged();
     };
     connect(m_drawing.get(), &Drawing::jointAdded, this, jointsChanged);
     connect(m_drawing.get(), &Drawing::jointRemoved, this, jointsChanged);
@@ -105,6 +109,8 @@ GraphWidget::~GraphWidget()
     // The items refer to the drawing's points: they go first.
     m_tempJoint = nullptr;
     m_pointSets.clear();
+    m_objectItems.clear();
+    m_jointItems.clear();
     m_simScene->clear();
     m_scene->clear();
     m_drawing->setView(nullptr);
@@ -148,12 +154,28 @@ void GraphWidget::beginLongOperation(const QString &message)
 void GraphWidget::endLongOperation()
 {
     m_overlay->hideOverlay();
+    if (!m_deferredJoints.empty()) {
+        const std::vector<Object::Joint> joints = std::move(m_deferredJoints);
+        m_deferredJoints.clear();
+        for (const Object::Joint &j : joints)
+            addJointItem(j);
+    }
     setUpdatesEnabled(true);
 }
 
 bool GraphWidget::overlayVisible() const
 {
     return m_overlay->isBusy();
+}
+
+void GraphWidget::setOverlayProgress(double fraction)
+{
+    if (!m_overlay->isBusy())
+        return;
+    const double before = m_overlay->progress();
+    m_overlay->setProgress(fraction);
+    if (int(before * 100) != int(m_overlay->progress() * 100))
+        m_overlay->update();
 }
 
 void GraphWidget::setProgress(double fraction)
@@ -183,16 +205,80 @@ void GraphWidget::updateDrawing()
 
 void GraphWidget::addObjectItems(Object *object)
 {
+    // A shape without points shows nothing and cannot be clicked.
+    if (!m_itemsShown || object->isEmpty())
+        return;
     QPolygonF polygon;
     polygon.reserve(object->size());
     for (const Object::Point *p : object->points)
         polygon << p->pos();
+    ObjectItems &items = m_objectItems[object];
     if (m_drawPoints && !polygon.isEmpty()) {
-        auto *set = new DrawingPointSet(this, object, polygon, m_scalePoints);
-        m_scene->addItem(set);
-        m_pointSets.push_back(set);
+        items.points = new DrawingPointSet(this, object, polygon, m_scalePoints);
+        m_scene->addItem(items.points);
+        m_pointSets.push_back(items.points);
     }
-    m_scene->addItem(new DrawingObject(this, object, polygon, m_scaleLines, m_drawArrows));
+    items.shape = new DrawingObject(this, object, polygon, m_scaleLines, m_drawArrows,
+                                    m_drawing->isReversed());
+    m_scene->addItem(items.shape);
+}
+
+void GraphWidget::removeObjectItems(const Object *object)
+{
+    const auto it = m_objectItems.find(object);
+    if (it == m_objectItems.end())
+        return;
+    if (DrawingPointSet *set = it->second.points) {
+        m_pointSets.erase(std::remove(m_pointSets.begin(), m_pointSets.end(), set), m_pointSets.end());
+        m_scene->removeItem(set);
+        delete set;
+    }
+    if (DrawingObject *shape = it->second.shape) {
+        m_scene->removeItem(shape);
+        delete shape;
+    }
+    m_objectItems.erase(it);
+}
+
+void GraphWidget::pointInserted(Object::Point *point)
+{
+    if (point && point->owner)
+        objectChanged(point->owner);
+}
+
+// Called while the point is still in its shape: the items that show it go
+// now, before it is deleted; objectChanged brings the shape back.
+void GraphWidget::pointRemoved(Object::Point *point)
+{
+    if (point && point->owner)
+        removeObjectItems(point->owner);
+}
+
+void GraphWidget::objectChanged(Object *object)
+{
+    invalidateCache();
+    if (m_simulationRunning) {
+        // The veiled picture stays as it was; the items follow at the end.
+        removeObjectItems(object);
+        m_rebuildPending = true;
+    } else if (m_itemsShown) {
+        const bool wasEnabled = updatesEnabled();
+        setUpdatesEnabled(false);
+        removeObjectItems(object);
+        addObjectItems(object);
+        setUpdatesEnabled(wasEnabled);
+    }
+    emit drawingChanged();
+}
+
+void GraphWidget::directionsChanged()
+{
+    invalidateCache();
+    const bool reversed = m_drawing->isReversed();
+    for (auto &entry : m_objectItems)
+        if (entry.second.shape)
+            entry.second.shape->setReversed(reversed);
+    emit drawingChanged();
 }
 
 void GraphWidget::initDrawing(bool fit)
@@ -212,6 +298,9 @@ void GraphWidget::initDrawing(bool fit)
     const QRectF bounds = m_drawing->boundingRect();
     m_tempJoint = nullptr;
     m_pointSets.clear();
+    m_objectItems.clear();
+    m_jointItems.clear();
+    m_deferredJoints.clear();
     m_scene->clear();
     m_scene->setSceneRect(bounds.adjusted(-10, -10, 10, 10));
     setProgress(0.5);
@@ -222,12 +311,13 @@ void GraphWidget::initDrawing(bool fit)
         addObjectItems(objects[i]);
         setProgress(0.5 + 0.5 * double(i) / double(n));
     }
-    if (!m_drawing->startObject().points.empty())
+    if (m_itemsShown && !m_drawing->startObject().points.empty())
         m_scene->addItem(new DrawingPoint(this, m_drawing->startObject().points.front(), true,
                                           m_scalePoints));
-    for (const Object::Joint &j : m_drawing->joints())
-        m_scene->addItem(new DrawingJoint(this, j, m_scaleLines));
-    updateCachedDrawing();
+    if (m_itemsShown)
+        for (const Object::Joint &j : m_drawing->joints())
+            addJointItem(j);
+    invalidateCache();
 
     blockSignals(viewBlocked);
     m_scene->blockSignals(sceneBlocked);
@@ -235,6 +325,7 @@ void GraphWidget::initDrawing(bool fit)
     setUpdatesEnabled(wasEnabled || !m_overlay->isBusy());
     if (fit)
         fitScene();
+    emit drawingChanged();
 }
 
 void GraphWidget::setCacheUpdatesEnabled(bool enabled)
@@ -244,11 +335,40 @@ void GraphWidget::setCacheUpdatesEnabled(bool enabled)
 
 void GraphWidget::updateCachedDrawing()
 {
-    if (!m_cacheUpdatesEnabled)
-        return;
+    if (m_cacheUpdatesEnabled)
+        rebuildCache();
+}
+
+void GraphWidget::invalidateCache()
+{
+    m_cacheStale = true;
+}
+
+void GraphWidget::rebuildCache() const
+{
     auto copy = std::make_unique<Drawing>(*m_drawing);
     copy->buildCuttingPath();
+    CutFigures figures;
+    figures.objects = copy->objects().size();
+    for (const Object *o : copy->objects())
+        figures.points += o->points.size();
+    figures.openShapes = m_drawing->hasOpenShapes();
     m_cachedDrawing = std::move(copy);
+    m_figures = figures;
+    m_cacheStale = false;
+}
+
+const Drawing *GraphWidget::cachedDrawing() const
+{
+    if (m_cacheStale && m_cacheUpdatesEnabled)
+        rebuildCache();
+    return m_cachedDrawing.get();
+}
+
+const GraphWidget::CutFigures &GraphWidget::cutFigures() const
+{
+    cachedDrawing();
+    return m_figures;
 }
 
 // ---- joints -----------------------------------------------------------------
@@ -256,7 +376,7 @@ void GraphWidget::updateCachedDrawing()
 void GraphWidget::addTempJoint(Object::Point *pt)
 {
     discardTempJoint();
-    if (!pt)
+    if (!pt || !m_itemsShown)
         return;
     m_tempJoint = new DrawingJoint(this, pt, m_scaleLines);
     m_scene->addItem(m_tempJoint);
@@ -271,23 +391,46 @@ void GraphWidget::discardTempJoint()
     m_tempJoint = nullptr;
 }
 
+namespace {
+QPair<quintptr, quintptr> jointKey(const Object::Joint &joint)
+{
+    return {quintptr(joint.a), quintptr(joint.b)};
+}
+} // namespace
+
+void GraphWidget::addJointItem(const Object::Joint &joint)
+{
+    auto *item = new DrawingJoint(this, joint, m_scaleLines);
+    m_scene->addItem(item);
+    m_jointItems.insert(jointKey(joint), item);
+}
+
 void GraphWidget::addDrawingJoint(Object::Joint joint)
 {
-    m_scene->addItem(new DrawingJoint(this, joint, m_scaleLines));
+    if (!m_itemsShown)
+        return;
+    if (m_overlay->isBusy())
+        m_deferredJoints.push_back(joint);
+    else
+        addJointItem(joint);
 }
 
 void GraphWidget::removeDrawingJoint(Object::Joint joint)
 {
-    for (QGraphicsItem *item : m_scene->items()) {
-        if (item->type() != DrawingJointType)
-            continue;
-        auto *j = static_cast<DrawingJoint *>(item);
-        if (!j->isTemporary() && j->joint() == joint) {
-            m_scene->removeItem(j);
-            delete j;
-            return;
-        }
+    if (!m_itemsShown)
+        return;
+    const auto deferred = std::find(m_deferredJoints.rbegin(), m_deferredJoints.rend(), joint);
+    if (deferred != m_deferredJoints.rend()) {
+        m_deferredJoints.erase(std::next(deferred).base());
+        return;
     }
+    const auto it = m_jointItems.find(jointKey(joint));
+    if (it == m_jointItems.end())
+        return;
+    DrawingJoint *item = it.value();
+    m_jointItems.erase(it);
+    m_scene->removeItem(item);
+    delete item;
 }
 
 void GraphWidget::pointClicked(Object::Point *point)
@@ -350,9 +493,13 @@ void GraphWidget::showObjectMenu(DrawingObject *item, QPointF scenePos, QPoint s
     (direction ? ccw : cw)->setChecked(true);
 
     const quint64 generation = m_generation;
+    const QPointer<QObject> alive(this);
     QAction *chosen = menuRunner ? menuRunner(menu, screenPos) : menu.exec(screenPos);
-    if (generation != m_generation)
+    if (!alive || generation != m_generation)
         return; // the items were rebuilt while the menu was open
+    const auto shown = m_objectItems.find(object);
+    if (shown == m_objectItems.end() || shown->second.shape != item)
+        return; // the shape's items were replaced meanwhile
     item->setHighlighted(false);
 
     Drawing *d = m_drawing.get();
@@ -363,9 +510,8 @@ void GraphWidget::showObjectMenu(DrawingObject *item, QPointF scenePos, QPoint s
         }, Qt::QueuedConnection);
     else if (chosen == cw || chosen == ccw) {
         const int value = chosen == cw ? 0 : 1;
-        QMetaObject::invokeMethod(this, [this, d, object, value] {
-            d->undoStack()->push(new SetExplicitDirectionCommand(object, value));
-            updateDrawing();
+        QMetaObject::invokeMethod(this, [d, object, value] {
+            d->undoStack()->push(new SetExplicitDirectionCommand(d, object, value));
         }, Qt::QueuedConnection);
     }
 }

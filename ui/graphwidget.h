@@ -5,11 +5,13 @@
 #include "ui/simulationobject.h"
 
 #include <QGraphicsView>
+#include <QMultiHash>
 #include <QPointer>
 
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <unordered_map>
 
 class DrawingJoint;
 class DrawingObject;
@@ -36,8 +38,24 @@ public:
 
     Drawing *drawing() const { return m_drawing.get(); }
     QUndoStack *undoStack() const;
-    // The drawing after buildCuttingPath, as of the last cache refresh.
-    const Drawing *cachedDrawing() const { return m_cachedDrawing.get(); }
+    // The drawing after buildCuttingPath. Edits only mark it stale; it is
+    // rebuilt when next asked for (while cache updates are enabled), so a
+    // burst of edits costs one rebuild, not one per edit.
+    const Drawing *cachedDrawing() const;
+
+    // What the status bar shows, counted once per cache rebuild.
+    struct CutFigures
+    {
+        size_t objects = 0;     // objects of the cutting path
+        size_t points = 0;      // points of the cutting path
+        bool openShapes = false; // the drawing has open shapes
+    };
+    const CutFigures &cutFigures() const;
+
+    // Without items the view only computes: the headless pipeline neither
+    // makes nor paints items it never shows.
+    void setItemsShown(bool shown) { m_itemsShown = shown; }
+    bool itemsShown() const { return m_itemsShown; }
 
     void setDrawOptions(bool drawPoints, bool scalePoints, bool scaleLines, bool drawArrows);
     void beginLongOperation(const QString &message);
@@ -79,14 +97,20 @@ public:
     // DrawingView (the cache switches are slots too)
     bool cacheUpdatesEnabled() const override { return m_cacheUpdatesEnabled; }
     bool overlayVisible() const override;
-    void setOverlayProgress(double fraction) override { setProgress(fraction); }
+    // Only marks the overlay for repainting; see DrawingView.
+    void setOverlayProgress(double fraction) override;
     void geometryChanged() override { updateDrawing(); }
-    void pointInserted(Object::Point *) override { updateDrawing(); }
-    void pointRemoved(Object::Point *) override { updateDrawing(); }
+    void pointInserted(Object::Point *point) override;
+    void pointRemoved(Object::Point *point) override;
+    void objectChanged(Object *object) override;
+    void directionsChanged() override;
 
 signals:
     void simulationFinished();
     void scaleChanged();
+    // Anything the status bar shows may have changed (joints, geometry,
+    // points, directions). Emitted once per edit, not per item.
+    void drawingChanged();
 
 public slots:
     void updateDrawing();
@@ -123,6 +147,10 @@ private:
     void discardTempJoint();
     void setAnchorFromButton();
     void addObjectItems(Object *object);
+    void removeObjectItems(const Object *object);
+    void addJointItem(const Object::Joint &joint);
+    void invalidateCache();
+    void rebuildCache() const;
     void addSimulationObjects();
     void showScene(QGraphicsScene *scene);
     void endSimulationThread();
@@ -147,7 +175,10 @@ private:
     double m_scale = 1.0;
     quint64 m_generation = 0; // bumped by every rebuild
     QPointer<OverlayItem> m_overlay; // may live on the parent while busy
-    std::unique_ptr<Drawing> m_cachedDrawing;
+    bool m_itemsShown = true;
+    mutable bool m_cacheStale = false;
+    mutable std::unique_ptr<Drawing> m_cachedDrawing;
+    mutable CutFigures m_figures;
     std::unique_ptr<Drawing> m_drawing;
     MyGraphicsScene *m_scene = nullptr;
     QGraphicsScene *m_simScene = nullptr; // shown while a simulation runs
@@ -156,4 +187,16 @@ private:
     QDRuler *m_vRuler = nullptr;
     QToolButton *m_anchorButton = nullptr;
     std::vector<DrawingPointSet *> m_pointSets;
+    // The items of each shape and of each joint, so that an edit replaces
+    // only what it changed instead of searching or rebuilding the scene.
+    struct ObjectItems
+    {
+        DrawingObject *shape = nullptr;
+        DrawingPointSet *points = nullptr;
+    };
+    std::unordered_map<const Object *, ObjectItems> m_objectItems;
+    QMultiHash<QPair<quintptr, quintptr>, DrawingJoint *> m_jointItems;
+    // Joints linked while the overlay covers the view get their items when
+    // it goes: one scene update instead of one per joint.
+    std::vector<Object::Joint> m_deferredJoints;
 };

@@ -9,6 +9,9 @@
 OverlayItem::OverlayItem(QWidget *view) : QWidget(view), m_view(view)
 {
     setAcceptDrops(false);
+    // The picture covers the whole overlay: what lies below (a view with a
+    // million points) is not painted again on every progress step.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     hide();
 }
 
