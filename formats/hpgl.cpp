@@ -114,8 +114,9 @@ public:
         if (!m_pens.empty())
             takePen(m_object);
         m_drawing.removeEmptyObjects();
-        if (!m_grown) {
-            qWarning("HPGL: the file holds no readable coordinate pair");
+        // Pen-up moves alone grow the bounds but give nothing to cut.
+        if (!m_grown || m_drawing.objects().empty()) {
+            qWarning("HPGL: the file holds no point to cut");
             return false;
         }
         m_drawing.setBoundingRect(QRectF(m_minX, m_minY, m_maxX - m_minX, m_maxY - m_minY));

@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     (void)ready;
     Drawing d;
     if (project::readData(reinterpret_cast<const char *>(data), size, d))
-        checkLoaded(d);
+        checkLoaded(d, true);
     else
         checkDrawing(d);
     return 0;
