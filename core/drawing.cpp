@@ -230,6 +230,12 @@ QPointF Drawing::anchorPoint() const
 
 void Drawing::setStartPosition(QPointF p)
 {
+    // A start that is not a finite number would leave the start unlinkable
+    // and poison every output: the start stays where it was.
+    if (!std::isfinite(p.x()) || !std::isfinite(p.y())) {
+        qWarning("Start position ignored: it is not a finite number");
+        return;
+    }
     m_startPosition = p;
     for (Object::Point *sp : m_startObject.points) {
         sp->x = p.x();
@@ -237,20 +243,48 @@ void Drawing::setStartPosition(QPointF p)
     }
 }
 
-void Drawing::shiftAll(double dx, double dy)
+namespace {
+
+// Maps every point through f, or none of them when a result would not be a
+// finite number: coordinates far out (a 1e308 in a file) moved further
+// overflow to infinity, and such a placement is damage, not intent.
+template <typename F>
+bool mapPoints(const std::vector<Object *> &objects, F f)
 {
-    for (Object *o : m_objects) {
-        for (Object::Point *p : o->points) {
-            p->x += dx;
-            p->y += dy;
+    for (const Object *o : objects) {
+        for (const Object::Point *p : o->points) {
+            const QPointF q = f(p->x, p->y);
+            if (!std::isfinite(q.x()) || !std::isfinite(q.y())) {
+                qWarning("Placement ignored: it would move the drawing beyond the range of finite numbers");
+                return false;
+            }
         }
     }
+    for (Object *o : objects) {
+        for (Object::Point *p : o->points) {
+            const QPointF q = f(p->x, p->y);
+            p->x = q.x();
+            p->y = q.y();
+        }
+    }
+    return true;
 }
 
-void Drawing::transform(Transform kind, std::optional<QPointF> point, bool flag)
+} // namespace
+
+bool Drawing::shiftAll(double dx, double dy)
+{
+    return mapPoints(m_objects, [dx, dy](double x, double y) { return QPointF(x + dx, y + dy); });
+}
+
+bool Drawing::transform(Transform kind, std::optional<QPointF> point, bool flag)
 {
     const QRectF r = m_boundingRect;
     const QPointF anchor = anchorPoint();
+    // Mirrors as left + (right - x): the sum of the two edges could overflow
+    // where the mirrored point itself cannot.
+    const double left = r.x(), right = r.x() + r.width();
+    const double bottom = r.y(), top = r.y() + r.height();
 
     switch (kind) {
     case RotateLeft:
@@ -258,46 +292,46 @@ void Drawing::transform(Transform kind, std::optional<QPointF> point, bool flag)
         const QPointF c = point ? *point : anchor;
         const double theta = (kind == RotateLeft ? 90.0 : -90.0) * M_PI / 180.0;
         const double cs = std::cos(theta), sn = std::sin(theta);
-        for (Object *o : m_objects) {
-            for (Object::Point *p : o->points) {
-                const double dx = p->x - c.x(), dy = p->y - c.y();
-                p->x = dx * cs - dy * sn + c.x();
-                p->y = dx * sn + dy * cs + c.y();
-            }
-        }
+        const bool rotated = mapPoints(m_objects, [&](double x, double y) {
+            const double dx = x - c.x(), dy = y - c.y();
+            return QPointF(dx * cs - dy * sn + c.x(), dx * sn + dy * cs + c.y());
+        });
+        if (!rotated)
+            return false;
         updateBoundingRect();
-        transform(MoveToOrigin);
-        return;
+        return transform(MoveToOrigin);
     }
     case MirrorX:
-        for (Object *o : m_objects)
-            for (Object::Point *p : o->points)
-                p->x = 2 * r.x() + r.width() - p->x;
+        if (!mapPoints(m_objects, [&](double x, double y) { return QPointF(left + (right - x), y); }))
+            return false;
         updateBoundingRect();
-        return;
+        return true;
     case MirrorY:
-        for (Object *o : m_objects)
-            for (Object::Point *p : o->points)
-                p->y = 2 * r.y() + r.height() - p->y;
+        if (!mapPoints(m_objects, [&](double x, double y) { return QPointF(x, bottom + (top - y)); }))
+            return false;
         updateBoundingRect();
-        return;
+        return true;
     case ToggleReversed:
         m_reversed = !m_reversed;
-        return;
+        return true;
     case Move: {
         const QPointF target = point ? *point : QPointF(0, 0);
         const QPointF shift = flag ? target : target - anchor;
-        shiftAll(shift.x(), shift.y());
+        if (!shiftAll(shift.x(), shift.y()))
+            return false;
         updateBoundingRect();
-        return;
+        return true;
     }
-    case ApplyStartSpec:
-        setStartPosition(resolvePosition(m_startSpec));
-        return;
+    case ApplyStartSpec: {
+        const QPointF start = resolvePosition(m_startSpec);
+        setStartPosition(start);
+        return std::isfinite(start.x()) && std::isfinite(start.y());
+    }
     case MoveToOrigin:
-        shiftAll(-anchor.x(), -anchor.y());
+        if (!shiftAll(-anchor.x(), -anchor.y()))
+            return false;
         updateBoundingRect();
-        transform(ApplyStartSpec);
-        return;
+        return transform(ApplyStartSpec);
     }
+    return false;
 }

@@ -75,12 +75,15 @@ public:
     QPointF anchorPoint() const;
 
     QPointF startPosition() const { return m_startPosition; }
+    // A point that is not finite is ignored with a logged warning.
     void setStartPosition(QPointF p);
 
     bool isReversed() const { return m_reversed; }
     void setReversed(bool r) { m_reversed = r; }
 
-    void transform(Transform kind, std::optional<QPointF> point = std::nullopt, bool flag = false);
+    // False, with a logged warning, when the result would hold a coordinate
+    // that is not a finite number; the points are then left as they were.
+    bool transform(Transform kind, std::optional<QPointF> point = std::nullopt, bool flag = false);
 
     // Turns the linked drawing into one continuous path from and back to the
     // start position (first object); shapes not linked to the start follow.
@@ -102,7 +105,7 @@ signals:
 private:
     void initStartObject();
     void connectUndoStack();
-    void shiftAll(double dx, double dy);
+    bool shiftAll(double dx, double dy);
     void duplicateOpenJoinedObjects();
 
     std::vector<Object *> m_objects;

@@ -10,6 +10,9 @@
 #include <QCoreApplication>
 #include <QStringList>
 
+#include <algorithm>
+#include <cmath>
+
 std::function<void(double)> BaseFormat::loadProgress;
 
 namespace {
@@ -25,6 +28,40 @@ QString joinTranslated(std::initializer_list<const char *> pieces)
     for (const char *p : pieces)
         out << QCoreApplication::translate("BaseFormat", p);
     return out.join(QStringLiteral(";;"));
+}
+
+bool finite(double v)
+{
+    return std::isfinite(v);
+}
+
+bool finite(const QPointF &p)
+{
+    return finite(p.x()) && finite(p.y());
+}
+
+// Whether every number a writer may take from the drawing is finite: the
+// points (the start's included), the stored bounds with their far corner,
+// and for a project the stored positions. One check here keeps "nan" and
+// "inf" out of every format.
+bool writable(const Drawing &drawing)
+{
+    const QRectF r = drawing.boundingRect();
+    if (!finite(r.topLeft()) || !finite(r.bottomRight()) || !finite(r.width()) || !finite(r.height()))
+        return false;
+    if (!finite(drawing.startPosition()))
+        return false;
+    for (const PositionSpec &s : {drawing.startSpec(), drawing.anchorSpec()})
+        if (!finite(s.x) || !finite(s.y))
+            return false;
+    const auto pointsFinite = [](const Object &o) {
+        return std::all_of(o.points.begin(), o.points.end(), [](const Object::Point *p) {
+            return finite(p->x) && finite(p->y);
+        });
+    };
+    return pointsFinite(drawing.startObject())
+        && std::all_of(drawing.objects().begin(), drawing.objects().end(),
+                       [&](const Object *o) { return pointsFinite(*o); });
 }
 
 } // namespace
@@ -46,6 +83,11 @@ bool BaseFormat::load(const QString &path, Drawing &drawing)
 
 bool BaseFormat::save(const QString &path, Drawing &drawing)
 {
+    if (!writable(drawing)) {
+        qWarning("Cannot save \"%s\": the drawing contains a coordinate that is not a finite number",
+                 qUtf8Printable(path));
+        return false;
+    }
     if (!endsWith(path, ".kfp"))
         drawing.buildCuttingPath();
     if (endsWith(path, ".tap"))

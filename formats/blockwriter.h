@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QFile>
+#include <QIODevice>
 
 #include <string>
 #include <string_view>
@@ -11,7 +11,7 @@
 class BlockWriter
 {
 public:
-    explicit BlockWriter(QFile &file) : m_file(file) { m_buffer.reserve(BlockSize + 512); }
+    explicit BlockWriter(QIODevice &file) : m_file(file) { m_buffer.reserve(BlockSize + 512); }
 
     void append(std::string_view text) { m_buffer.append(text.data(), text.size()); }
     void append(char c) { m_buffer += c; }
@@ -26,15 +26,27 @@ public:
 private:
     static constexpr size_t BlockSize = 1 << 20;
 
+    // A short write is not yet a failure: the rest is offered again, and a
+    // full disk then answers with an error that the device keeps, so the
+    // caller can say why.
     bool flush()
     {
-        if (!m_buffer.empty() && m_file.write(m_buffer.data(), qint64(m_buffer.size())) != qint64(m_buffer.size()))
-            m_ok = false;
+        const char *data = m_buffer.data();
+        qint64 left = qint64(m_buffer.size());
+        while (m_ok && left > 0) {
+            const qint64 written = m_file.write(data, left);
+            if (written <= 0)
+                m_ok = false;
+            else {
+                data += written;
+                left -= written;
+            }
+        }
         m_buffer.clear();
         return m_ok;
     }
 
-    QFile &m_file;
+    QIODevice &m_file;
     std::string m_buffer;
     bool m_ok = true;
 };

@@ -81,6 +81,10 @@ public:
     }
 
     void run(Tokenizer &tokens);
+    // The input ended inside a section without an "EOF" group: a file cut
+    // short by a failed download or copy, whose missing shapes would
+    // otherwise simply not be cut.
+    bool truncated() const { return m_inSection && !m_sawEof; }
 
 private:
     void collect(const Group &g);
@@ -116,6 +120,8 @@ private:
     long long m_declaredControl = 0;
     bool m_pointOpen = false;
     bool m_helixPart = false;
+    bool m_inSection = false;
+    bool m_sawEof = false;
 };
 
 void Reader::run(Tokenizer &tokens)
@@ -123,6 +129,14 @@ void Reader::run(Tokenizer &tokens)
     Group g;
     const double size = double(std::max<size_t>(tokens.size(), 1));
     while (tokens.next(g)) {
+        if (g.code == 0) {
+            if (g.value == "SECTION")
+                m_inSection = true;
+            else if (g.value == "ENDSEC")
+                m_inSection = false;
+            else if (g.value == "EOF")
+                m_sawEof = true;
+        }
         if (g.code == 0 || g.code == 9) {
             finishEntity();
             m_values.clear();
@@ -340,6 +354,10 @@ bool readData(const char *data, size_t size, Drawing &drawing)
     Tokenizer tokens(data, size);
     Reader reader(drawing);
     reader.run(tokens);
+    if (reader.truncated()) {
+        qWarning("DXF: the file ends inside a section without its EOF group; it was cut short");
+        return false;
+    }
 
     const Settings::FormatOptions &options = Settings::formatOptions();
     if (options.dxfAutoWeld)
@@ -349,8 +367,10 @@ bool readData(const char *data, size_t size, Drawing &drawing)
 
     bool any = false;
     const QRectF bounds = pointBounds(drawing, any);
-    if (!any)
+    if (!any) {
+        qWarning("DXF: the file holds no usable point");
         return false;
+    }
     drawing.setBoundingRect(bounds);
     return true;
 }

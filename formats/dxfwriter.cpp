@@ -3,8 +3,8 @@
 #include "core/drawing.h"
 #include "formats/blockwriter.h"
 #include "formats/dxftemplate.h"
+#include "formats/filedata.h"
 
-#include <QFile>
 
 #include <charconv>
 #include <cmath>
@@ -20,7 +20,7 @@ namespace {
 class GroupWriter
 {
 public:
-    explicit GroupWriter(QFile &file) : m_out(file) {}
+    explicit GroupWriter(QIODevice &file) : m_out(file) {}
 
     void group(const char *code, const char *value)
     {
@@ -109,26 +109,22 @@ void writePolyline(GroupWriter &out, const Object &o)
 
 bool write(const QString &path, const Drawing &drawing)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-
-    GroupWriter out(file);
-    writeHeader(out, drawing.boundingRect());
-    out.part(skeleton::Sections);
-    out.group("0", "SECTION");
-    out.group("2 ", "ENTITIES");
-    for (const Object *o : drawing.objects()) {
-        // A polyline without vertices is invalid DXF; such an object holds
-        // nothing to cut anyway.
-        if (!o->isEmpty())
-            writePolyline(out, *o);
-    }
-    for (const char *const *part = skeleton::Tail; *part; ++part)
-        out.part(*part);
-    const bool ok = out.finish();
-    file.close();
-    return ok && file.error() == QFileDevice::NoError;
+    return writeWholeFile(path, [&drawing](QIODevice &file) {
+        GroupWriter out(file);
+        writeHeader(out, drawing.boundingRect());
+        out.part(skeleton::Sections);
+        out.group("0", "SECTION");
+        out.group("2 ", "ENTITIES");
+        for (const Object *o : drawing.objects()) {
+            // A polyline without vertices is invalid DXF; such an object holds
+            // nothing to cut anyway.
+            if (!o->isEmpty())
+                writePolyline(out, *o);
+        }
+        for (const char *const *part = skeleton::Tail; *part; ++part)
+            out.part(*part);
+        return out.finish();
+    });
 }
 
 } // namespace dxf

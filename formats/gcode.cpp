@@ -7,7 +7,6 @@
 #include "formats/settings.h"
 #include "formats/blockwriter.h"
 
-#include <QFile>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -24,10 +23,10 @@ bool isSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-// A decimal number that fills the whole text; anything else, and values
-// that are not finite, read as 0 so that a damaged line cannot put NaN or
-// infinity into the drawing.
-double number(const char *begin, const char *end)
+// A decimal number that fills the whole text. Values that are not finite do
+// not count as read, so that a damaged line cannot put NaN or infinity into
+// the drawing.
+bool number(const char *begin, const char *end, double &v)
 {
     while (begin < end && isSpace(*begin))
         ++begin;
@@ -36,12 +35,9 @@ double number(const char *begin, const char *end)
     if (begin < end && *begin == '+')
         ++begin;
     if (begin == end || *begin == '+')
-        return 0;
-    double v = 0;
+        return false;
     const auto [ptr, ec] = std::from_chars(begin, end, v);
-    if (ec != std::errc() || ptr != end || !std::isfinite(v))
-        return 0;
-    return v;
+    return ec == std::errc() && ptr == end && std::isfinite(v);
 }
 
 class Bounds
@@ -90,26 +86,37 @@ bool readData(const char *data, size_t size, Drawing &drawing)
         if (b == e || (*b != 'X' && *b != 'Y'))
             continue;
 
+        // A line counts only when it gives at least one axis a readable
+        // number: random bytes that happen to begin with "X" are no point.
+        // On such a line an unreadable value of the other axis reads as 0.
+        double lineX = x, lineY = y;
+        bool readable = false;
         for (const char *piece = b; piece < e;) {
             const char *pieceEnd = static_cast<const char *>(memchr(piece, ' ', size_t(e - piece)));
             if (!pieceEnd)
                 pieceEnd = e;
-            if (pieceEnd > piece) {
-                if (*piece == 'X')
-                    x = number(piece + 1, pieceEnd);
-                else if (*piece == 'Y')
-                    y = number(piece + 1, pieceEnd);
+            if (pieceEnd > piece && (*piece == 'X' || *piece == 'Y')) {
+                double v = 0;
+                const bool ok = number(piece + 1, pieceEnd, v);
+                readable = readable || ok;
+                (*piece == 'X' ? lineX : lineY) = ok ? v : 0;
             }
             piece = pieceEnd + 1;
         }
+        if (!readable)
+            continue;
+        x = lineX;
+        y = lineY;
         object->appendPoint(x, y);
         bounds.add(x, y);
         if (object->size() % 1000 == 1 && size > 0)
             BaseFormat::reportProgress(double(line - data) / double(size));
     }
 
-    if (object->isEmpty())
+    if (object->isEmpty()) {
+        qWarning("G-code: no coordinate line with a readable X or Y value");
         return false;
+    }
     drawing.setBoundingRect(bounds.rect());
     return true;
 }
@@ -125,7 +132,7 @@ namespace {
 class Writer
 {
 public:
-    explicit Writer(QFile &file) : m_out(file) {}
+    explicit Writer(QIODevice &file) : m_out(file) {}
 
     void text(const QString &block)
     {
@@ -168,29 +175,25 @@ private:
 bool write(const QString &path, const Drawing &drawing)
 {
     const Settings::FormatOptions &options = Settings::formatOptions();
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-
     const int unit = options.gcodeUnits;
     const double divisor = units::divisor(unit);
     const std::string xLetter = QString(options.gcodeAxisX).toStdString();
     const std::string yLetter = QString(options.gcodeAxisY).toStdString();
 
-    Writer out(file);
-    out.text(options.gcodeInit);
-    for (const Object *o : drawing.objects()) {
-        for (const Object::Point *p : o->points) {
-            if (unit == units::Millimetres)
-                out.coordinates(xLetter, p->x, yLetter, p->y);
-            else
-                out.coordinates(xLetter, p->x / divisor, yLetter, p->y / divisor);
+    return writeWholeFile(path, [&](QIODevice &file) {
+        Writer out(file);
+        out.text(options.gcodeInit);
+        for (const Object *o : drawing.objects()) {
+            for (const Object::Point *p : o->points) {
+                if (unit == units::Millimetres)
+                    out.coordinates(xLetter, p->x, yLetter, p->y);
+                else
+                    out.coordinates(xLetter, p->x / divisor, yLetter, p->y / divisor);
+            }
         }
-    }
-    out.text(options.gcodeFinish);
-    const bool ok = out.finish();
-    file.close();
-    return ok && file.error() == QFileDevice::NoError;
+        out.text(options.gcodeFinish);
+        return out.finish();
+    });
 }
 
 } // namespace gcode

@@ -2,13 +2,12 @@
 
 #include "core/drawing.h"
 #include "formats/baseformat.h"
+#include "formats/blockwriter.h"
 #include "formats/filedata.h"
 #include "formats/pathconvert.h"
 #include "formats/settings.h"
 
-#include <QFile>
 #include <QPainterPath>
-#include <QSaveFile>
 
 #include <charconv>
 #include <cmath>
@@ -115,8 +114,11 @@ public:
         if (!m_pens.empty())
             takePen(m_object);
         m_drawing.removeEmptyObjects();
-        if (!m_grown)
+        // Pen-up moves alone grow the bounds but give nothing to cut.
+        if (!m_grown || m_drawing.objects().empty()) {
+            qWarning("HPGL: the file holds no point to cut");
             return false;
+        }
         m_drawing.setBoundingRect(QRectF(m_minX, m_minY, m_maxX - m_minX, m_maxY - m_minY));
         return true;
     }
@@ -278,12 +280,13 @@ bool read(const QString &path, Drawing &drawing)
 namespace {
 
 // Plotter units, cut towards zero; values beyond any plotter's range are
-// still written as whole numbers, not in exponent notation.
-void appendUnits(std::string &out, double millimetres)
+// still written as whole numbers, not in exponent notation. False for a value
+// whose plotter units overflow the range of finite numbers.
+bool appendUnits(std::string &out, double millimetres)
 {
-    double v = std::trunc(millimetres * 40);
+    const double v = std::trunc(millimetres * 40);
     if (!std::isfinite(v))
-        v = 0;
+        return false;
     char buf[400];
     std::to_chars_result r;
     if (std::abs(v) < 9e18)
@@ -292,47 +295,40 @@ void appendUnits(std::string &out, double millimetres)
         r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 0);
     if (r.ec == std::errc())
         out.append(buf, size_t(r.ptr - buf));
+    return r.ec == std::errc();
 }
 
 } // namespace
 
 bool write(const QString &path, const Drawing &drawing)
 {
-    // Written beside the target and renamed over it at the end, so that a
-    // full disk leaves the previous file in place.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    constexpr size_t BlockSize = 1 << 20;
-    std::string out;
-    out.reserve(BlockSize + 512);
-    bool ok = true;
-    auto flush = [&] {
-        if (!out.empty() && file.write(out.data(), qint64(out.size())) != qint64(out.size()))
-            ok = false;
-        out.clear();
-    };
-
-    out += "IN;\r\n";
-    for (const Object *o : drawing.objects()) {
-        out += "LT;\r\nSP";
-        out += std::to_string(o->pen > 1 ? o->pen : 1);
-        out += ";\r\n";
-        bool first = true;
-        for (const Object::Point *p : o->points) {
-            out += first ? "PU" : "PD";
-            first = false;
-            appendUnits(out, p->x);
-            out += ' ';
-            appendUnits(out, p->y);
-            out += ";\r\n";
-            if (out.size() >= BlockSize)
-                flush();
+    return writeWholeFile(path, [&](QIODevice &file) {
+        BlockWriter out(file);
+        std::string line;
+        out.append("IN;\r\n");
+        for (const Object *o : drawing.objects()) {
+            out.append("LT;\r\nSP");
+            out.append(std::to_string(o->pen > 1 ? o->pen : 1));
+            out.append(";\r\n");
+            bool first = true;
+            for (const Object::Point *p : o->points) {
+                line = first ? "PU" : "PD";
+                first = false;
+                const bool fits = appendUnits(line, p->x);
+                line += ' ';
+                if (!fits || !appendUnits(line, p->y)) {
+                    qWarning("Cannot save \"%s\": a coordinate times 40 plotter units per millimetre "
+                             "is not a finite number", qUtf8Printable(path));
+                    return false;
+                }
+                line += ";\r\n";
+                out.append(line);
+                out.flushIfFull();
+            }
         }
-    }
-    out += "SP0;";
-    flush();
-    return ok && file.commit();
+        out.append("SP0;");
+        return out.finish();
+    });
 }
 
 } // namespace hpgl

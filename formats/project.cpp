@@ -2,13 +2,15 @@
 
 #include "core/drawing.h"
 #include "formats/baseformat.h"
+#include "formats/filedata.h"
 
 #include <QBuffer>
 #include <QDataStream>
 #include <QFile>
-#include <QSaveFile>
 #include <QSignalBlocker>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <optional>
 #include <unordered_map>
@@ -59,6 +61,23 @@ struct Content
     std::optional<PositionSpec> startSpec;
     std::optional<PositionSpec> anchorSpec;
 
+    // Every coordinate a finite number: NaN or infinity in a file can only
+    // come from damage, and would reach every output written from it.
+    bool finite() const
+    {
+        const auto ok = [](double v) { return std::isfinite(v); };
+        const auto okPoint = [&](const QPointF &p) { return ok(p.x()) && ok(p.y()); };
+        if (!ok(bounds.x()) || !ok(bounds.y()) || !ok(bounds.width()) || !ok(bounds.height()) || !okPoint(start))
+            return false;
+        for (const std::optional<PositionSpec> &spec : {startSpec, anchorSpec})
+            if (spec && (!ok(spec->x) || !ok(spec->y)))
+                return false;
+        for (const Shape &s : shapes)
+            if (!std::all_of(s.points.begin(), s.points.end(), okPoint))
+                return false;
+        return true;
+    }
+
     bool valid(const End &e) const
     {
         if (e.object < 0 || size_t(e.object) > shapes.size() || e.index < 0)
@@ -76,11 +95,16 @@ public:
     bool parse(Content &c)
     {
         char signature[SignatureSize];
-        if (m_in.readRawData(signature, SignatureSize) != SignatureSize || std::memcmp(signature, "KFP\0", 4) != 0)
+        if (m_in.readRawData(signature, SignatureSize) != SignatureSize || std::memcmp(signature, "KFP\0", 4) != 0) {
+            qWarning("Project file: not a Kerfloom project (wrong signature)");
             return false;
+        }
         quint8 version = 0;
         m_in >> version >> c.bounds >> c.reversed >> c.start;
-        return shapes(c) && joints(c) && specs(c);
+        if (shapes(c) && joints(c) && specs(c))
+            return true;
+        qWarning("Project file is damaged or cut short: a count, a joint or a value cannot be read");
+        return false;
     }
 
 private:
@@ -191,8 +215,13 @@ void apply(const Content &c, Drawing &drawing)
 bool readDevice(QIODevice &device, Drawing &drawing)
 {
     Content content;
-    if (!Parser(device).parse(content))
+    Parser parser(device);
+    if (!parser.parse(content))
         return false;
+    if (!content.finite()) {
+        qWarning("Project file is damaged: it contains a coordinate that is not a finite number");
+        return false;
+    }
     apply(content, drawing);
     return true;
 }
@@ -202,32 +231,8 @@ void writeSpec(QDataStream &out, const PositionSpec &s)
     out << true << s.x << s.y << s.useAnchor << s.anchorIndex;
 }
 
-} // namespace
-
-bool read(const QString &path, Drawing &drawing)
+void writeContent(QDataStream &out, const Drawing &drawing)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    return readDevice(file, drawing);
-}
-
-bool readData(const char *data, size_t size, Drawing &drawing)
-{
-    QByteArray bytes = QByteArray::fromRawData(data, int(std::min<size_t>(size, INT_MAX)));
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    return readDevice(buffer, drawing);
-}
-
-bool write(const QString &path, const Drawing &drawing)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    QDataStream out(&file);
-    prepare(out);
-
     const Object &start = drawing.startObject();
     out.writeRawData(Signature, SignatureSize);
     out << Version << drawing.boundingRect() << drawing.isReversed()
@@ -262,7 +267,34 @@ bool write(const QString &path, const Drawing &drawing)
 
     writeSpec(out, drawing.startSpec());
     writeSpec(out, drawing.anchorSpec());
-    return out.status() == QDataStream::Ok && file.commit();
+}
+
+} // namespace
+
+bool read(const QString &path, Drawing &drawing)
+{
+    QFile file;
+    if (!openRegularFile(file, path))
+        return false;
+    return readDevice(file, drawing);
+}
+
+bool readData(const char *data, size_t size, Drawing &drawing)
+{
+    QByteArray bytes = QByteArray::fromRawData(data, int(std::min<size_t>(size, INT_MAX)));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return readDevice(buffer, drawing);
+}
+
+bool write(const QString &path, const Drawing &drawing)
+{
+    return writeWholeFile(path, [&drawing](QIODevice &file) {
+        QDataStream out(&file);
+        prepare(out);
+        writeContent(out, drawing);
+        return out.status() == QDataStream::Ok;
+    });
 }
 
 } // namespace project

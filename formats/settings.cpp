@@ -3,6 +3,8 @@
 #include <QLocale>
 #include <QStandardPaths>
 
+#include <cmath>
+
 namespace Settings {
 
 QString filePath()
@@ -59,12 +61,32 @@ void setRecentFiles(const QStringList &files)
     s->endArray();
 }
 
+namespace {
+
+// A coordinate that is not a finite number ("nan" typed into the file) is a
+// damaged value: the default stands in for it.
+double finiteValue(QSettings &s, const QString &key, double fallback)
+{
+    const QVariant stored = s.value(key);
+    if (!stored.isValid())
+        return fallback;
+    const double v = stored.toDouble();
+    if (!std::isfinite(v)) {
+        qWarning("Settings: %s is not a finite number; %g is used instead", qUtf8Printable(s.group() + QLatin1Char('/') + key),
+                 fallback);
+        return fallback;
+    }
+    return v;
+}
+
+} // namespace
+
 PositionSpec readPosition(QSettings &s, const char *group)
 {
     PositionSpec spec;
     s.beginGroup(QLatin1String(group));
-    spec.x = s.value(QStringLiteral("X"), spec.x).toDouble();
-    spec.y = s.value(QStringLiteral("Y"), spec.y).toDouble();
+    spec.x = finiteValue(s, QStringLiteral("X"), spec.x);
+    spec.y = finiteValue(s, QStringLiteral("Y"), spec.y);
     spec.useAnchor = s.value(QStringLiteral("Relative"), spec.useAnchor).toBool();
     spec.anchorIndex = s.value(QStringLiteral("Anchor"), spec.anchorIndex).toInt();
     s.endGroup();
@@ -93,10 +115,12 @@ void writePosition(const char *group, const PositionSpec &spec)
 
 namespace {
 
-// An axis letter must be exactly one character; anything else keeps `fallback`.
+// An axis letter must be exactly one letter; anything else (two characters,
+// a blank, a line break) keeps `fallback`, as it would break every line.
 QChar axisLetter(const QString &text, QChar fallback)
 {
-    return text.size() == 1 ? text.at(0) : fallback;
+    const bool letter = text.size() == 1 && text.at(0).unicode() < 128 && text.at(0).isLetter();
+    return letter ? text.at(0) : fallback;
 }
 
 FormatOptions &mutableOptions()

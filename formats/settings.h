@@ -9,7 +9,9 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <cmath>
 #include <memory>
+#include <type_traits>
 
 // The program's settings store: one INI file, opened afresh wherever a value
 // is needed. Every key with its type and default is listed here once; code
@@ -32,7 +34,13 @@ struct Key
         const QVariant v = s.value(QLatin1String(name));
         if (!v.isValid() || !v.canConvert<T>())
             return defaultValue;
-        return v.value<T>();
+        const T value = v.value<T>();
+        // "nan" or "inf" typed into the file is a damaged value.
+        if constexpr (std::is_floating_point_v<T>) {
+            if (!std::isfinite(value))
+                return defaultValue;
+        }
+        return value;
     }
     void write(const T &value) const { write(*open(), value); }
     void write(QSettings &s, const T &value) const { s.setValue(QLatin1String(name), QVariant::fromValue(value)); }

@@ -368,12 +368,14 @@ bool Reader::finish()
         any = any || !o->isEmpty();
     }
     m_drawing.removeEmptyObjects();
-    if (!any)
+    if (!any) {
+        qWarning("SVG: the file holds no shape to cut");
         return false;
+    }
     m_drawing.updateBoundingRect();
-    // SVG's y axis points down, the drawing's up.
-    m_drawing.transform(Drawing::MirrorY);
-    return true;
+    // SVG's y axis points down, the drawing's up; a drawing that cannot be
+    // turned over within finite numbers is not loaded upside down.
+    return m_drawing.transform(Drawing::MirrorY);
 }
 
 } // namespace

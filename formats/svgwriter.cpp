@@ -1,8 +1,8 @@
 #include "formats/svg.h"
 
 #include "core/drawing.h"
-
-#include <QFile>
+#include "formats/blockwriter.h"
+#include "formats/filedata.h"
 
 #include <algorithm>
 #include <charconv>
@@ -46,63 +46,57 @@ struct Extent
 
 bool write(const QString &path, const Drawing &drawing)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-
     // The drawing is written mirrored in y within its stored bounds (SVG's y
     // axis points down); the bounds written are those of the mirrored points.
+    // top + (bottom - y) rather than (top + bottom) - y: the sum of two large
+    // coordinates could leave the range of finite numbers.
     const QRectF stored = drawing.boundingRect();
-    const double mirror = 2 * stored.y() + stored.height();
+    const double top = stored.y(), bottom = stored.y() + stored.height();
+    const auto mirrored = [top, bottom](double y) { return top + (bottom - y); };
     Extent e;
     for (const Object *o : drawing.objects()) {
         for (const Object::Point *p : o->points)
-            e.add(p->x, mirror - p->y);
+            e.add(p->x, mirrored(p->y));
     }
     const double width = e.maxX - e.minX, height = e.maxY - e.minY;
 
-    std::string out;
-    out += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\r\n";
-    out += "<svg width=\"";
-    appendNumber(out, width);
-    out += "mm\" height=\"";
-    appendNumber(out, height);
-    out += "mm\" viewBox=\"";
-    appendNumber(out, e.minX);
-    out += ' ';
-    appendNumber(out, e.minY);
-    out += ' ';
-    appendNumber(out, width);
-    out += ' ';
-    appendNumber(out, height);
-    out += "\" xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\""
-           "  version=\"1.2\" baseProfile=\"tiny\">\r\n";
-    out += "<g fill=\"none\" stroke=\"black\" stroke-width=\"1\" fill-rule=\"evenodd\" "
-           "stroke-linecap=\"square\" stroke-linejoin=\"bevel\" >\r\n\r\n";
-
-    constexpr size_t BlockSize = 1 << 20;
-    bool ok = true;
-    const auto flush = [&] {
-        if (!out.empty() && file.write(out.data(), qint64(out.size())) != qint64(out.size()))
-            ok = false;
-        out.clear();
-    };
-    for (const Object *o : drawing.objects()) {
-        out += "<polyline fill=\"none\" points=\"";
-        for (const Object::Point *p : o->points) {
-            appendNumber(out, p->x);
-            out += ',';
-            appendNumber(out, mirror - p->y);
-            out += ' ';
-            if (out.size() >= BlockSize)
-                flush();
+    return writeWholeFile(path, [&](QIODevice &file) {
+        BlockWriter out(file);
+        std::string text;
+        text += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\r\n";
+        text += "<svg width=\"";
+        appendNumber(text, width);
+        text += "mm\" height=\"";
+        appendNumber(text, height);
+        text += "mm\" viewBox=\"";
+        appendNumber(text, e.minX);
+        text += ' ';
+        appendNumber(text, e.minY);
+        text += ' ';
+        appendNumber(text, width);
+        text += ' ';
+        appendNumber(text, height);
+        text += "\" xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\""
+                "  version=\"1.2\" baseProfile=\"tiny\">\r\n";
+        text += "<g fill=\"none\" stroke=\"black\" stroke-width=\"1\" fill-rule=\"evenodd\" "
+                "stroke-linecap=\"square\" stroke-linejoin=\"bevel\" >\r\n\r\n";
+        out.append(text);
+        for (const Object *o : drawing.objects()) {
+            out.append("<polyline fill=\"none\" points=\"");
+            for (const Object::Point *p : o->points) {
+                text.clear();
+                appendNumber(text, p->x);
+                text += ',';
+                appendNumber(text, mirrored(p->y));
+                text += ' ';
+                out.append(text);
+                out.flushIfFull();
+            }
+            out.append("\" />\r\n");
         }
-        out += "\" />\r\n";
-    }
-    out += "</g>\r\n</svg>\r\n";
-    flush();
-    file.close();
-    return ok && file.error() == QFileDevice::NoError;
+        out.append("</g>\r\n</svg>\r\n");
+        return out.finish();
+    });
 }
 
 } // namespace svg

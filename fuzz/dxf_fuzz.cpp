@@ -18,6 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }();
     (void)ready;
     Drawing d;
-    dxf::readData(reinterpret_cast<const char *>(data), size, d);
+    if (dxf::readData(reinterpret_cast<const char *>(data), size, d))
+        checkLoaded(d);
+    else
+        checkDrawing(d);
     return 0;
 }

@@ -10,6 +10,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static bool ready = (fuzzInit(), true);
     (void)ready;
     Drawing d;
-    hpgl::readData(reinterpret_cast<const char *>(data), size, d);
+    if (hpgl::readData(reinterpret_cast<const char *>(data), size, d))
+        checkLoaded(d);
+    else
+        checkDrawing(d);
     return 0;
 }

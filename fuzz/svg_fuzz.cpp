@@ -11,6 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     (void)ready;
     Drawing d;
     // A small inflate limit keeps compressed inputs within the fuzzer's memory.
-    svg::readData(reinterpret_cast<const char *>(data), size, d, size_t(4) << 20);
+    if (svg::readData(reinterpret_cast<const char *>(data), size, d, size_t(4) << 20))
+        checkLoaded(d);
+    else
+        checkDrawing(d);
     return 0;
 }

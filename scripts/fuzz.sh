@@ -16,7 +16,15 @@ for fuzzer in "$dir"/fuzz/fuzz_*; do
     seeds="$root/tests/data/fuzz/$name"
     work=$(mktemp -d)
     echo "fuzz: $name for ${seconds}s"
-    "$fuzzer" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 -timeout=10 \
-        -print_final_stats=1 "$work" ${seeds:+"$seeds"} 2>&1 | tail -n 5
-    rm -rf "$work"
+    log="$work.log"
+    # A finding is kept as crash-* in the current folder; its reason (a
+    # sanitizer report or a failed check) is shown, not only the statistics.
+    if ! "$fuzzer" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 -timeout=10 \
+        -print_final_stats=1 "$work" ${seeds:+"$seeds"} >"$log" 2>&1; then
+        grep -E "check failed|ERROR|SUMMARY|Test unit written" "$log" || tail -n 20 "$log"
+        rm -rf "$work" "$log"
+        exit 1
+    fi
+    tail -n 5 "$log"
+    rm -rf "$work" "$log"
 done

@@ -100,13 +100,13 @@ TEST_F(DxfDamaged, OddGroupCodesAndValues)
     }
 }
 
-TEST_F(DxfDamaged, LineEndsAndMissingEofDoNotMatter)
+TEST_F(DxfDamaged, LineEndsAndAMissingEofAfterTheLastSectionDoNotMatter)
 {
     std::string lf = dxfText(Valid);
     std::string crlf;
     for (char ch : lf)
         crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
-    const std::string noEof = dxfText(Valid.mid(0, Valid.size() - 6)); // without SEQEND, ENDSEC, EOF
+    const std::string noEof = dxfText(Valid.mid(0, Valid.size() - 2)); // ends with ENDSEC
     const std::string blanks = dxfText(Valid) + "\n\n   \n";
     Drawing a, b, c, e;
     ASSERT_TRUE(readDxf(lf, a));
@@ -116,9 +116,30 @@ TEST_F(DxfDamaged, LineEndsAndMissingEofDoNotMatter)
     ASSERT_EQ(a.objects().size(), b.objects().size());
     for (size_t i = 0; i < a.objects().size(); ++i)
         EXPECT_EQ(pointsOf(*a.objects()[i]), pointsOf(*b.objects()[i]));
-    // The last vertex only ends at the next code 0, which never comes.
-    EXPECT_EQ(c.objects().size(), a.objects().size() - 1);
+    EXPECT_EQ(c.objects().size(), a.objects().size());
     EXPECT_EQ(e.objects().size(), a.objects().size());
+}
+
+// A download or copy that broke off inside a section: the shapes after the
+// cut would simply not be cut, so the whole file is refused.
+TEST_F(DxfDamaged, FileCutShortInsideASectionIsRefused)
+{
+    const std::string text = dxfText(Valid);
+    const size_t entities = text.find("ENTITIES");
+    const size_t lastEndsec = text.rfind("ENDSEC");
+    for (size_t n : {entities + 9, text.find("LWPOLYLINE"), text.find("ARC") + 20, lastEndsec - 3, lastEndsec + 3}) {
+        SCOPED_TRACE(n);
+        messages.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(collect);
+        Drawing d;
+        EXPECT_FALSE(readDxf(text.substr(0, n), d));
+        qInstallMessageHandler(previous);
+        ASSERT_EQ(messages.size(), 1);
+        EXPECT_EQ(messages[0], QStringLiteral("DXF: the file ends inside a section without its EOF group; it was cut short"));
+    }
+    // Content that follows a complete EOF does not make the file truncated.
+    Drawing after;
+    EXPECT_TRUE(readDxf(text + "0\nSECTION\n2\nENTITIES\n", after));
 }
 
 TEST_F(DxfDamaged, BinaryDxfIsRefusedWithAReason)

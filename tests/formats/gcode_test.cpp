@@ -120,7 +120,9 @@ TEST_F(GCode, ReaderTakesOnlyBareCoordinateLines)
         {"G1 X5 Y5\nY3\n", {{0, 3}}},
         {"  X1 Y2  \r\nx9 y9\n;X7\n", {{1, 2}}},
         {"X1  Y2\n", {{1, 2}}},
-        {"Xabc Y2\nX1e999 Y3\nXnan Yinf\nX+4 Y-.5\n", {{0, 2}, {0, 3}, {0, 0}, {4, -0.5}}},
+        // A value that cannot be read is 0, but only on a line that gives
+        // some axis a readable number; other lines are no points at all.
+        {"Xabc Y2\nX1e999 Y3\nXnan Yinf\nX+4 Y-.5\nX\nYz\n", {{0, 2}, {0, 3}, {4, -0.5}}},
         {"X1 Y2 Z3 X4\n", {{4, 2}}},
         {"Y7", {{0, 7}}},
     };
@@ -138,10 +140,13 @@ TEST_F(GCode, DamagedFilesFailCleanly)
     std::string binary;
     for (int i = 0; i < 4096; ++i)
         binary += char(i * 37);
+    // Random bytes where lines happen to begin with an axis letter.
+    for (int i = 0; i < 64; ++i)
+        binary += std::string("\nX\x9f\x01Y\xff") + char(i) + "\nY\x80";
     struct Case { std::string text; bool ok; };
     const Case cases[] = {
         {"", false}, {"G1 F100\nM30\n", false}, {huge, true}, {binary, false},
-        {std::string("\0X1 Y1\n", 7), false},
+        {std::string("\0X1 Y1\n", 7), false}, {"X\nY\nXx\nY-\nX1e400\n", false},
     };
     for (const Case &c : cases) {
         Drawing d;

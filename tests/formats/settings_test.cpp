@@ -51,12 +51,19 @@ TEST(Settings, FormatOptionsRoundTripThroughTheIniFile)
     raw.clear();
 }
 
-TEST(Settings, AxisLetterMustBeOneCharacter)
+TEST(Settings, AxisLetterMustBeOneLetter)
 {
-    Settings::GCodeAxisMappingY.write(QStringLiteral("AB"));
-    EXPECT_EQ(Settings::FormatOptions::fromStore().gcodeAxisY, QLatin1Char('Y'));
-    Settings::GCodeAxisMappingY.write(QStringLiteral("B"));
-    EXPECT_EQ(Settings::FormatOptions::fromStore().gcodeAxisY, QLatin1Char('B'));
+    struct Case { QString stored; QChar expected; };
+    const Case cases[] = {
+        {QStringLiteral("AB"), QLatin1Char('Y')}, {QStringLiteral("\n"), QLatin1Char('Y')},
+        {QStringLiteral(" "), QLatin1Char('Y')}, {QStringLiteral("1"), QLatin1Char('Y')},
+        {QStringLiteral(";"), QLatin1Char('Y')}, {QString(), QLatin1Char('Y')},
+        {QStringLiteral("B"), QLatin1Char('B')}, {QStringLiteral("v"), QLatin1Char('v')},
+    };
+    for (const Case &c : cases) {
+        Settings::GCodeAxisMappingY.write(c.stored);
+        EXPECT_EQ(Settings::FormatOptions::fromStore().gcodeAxisY, c.expected) << c.stored.toStdString();
+    }
     Settings::open()->clear();
 }
 
