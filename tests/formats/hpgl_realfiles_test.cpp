@@ -43,7 +43,7 @@ const std::map<QString, const char *> &knownDifferences()
         {QStringLiteral("fwedges.plt"), "EW and WG (wedges) and RA are not read"},
         {QStringLiteral("fill.plt"), "RA/EA rectangles and fill patterns are not read; IW clipping"},
         {QStringLiteral("pages.hp"), "EA rectangles are not read; three pages, hp2xx measures each"},
-        {QStringLiteral("plotutils_limitcycle.plt"), "the plot frame is an EA rectangle, which is not read"},
+        
     };
     return files;
 }
