@@ -42,6 +42,9 @@ const std::map<QString, const char *> &knownDifferences()
         {QStringLiteral("ew.hpg"), "EW (wedges) is not read; the file draws nothing else"},
         {QStringLiteral("fwedges.plt"), "EW and WG (wedges) and RA are not read"},
         {QStringLiteral("fill.plt"), "RA/EA rectangles and fill patterns are not read; IW clipping"},
+        {QStringLiteral("plotutils_limitcycle.plt"),
+         "hp2xx counts the start of each polygon-mode (PM0) figure unscaled, in user units, in its "
+         "range: 'PA2000,8000;PM0;PD;PA2000,7880' widens it to 8000 plotter units where the figure lies at 6502"},
         {QStringLiteral("pages.hp"), "EA rectangles are not read; three pages, hp2xx measures each"},
         
     };
