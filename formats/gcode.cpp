@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <charconv>
+#include <cstring>
 #include <cmath>
 #include <string>
 
@@ -38,6 +39,33 @@ bool number(const char *begin, const char *end, double &v)
         return false;
     const auto [ptr, ec] = std::from_chars(begin, end, v);
     return ec == std::errc() && ptr == end && std::isfinite(v);
+}
+
+// The unit a line states with G20 (inches) or G21 (millimetres), or `unit`
+// when it states none; words in comments do not count.
+double lengthUnit(const char *b, const char *e, double unit)
+{
+    for (const char *c = b; c < e; ++c) {
+        if (*c == ';')
+            break;
+        if (*c == '(') {
+            const void *close = memchr(c, ')', size_t(e - c));
+            if (!close)
+                break;
+            c = static_cast<const char *>(close);
+            continue;
+        }
+        if ((*c != 'G' && *c != 'g') || e - c < 3 || c[1] != '2' || (c[2] != '0' && c[2] != '1'))
+            continue;
+        const char *after = c + 3;
+        // G20.5 or G201 would be other words; G20.0 is G20.
+        if (after < e && *after == '.' && after + 1 < e && after[1] == '0')
+            after += 2;
+        if (after < e && ((*after >= '0' && *after <= '9') || *after == '.'))
+            continue;
+        unit = c[2] == '0' ? 25.4 : 1.0;
+    }
+    return unit;
 }
 
 class Bounds
@@ -70,6 +98,9 @@ bool readData(const char *data, size_t size, Drawing &drawing)
     Object *object = drawing.addObject();
     Bounds bounds;
     double x = 0, y = 0;
+    // Millimetres per file unit: coordinates stand in millimetres until a
+    // line states inches.
+    double unit = 1;
     const char *const fileEnd = data + size;
     const char *line = data;
     while (line < fileEnd) {
@@ -83,6 +114,13 @@ bool readData(const char *data, size_t size, Drawing &drawing)
             ++b;
         while (e > b && isSpace(e[-1]))
             --e;
+        if (memchr(b, 'G', size_t(e - b)) || memchr(b, 'g', size_t(e - b))) {
+            const double stated = lengthUnit(b, e, unit);
+            // The axes a later line does not name keep their place.
+            x = x * unit / stated;
+            y = y * unit / stated;
+            unit = stated;
+        }
         if (b == e || (*b != 'X' && *b != 'Y'))
             continue;
 
@@ -103,12 +141,13 @@ bool readData(const char *data, size_t size, Drawing &drawing)
             }
             piece = pieceEnd + 1;
         }
-        if (!readable)
+        const double px = lineX * unit, py = lineY * unit;
+        if (!readable || !std::isfinite(px) || !std::isfinite(py))
             continue;
         x = lineX;
         y = lineY;
-        object->appendPoint(x, y);
-        bounds.add(x, y);
+        object->appendPoint(px, py);
+        bounds.add(px, py);
         if (object->size() % 1000 == 1 && size > 0)
             BaseFormat::reportProgress(double(line - data) / double(size));
     }
@@ -127,6 +166,18 @@ bool read(const QString &path, Drawing &drawing)
 }
 
 namespace {
+
+// The unit a start block leaves the machine in, 0 when it states none.
+double blockUnit(const QString &block)
+{
+    static const QRegularExpression separators(QStringLiteral("[;\r\n]"));
+    double unit = 0;
+    for (const QString &line : block.split(separators)) {
+        const std::string text = line.toStdString();
+        unit = lengthUnit(text.data(), text.data() + text.size(), unit);
+    }
+    return unit;
+}
 
 // One line per point through the block writer.
 class Writer
@@ -182,6 +233,10 @@ bool write(const QString &path, const Drawing &drawing)
 
     return writeWholeFile(path, [&](QIODevice &file) {
         Writer out(file);
+        // Inches must be stated: without G20 this reader, and most
+        // controllers, take the numbers for millimetres.
+        if (unit == units::Inches && blockUnit(options.gcodeInit) != 25.4)
+            out.text(QStringLiteral("G20"));
         out.text(options.gcodeInit);
         for (const Object *o : drawing.objects()) {
             for (const Object::Point *p : o->points) {

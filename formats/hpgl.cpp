@@ -8,7 +8,9 @@
 #include "formats/settings.h"
 
 #include <QPainterPath>
+#include <QTransform>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -61,24 +63,153 @@ bool isSeparator(char c)
     return c == ',' || isSpace(c);
 }
 
-// Up to `max` pieces of text between commas and white space.
-int splitArguments(const char *b, const char *e, const char *(*pieces)[2], int max)
+// The parameters of one command, read one piece of text at a time; pieces
+// lie between commas and white space.
+class Arguments
 {
-    int n = 0;
-    while (b < e && n < max) {
-        while (b < e && isSeparator(*b))
-            ++b;
-        if (b == e)
-            break;
-        const char *start = b;
-        while (b < e && !isSeparator(*b))
-            ++b;
-        pieces[n][0] = start;
-        pieces[n][1] = b;
-        ++n;
+public:
+    Arguments(const char *b, const char *e) : m_b(b), m_e(e) {}
+
+    // False at the end of the parameters or on a piece that is not a number.
+    bool number(double &v)
+    {
+        while (m_b < m_e && isSeparator(*m_b))
+            ++m_b;
+        const char *start = m_b;
+        while (m_b < m_e && !isSeparator(*m_b))
+            ++m_b;
+        return m_b > start && parseNumber(start, m_b, v);
     }
-    return n;
-}
+
+    // Up to `max` numbers; stops at the first piece that is not one.
+    int numbers(double *v, int max)
+    {
+        int n = 0;
+        while (n < max && number(v[n]))
+            ++n;
+        return n;
+    }
+
+private:
+    const char *m_b, *m_e;
+};
+
+// User units ("SC") onto plotter units between the scaling points P1 and P2
+// ("IP"). The default P1 and P2 are those of hp2xx, the usual viewer of
+// plotter files here (an A0 sheet upright): a file that scales without
+// placing P1 and P2 was made for a plotter of unknown paper, and this
+// choice at least shows it as that viewer does.
+class Scaling
+{
+public:
+    bool on() const { return m_on; }
+    double toPlotterX(double u) const { return m_ax * u + m_bx; }
+    double toPlotterY(double u) const { return m_ay * u + m_by; }
+    double ax() const { return m_ax; }
+    double ay() const { return m_ay; }
+    double bx() const { return m_bx; }
+    double by() const { return m_by; }
+
+    void reset()
+    {
+        m_on = false;
+        m_p1[0] = m_p1[1] = 0;
+        m_p2[0] = DefaultP2X;
+        m_p2[1] = DefaultP2Y;
+    }
+
+    // "IP": no parameter restores the default points; two move P1 and
+    // carry P2 along; four set both.
+    void inputPoints(const double *v, int n)
+    {
+        if (n == 0) {
+            const bool was = m_on;
+            reset();
+            m_on = was;
+        } else if (n == 2 || n == 3) {
+            const double dx = m_p2[0] - m_p1[0], dy = m_p2[1] - m_p1[1];
+            m_p1[0] = v[0];
+            m_p1[1] = v[1];
+            m_p2[0] = v[0] + dx;
+            m_p2[1] = v[1] + dy;
+        } else if (n >= 4) {
+            m_p1[0] = v[0];
+            m_p1[1] = v[1];
+            m_p2[0] = v[2];
+            m_p2[1] = v[3];
+        }
+        if (m_on)
+            m_on = apply();
+    }
+
+    // "SC": no parameter switches scaling off; xmin, xmax, ymin, ymax with
+    // an optional type (0 per axis, 1 one scale for both, centred unless
+    // the left and bottom percentages say otherwise, 2 factors instead of
+    // maxima). A scale that cannot be built leaves the previous one.
+    void scale(const double *v, int n)
+    {
+        if (n == 0) {
+            m_on = false;
+            return;
+        }
+        if (n < 4)
+            return;
+        const double saved[7] = {m_sc[0], m_sc[1], m_sc[2], m_sc[3], m_sc[4], m_sc[5], m_sc[6]};
+        const double defaults[7] = {0, 0, 0, 0, 0, 50, 50};
+        for (int i = 0; i < 7; ++i)
+            m_sc[i] = i < n ? v[i] : defaults[i];
+        if (apply()) {
+            m_on = true;
+        } else {
+            std::copy(saved, saved + 7, m_sc);
+        }
+    }
+
+private:
+    static constexpr double DefaultP2X = 33600, DefaultP2Y = 47520;
+
+    bool apply()
+    {
+        const double type = m_sc[4];
+        const double wx = m_p2[0] - m_p1[0], wy = m_p2[1] - m_p1[1];
+        double ax, ay, bx, by;
+        if (type == 2) {
+            ax = m_sc[1];
+            ay = m_sc[3];
+            bx = m_p1[0] - m_sc[0] * ax;
+            by = m_p1[1] - m_sc[2] * ay;
+        } else {
+            ax = wx / (m_sc[1] - m_sc[0]);
+            ay = wy / (m_sc[3] - m_sc[2]);
+            if (type == 1) {
+                const double s = std::min(std::abs(ax), std::abs(ay));
+                ax = std::copysign(s, ax);
+                ay = std::copysign(s, ay);
+            }
+            bx = m_p1[0] - m_sc[0] * ax;
+            by = m_p1[1] - m_sc[2] * ay;
+            if (type == 1) {
+                // The room that one scale leaves goes to the sides by the
+                // given percentages.
+                bx += (wx - ax * (m_sc[1] - m_sc[0])) * m_sc[5] / 100;
+                by += (wy - ay * (m_sc[3] - m_sc[2])) * m_sc[6] / 100;
+            }
+        }
+        if (!std::isfinite(ax) || !std::isfinite(ay) || !std::isfinite(bx) || !std::isfinite(by) || ax == 0 || ay == 0)
+            return false;
+        m_ax = ax;
+        m_ay = ay;
+        m_bx = bx;
+        m_by = by;
+        return true;
+    }
+
+    bool m_on = false;
+    double m_p1[2] = {0, 0};
+    double m_p2[2] = {DefaultP2X, DefaultP2Y};
+    double m_sc[7] = {0, 1, 0, 1, 0, 50, 50};
+    double m_ax = 1, m_ay = 1, m_bx = 0, m_by = 0;
+};
 
 class Reader
 {
@@ -104,8 +235,27 @@ public:
             if (e - b >= 3 && b[2] == '0')
                 return;
             selectPen(b + 2, e);
-        } else if ((c0 == 'P' && (c1 == 'U' || c1 == 'D' || c1 == 'A')) || (c0 == 'A' && c1 == 'A')) {
-            coordinates(b + 2, e, c0 == 'A' ? 'R' : c1, position);
+        } else if (c0 == 'P' && (c1 == 'U' || c1 == 'D' || c1 == 'A' || c1 == 'R')) {
+            plot(b + 2, e, c1, position);
+        } else if (c0 == 'A' && (c1 == 'A' || c1 == 'R')) {
+            arcCommand(b + 2, e, c1 == 'R', position);
+        } else if ((c0 == 'I' && c1 == 'P') || (c0 == 'S' && c1 == 'C')) {
+            double v[7];
+            const int n = Arguments(b + 2, e).numbers(v, 7);
+            if (c0 == 'I')
+                m_scaling.inputPoints(v, n);
+            else
+                m_scaling.scale(v, n);
+        } else if ((c0 == 'I' && c1 == 'N') || (c0 == 'D' && c1 == 'F')) {
+            // Both restore absolute plotting without scaling; only an
+            // initialisation also lifts the pen and resets P1 and P2.
+            m_relative = false;
+            if (c0 == 'I') {
+                m_scaling.reset();
+                penUp();
+            } else {
+                m_scaling.scale(nullptr, 0);
+            }
         }
     }
 
@@ -114,12 +264,14 @@ public:
         if (!m_pens.empty())
             takePen(m_object);
         m_drawing.removeEmptyObjects();
-        // Pen-up moves alone grow the bounds but give nothing to cut.
-        if (!m_grown || m_drawing.objects().empty()) {
+        // Pen-up moves alone give nothing to cut.
+        if (m_drawing.objects().empty()) {
             qWarning("HPGL: the file holds no point to cut");
             return false;
         }
-        m_drawing.setBoundingRect(QRectF(m_minX, m_minY, m_maxX - m_minX, m_maxY - m_minY));
+        // The extents are those of what is drawn: pen-up travel, such as a
+        // park at the origin, is no part of the drawing.
+        m_drawing.updateBoundingRect();
         return true;
     }
 
@@ -133,71 +285,155 @@ private:
         m_pens.push_back(uint8_t(pen > 9 ? 9 : (pen < 1 ? 0 : pen)));
     }
 
-    // kind: 'U' pen up, 'D' pen down, 'A' plot absolute, 'R' arc absolute.
-    void coordinates(const char *b, const char *e, char kind, size_t position)
+    // kind: 'U' pen up, 'D' pen down, 'A' absolute, 'R' relative; the last
+    // two set the mode for later pen commands too. Every pair is a point.
+    void plot(const char *b, const char *e, char kind, size_t position)
     {
-        const bool atOrigin = m_x == 0 && m_y == 0;
-        if (kind == 'U') {
-            // A lift after a shape that ended at the origin still separates
-            // the next shape, and a pen that went up draws nothing more.
-            if (!atOrigin || !m_object->isEmpty())
-                m_lift = true;
-            m_penDown = false;
-        } else if (kind == 'D') {
-            m_penDown = true;
-            if (!atOrigin)
-                m_object->appendPoint(m_x, m_y);
-        }
-
-        const char *pieces[3][2];
-        const int n = splitArguments(b, e, pieces, kind == 'R' ? 3 : 2);
-        double x = 0, y = 0, sweep = 0;
-        if (n < 2 || !parseNumber(pieces[0][0], pieces[0][1], x) || !parseNumber(pieces[1][0], pieces[1][1], y))
-            return;
-        x /= m_scale;
-        y /= m_scale;
-        double newX = x, newY = y;
-        if (kind == 'R') {
-            if (n < 3 || !parseNumber(pieces[2][0], pieces[2][1], sweep))
+        if (kind == 'A' || kind == 'R')
+            m_relative = kind == 'R';
+        if (kind == 'U')
+            penUp();
+        else if (kind == 'D')
+            penDown(position);
+        Arguments args(b, e);
+        for (bool first = true;; first = false) {
+            double x = 0, y = 0;
+            if (!args.number(x) || !args.number(y))
                 return;
-            arc(x, y, sweep, newX, newY);
+            // Each pair of a pen-up is a lift of its own; the pen went down
+            // once for all pairs of a pen-down.
+            if (!first && kind == 'U')
+                penUp();
+            double px, py;
+            if (!target(x, y, m_relative, px, py))
+                return;
+            moveTo(px, py, position);
         }
-
-        if (m_lift) {
-            const bool moved = std::abs(newX - m_x) > 1e-12 || std::abs(newY - m_y) > 1e-12;
-            const bool penChanged = !m_pens.empty() && m_pens.back() != m_pens.front();
-            if ((!m_autoWeld || moved || penChanged) && !m_object->isEmpty())
-                startObject(position);
-            m_penDown = false;
-            m_lift = false;
-        }
-        if (kind != 'R')
-            grow(x, y);
-        if (m_penDown && kind != 'R')
-            m_object->appendPoint(x, y);
-        m_x = newX;
-        m_y = newY;
     }
 
-    // An arc about (cx, cy) from the pen's position, counter-clockwise for a
-    // positive sweep in degrees. The bounds take the arc's points: its
-    // centre may lie far outside the drawing.
+    // Plotter units of a pair, absolute or relative to the pen; false when
+    // the result is not finite.
+    bool target(double x, double y, bool relative, double &px, double &py) const
+    {
+        if (m_scaling.on()) {
+            if (relative) {
+                px = m_px + m_scaling.ax() * x;
+                py = m_py + m_scaling.ay() * y;
+            } else {
+                px = m_scaling.toPlotterX(x);
+                py = m_scaling.toPlotterY(y);
+            }
+        } else {
+            px = relative ? m_px + x : x;
+            py = relative ? m_py + y : y;
+        }
+        return std::isfinite(px) && std::isfinite(py);
+    }
+
+    void penUp()
+    {
+        // A lift after a shape that ended at the origin still separates
+        // the next shape, and a pen that went up draws nothing more.
+        if (m_placed || !m_object->isEmpty())
+            m_lift = true;
+        m_penDown = false;
+    }
+
+    void penDown(size_t position)
+    {
+        // A pen that goes down where it went up decides there whether the
+        // shape goes on, so that its first segment is drawn.
+        if (m_lift)
+            resolveLift(m_x, m_y, position);
+        m_welded = false;
+        m_penDown = true;
+        // Only the pen's start, before anything placed it, is no vertex.
+        if (m_placed)
+            m_object->appendPoint(m_x, m_y);
+    }
+
+    void resolveLift(double newX, double newY, size_t position)
+    {
+        const bool moved = std::abs(newX - m_x) > 1e-12 || std::abs(newY - m_y) > 1e-12;
+        const bool penChanged = !m_pens.empty() && m_pens.back() != m_pens.front();
+        const bool start = (!m_autoWeld || moved || penChanged) && !m_object->isEmpty();
+        if (start)
+            startObject(position);
+        m_welded = !start && !m_object->isEmpty();
+        m_penDown = false;
+        m_lift = false;
+    }
+
+    void moveTo(double px, double py, size_t position)
+    {
+        const double x = px / m_scale, y = py / m_scale;
+        // After a lift welded the shape on, a pen-up move away is a lift.
+        if (!m_penDown && m_welded && (std::abs(x - m_x) > 1e-12 || std::abs(y - m_y) > 1e-12))
+            m_lift = true;
+        if (m_lift)
+            resolveLift(x, y, position);
+        if (m_penDown)
+            m_object->appendPoint(x, y);
+        setPosition(px, py, x, y);
+    }
+
+    void setPosition(double px, double py, double x, double y)
+    {
+        m_px = px;
+        m_py = py;
+        m_x = x;
+        m_y = y;
+        m_placed = true;
+    }
+
+    // "AA x,y,degrees" about an absolute centre, "AR" about one relative to
+    // the pen; the chord tolerance that may follow is not needed.
+    void arcCommand(const char *b, const char *e, bool relative, size_t position)
+    {
+        double v[3];
+        if (Arguments(b, e).numbers(v, 3) < 3)
+            return;
+        double cx, cy;
+        if (!target(v[0], v[1], relative, cx, cy))
+            return;
+        double newX = m_x, newY = m_y;
+        arc(cx, cy, v[2], newX, newY);
+        if (m_lift)
+            resolveLift(newX, newY, position);
+        setPosition(newX * m_scale, newY * m_scale, newX, newY);
+    }
+
+    // An arc about (cx, cy) in plotter units from the pen's position,
+    // counter-clockwise for a positive sweep in degrees, appended whether
+    // the pen is down or not. Under scaling it is round in user units, as
+    // the file describes it.
     void arc(double cx, double cy, double sweep, double &endX, double &endY)
     {
-        endX = m_x;
-        endY = m_y;
-        const double r = std::hypot(m_x - cx, m_y - cy);
+        QTransform toMillimetres;
+        double sx = m_x, sy = m_y; // the pen, in the arc's own units
+        if (m_scaling.on()) {
+            const Scaling &s = m_scaling;
+            toMillimetres = QTransform(s.ax() / m_scale, 0, 0, s.ay() / m_scale, s.bx() / m_scale, s.by() / m_scale);
+            sx = (m_px - s.bx()) / s.ax();
+            sy = (m_py - s.by()) / s.ay();
+            cx = (cx - s.bx()) / s.ax();
+            cy = (cy - s.by()) / s.ay();
+        } else {
+            cx /= m_scale;
+            cy /= m_scale;
+        }
+        const double r = std::hypot(sx - cx, sy - cy);
         const QRectF box(cx - r, cy - r, 2 * r, 2 * r);
         if (!std::isfinite(box.left()) || !std::isfinite(box.right()) || !std::isfinite(box.top())
-            || !std::isfinite(box.bottom()))
+            || !std::isfinite(box.bottom()) || !std::isfinite(sweep))
             return;
-        const double start = std::atan2(m_y - cy, m_x - cx) * (180 / M_PI);
+        const double start = std::atan2(sy - cy, sx - cx) * (180 / M_PI);
         // The painter path counts angles clockwise in our y-up frame.
-        QPainterPath built(QPointF(m_x, m_y));
+        QPainterPath built(QPointF(sx, sy));
         built.arcTo(box, -start, -sweep);
         // arcTo joins the pen to the arc's computed start with a line when
         // rounding parts them; the arc starts where the pen is.
-        QPainterPath path(QPointF(m_x, m_y));
+        QPainterPath path(QPointF(sx, sy));
         for (int i = 1; i < built.elementCount(); ++i) {
             const QPainterPath::Element el = built.elementAt(i);
             if (el.type == QPainterPath::CurveToElement && i + 2 < built.elementCount()) {
@@ -205,10 +441,17 @@ private:
                 i += 2;
             }
         }
-        const int before = m_object->size();
+        if (m_scaling.on()) {
+            path = toMillimetres.map(path);
+            // The mapped start may differ from the pen in the last digit.
+            path.setElementPositionAt(0, m_x, m_y);
+        }
+        for (int i = 0; i < path.elementCount(); ++i) {
+            const QPainterPath::Element el = path.elementAt(i);
+            if (!std::isfinite(el.x) || !std::isfinite(el.y))
+                return;
+        }
         m_object = appendPath(path, m_drawing, m_object);
-        for (int i = before; i < m_object->size(); ++i)
-            grow(m_object->points[size_t(i)]->x, m_object->points[size_t(i)]->y);
         endX = m_object->points.back()->x;
         endY = m_object->points.back()->y;
     }
@@ -229,46 +472,161 @@ private:
             BaseFormat::reportProgress(double(position) / double(m_size));
     }
 
-    void grow(double x, double y)
-    {
-        m_minX = std::min(m_minX, x);
-        m_maxX = std::max(m_maxX, x);
-        m_minY = std::min(m_minY, y);
-        m_maxY = std::max(m_maxY, y);
-        m_grown = true;
-    }
-
     Drawing &m_drawing;
     const size_t m_size;
     Object *m_object = nullptr;
     double m_scale = 40;
     bool m_autoWeld = true;
-    double m_x = 0, m_y = 0;
+    Scaling m_scaling;
+    bool m_relative = false;
+    double m_px = 0, m_py = 0; // the pen in plotter units
+    double m_x = 0, m_y = 0; // ... and in millimetres
+    bool m_placed = false; // a command has put the pen somewhere
     bool m_penDown = false;
     bool m_lift = false;
+    bool m_welded = false; // the last lift continued the shape in place
     std::deque<uint8_t> m_pens; // pens given by "SP", not yet taken by an object
-    bool m_grown = false;
-    double m_minX = std::numeric_limits<double>::max(), m_minY = std::numeric_limits<double>::max();
-    double m_maxX = std::numeric_limits<double>::lowest(), m_maxY = std::numeric_limits<double>::lowest();
 };
+
+} // namespace
+
+namespace {
+
+bool isUpper(char c)
+{
+    return c >= 'A' && c <= 'Z';
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Parameters run on to the next letter, ";" or line end: commands may follow
+// each other without a separator ("PUPA0,0PD10,0").
+bool isParameter(char c)
+{
+    return isDigit(c) || c == ',' || c == '.' || c == '-' || c == '+' || c == ' ' || c == '\t';
+}
+
+const char *find(const char *b, const char *e, char c)
+{
+    const void *p = b < e ? std::memchr(b, c, size_t(e - b)) : nullptr;
+    return static_cast<const char *>(p);
+}
+
+// Printer escape sequences that wrap or precede the plotter language:
+// "ESC % -1 B" and the like, "ESC . letter" with parameters up to ":" and
+// two-character ones such as "ESC E".
+const char *skipEscape(const char *c, const char *end)
+{
+    ++c;
+    if (c == end)
+        return c;
+    if (*c == '%') {
+        ++c;
+        while (c < end && (isDigit(*c) || *c == '-' || *c == '+'))
+            ++c;
+        return c < end && (*c == 'A' || *c == 'B') ? c + 1 : c;
+    }
+    if (*c == '.') {
+        if (++c == end)
+            return c;
+        const char *p = ++c;
+        while (p < end && (isDigit(*p) || *p == ';' || *p == '.'))
+            ++p;
+        return p < end && *p == ':' ? p + 1 : c;
+    }
+    return c + 1;
+}
+
+// The text of a label command, read by no one here, runs to the label
+// terminator. A file that never writes the terminator again ends its labels
+// with their line, so that the rest of the drawing is not taken as text.
+class Labels
+{
+public:
+    const char *skip(const char *c, const char *end)
+    {
+        if (m_terminatorAhead) {
+            if (const char *t = find(c, end, m_terminator))
+                return t + 1;
+            m_terminatorAhead = false;
+        }
+        const char *eol = find(c, end, '\n');
+        return eol ? eol + 1 : end;
+    }
+
+    // "DT": the character after the two letters, or the default for none.
+    const char *define(const char *c, const char *end)
+    {
+        m_terminatorAhead = true;
+        if (c == end || *c == ';' || *c == '\n' || *c == '\r') {
+            m_terminator = '\x03';
+            return c;
+        }
+        m_terminator = *c;
+        return c + 1;
+    }
+
+private:
+    char m_terminator = '\x03';
+    bool m_terminatorAhead = true;
+};
+
+// "CO": a quoted text, or anything up to ";" or the line end.
+const char *skipComment(const char *c, const char *end)
+{
+    while (c < end && (*c == ' ' || *c == '\t'))
+        ++c;
+    if (c < end && *c == '"') {
+        const char *close = find(c + 1, end, '"');
+        if (close)
+            return close + 1;
+    }
+    while (c < end && *c != ';' && *c != '\n')
+        ++c;
+    return c;
+}
 
 } // namespace
 
 bool readData(const char *data, size_t size, Drawing &drawing)
 {
     Reader reader(drawing, size);
+    Labels labels;
     const char *const end = data + size;
-    const char *piece = data;
-    for (const char *c = data; c < end; ++c) {
-        // Pieces end at ";" and at line ends; a command never spans lines.
-        if (*c == ';' || *c == '\n' || *c == '\r') {
-            if (c > piece)
-                reader.command(piece, c, size_t(c - data));
-            piece = c + 1;
+    const char *c = data;
+    while (c < end) {
+        if (*c == '\x1b') {
+            c = skipEscape(c, end);
+            continue;
+        }
+        // A command is two capital letters; anything else between commands
+        // (separators, lower-case letters, damage) is passed over.
+        if (!isUpper(*c) || c + 1 == end || !isUpper(c[1])) {
+            ++c;
+            continue;
+        }
+        const char *command = c;
+        const char m0 = c[0], m1 = c[1];
+        c += 2;
+        if ((m0 == 'L' && m1 == 'B') || (m0 == 'B' && m1 == 'L') || (m0 == 'W' && m1 == 'D')) {
+            c = labels.skip(c, end);
+        } else if (m0 == 'D' && m1 == 'T') {
+            c = labels.define(c, end);
+        } else if (m0 == 'C' && m1 == 'O') {
+            c = skipComment(c, end);
+        } else if (m0 == 'S' && m1 == 'M') {
+            // The symbol character may be a letter.
+            if (c < end && *c != ';' && *c != '\n' && *c != '\r')
+                ++c;
+        } else {
+            while (c < end && isParameter(*c))
+                ++c;
+            reader.command(command, c, size_t(c - data));
         }
     }
-    if (end > piece)
-        reader.command(piece, end, size);
     return reader.finish();
 }
 

@@ -85,7 +85,9 @@ TEST_F(GCode, AxisLettersAndOutputUnits)
         });
         Drawing d;
         addShape(d, {{25.4, -50.8}});
-        EXPECT_EQ(written(d), QByteArray("\r\n") + c.line + "\r\n\r\n") << c.unit;
+        // Inches are stated, so that the file reads back at its size.
+        const QByteArray start(c.unit == 3 ? "G20\r\n\r\n" : "\r\n");
+        EXPECT_EQ(written(d), start + c.line + "\r\n\r\n") << c.unit;
     }
     // Lines with other letters read back as nothing.
     options([](auto &o) {
@@ -171,4 +173,49 @@ TEST_F(GCode, ReportsProgressWhileReading)
     EXPECT_GT(seen[0], 0.0);
     EXPECT_LT(seen[2], 1.0);
     EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+}
+
+TEST_F(GCode, ReaderHonoursStatedInchesAndMillimetres)
+{
+    struct Case { const char *text; Pts points; };
+    const Case cases[] = {
+        {"G20\nX1 Y2\n", {{25.4, 50.8}}},
+        {"G21\nX1 Y2\n", {{1, 2}}},
+        {"N10 g20.0\nX1\n", {{25.4, 0}}},
+        {"G90G20 G1 F10\nX1\n", {{25.4, 0}}},
+        {"X1 Y1 G20\n", {{25.4, 25.4}}},
+        // An axis the line does not name keeps its place across a change.
+        {"G20\nX1 Y2\nG21\nY5\n", {{25.4, 50.8}, {25.4, 5}}},
+        // Comments, other words and other numbers state nothing.
+        {"(set G20 later)\nG1 X0 ; G20\nG200 G2.0 G120\nX1\n", {{1, 0}}},
+    };
+    for (const Case &c : cases) {
+        Drawing d;
+        ASSERT_TRUE(gcode::read(file(c.text), d)) << c.text;
+        const Pts got = pointsOf(*d.objects()[0]);
+        ASSERT_EQ(got.size(), c.points.size()) << c.text;
+        for (size_t i = 0; i < got.size(); ++i) {
+            EXPECT_NEAR(got[i].first, c.points[i].first, 1e-9) << c.text;
+            EXPECT_NEAR(got[i].second, c.points[i].second, 1e-9) << c.text;
+        }
+    }
+}
+
+TEST_F(GCode, FileWrittenInInchesReadsBackAtItsSize)
+{
+    for (const char *init : {"G1 F100", "G20;G1 F10"}) {
+        options([init](auto &o) {
+            o.gcodeUnits = 3;
+            o.gcodeInit = QString::fromLatin1(init);
+        });
+        Drawing d;
+        addShape(d, {{0, 0}, {254, 0}, {254, -12.7}});
+        EXPECT_EQ(written(d).count("G20"), 1) << init;
+        Drawing back;
+        ASSERT_TRUE(gcode::read(dir.filePath(QStringLiteral("out.tap")), back));
+        ASSERT_EQ(back.objects()[0]->size(), 3);
+        EXPECT_NEAR(back.objects()[0]->points[2]->x, 254, 1e-4);
+        EXPECT_NEAR(back.objects()[0]->points[2]->y, -12.7, 1e-4);
+        EXPECT_NEAR(back.boundingRect().width(), 254, 1e-4);
+    }
 }

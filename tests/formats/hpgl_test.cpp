@@ -78,7 +78,7 @@ TEST_F(Hpgl, PenUpAndDownBuildObjects)
         {"PU100,100;PD200,100;PD200,200;", {{{2.5, 2.5}, {5, 2.5}, {5, 2.5}, {5, 5}}}},
         // A pen-down at the origin adds nothing for the origin itself.
         {"PD40,0;PD40,40;", {{{1, 0}, {1, 0}, {1, 1}}}},
-        {"PD40,80,120,160;", {{{1, 2}}}},
+        {"PD40,80,120,160;", {{{1, 2}, {3, 4}}}},
         {"PU40 0;\r\nPD 80 , 0 ;\nPD80,40\rIN;LT;PR10,10;XX;", {{{1, 0}, {2, 0}, {2, 0}, {2, 1}}}},
         // Every pen-up that moves starts an object; PA draws while the pen is down.
         {"PU40,0;PD80,0;PU0,40;PD0,80;PA40,80;", {{{1, 0}, {2, 0}}, {{0, 1}, {0, 2}, {1, 2}}}},
@@ -97,8 +97,126 @@ TEST_F(Hpgl, ShapeEndingAtTheOriginStaysApartFromTheNext)
     // The cutting path a save writes starts and ends at the start position,
     // usually the origin; what follows it must not be drawn into it.
     EXPECT_EQ(objectsOf("PU0 0;PD400 0;PD0 0;LT;SP1;PU800 800;PD1200 800;SP0;"),
-              (std::vector<Pts>{{{10, 0}, {10, 0}, {0, 0}}, {{20, 20}, {30, 20}}}));
+              (std::vector<Pts>{{{0, 0}, {10, 0}, {10, 0}, {0, 0}}, {{20, 20}, {30, 20}}}));
     EXPECT_EQ(objectsOf("PD;PU40,40;PD80,80;"), (std::vector<Pts>{{{1, 1}, {2, 2}}}));
+}
+
+TEST_F(Hpgl, EveryPairOfACommandIsAPoint)
+{
+    struct Case
+    {
+        const char *text;
+        std::vector<Pts> objects;
+    };
+    const Case cases[] = {
+        // One pen-down for all pairs: only its start repeats the pen's place.
+        {"PU40,40;PD40,40,80,40,80,80;", {{{1, 1}, {1, 1}, {2, 1}, {2, 2}}}},
+        {"PU40,0;PD;PA80,0,80,40 40,40;", {{{1, 0}, {2, 0}, {2, 1}, {1, 1}}}},
+        // Each pair of a pen-up is a lift; an odd last number is dropped.
+        {"PU40,0;PD80,0;PU400,400,0,40;PD0,80,7;", {{{1, 0}, {2, 0}}, {{0, 1}, {0, 2}}}},
+        // A malformed pair ends the command; the pairs before it stand.
+        {"PD40,0,80,x,120,0;", {{{1, 0}}}},
+        // Relative plotting, also for later pen commands, until PA.
+        {"PU40,40;PR;PD40,0,0,40;PA;PD0,0;", {{{1, 1}, {2, 1}, {2, 2}, {2, 2}, {0, 0}}}},
+        {"PU40,40;PD;PR40,0;PU40,0;PD0,40;", {{{1, 1}, {2, 1}}, {{3, 1}, {3, 2}}}},
+        // Commands without separators, as many drivers write them.
+        {"PUPA40,0PDPA80,0,80,40PUPA0,0", {{{1, 0}, {2, 0}, {2, 1}}}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(objectsOf(c.text), c.objects) << c.text;
+}
+
+TEST_F(Hpgl, ContourThroughTheOriginKeepsEveryVertex)
+{
+    // A square from the origin closes; the pen's untouched start at the
+    // origin is still no vertex.
+    for (const char *text : {"PU0,0;PD400,0;PD400,400;PD0,400;PD0,0;", "PA0,0;PD400,0,400,400,0,400,0,0;",
+                             "PA0,0;PR;PD400,0,0,400,-400,0,0,-400;"}) {
+        const auto objects = objectsOf(text);
+        ASSERT_EQ(objects.size(), 1u) << text;
+        EXPECT_EQ(objects[0].front(), std::make_pair(0.0, 0.0)) << text;
+        EXPECT_EQ(objects[0].back(), std::make_pair(0.0, 0.0)) << text;
+    }
+    EXPECT_EQ(objectsOf("PD40,0;"), (std::vector<Pts>{{{1, 0}}}));
+    EXPECT_EQ(objectsOf("PU40,0;PD0,0;PD0,40;"), (std::vector<Pts>{{{1, 0}, {0, 0}, {0, 0}, {0, 1}}}));
+}
+
+TEST_F(Hpgl, PenUpMovesAreNeverDrawn)
+{
+    struct Case
+    {
+        const char *text;
+        std::vector<Pts> objects;
+    };
+    const Case cases[] = {
+        // A pen that goes down where it went up draws its first segment.
+        {"PU40,0;PD80,0;PU;PD120,0;", {{{1, 0}, {2, 0}, {2, 0}, {3, 0}}}},
+        // After a lift continued the shape in place, a pen-up move is a lift.
+        {"PU40,0;PD80,0;PU80,0;PA400,400;PD;PA440,400;", {{{1, 0}, {2, 0}}, {{10, 10}, {11, 10}}}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(objectsOf(c.text), c.objects) << c.text;
+    // Extents are those of the drawing, not of a park at the origin.
+    Drawing d;
+    ASSERT_TRUE(read("PU400,400;PD800,400;PU0,0;", d));
+    EXPECT_EQ(d.boundingRect(), QRectF(10, 10, 10, 0));
+    Drawing none;
+    EXPECT_FALSE(read("PU400,400;PU0,0;", none));
+}
+
+TEST_F(Hpgl, ScalingPointsAndUserUnits)
+{
+    struct Case
+    {
+        const char *text;
+        Pts points;
+    };
+    const Case cases[] = {
+        // IP 0,0 to 400,400 plotter units (10 mm) is 0..10 user units.
+        {"IP0,0,400,400;SC0,10,0,10;PU1,1;PD9,9;", {{1, 1}, {9, 9}}},
+        {"IP0,0,400,400;SC0,10,0,20;PU1,1;PR1,2;PD;PR1,2;", {{2, 1.5}, {3, 2.5}}},
+        // Isotropic: one scale, centred in the spare direction.
+        {"IP0,0,400,800;SC0,10,0,10,1;PU0,0;PD10,10;", {{0, 5}, {10, 15}}},
+        // Point factor: user units times the factor from P1.
+        {"IP40,40,400,400;SC0,2,0,4,2;PU0,0;PD10,10;", {{1, 1}, {1.5, 2}}},
+        // IP with two numbers carries P2 along with P1.
+        {"IP0,0,400,400;IP40,0;SC0,10,0,10;PU0,0;PD10,10;", {{1, 0}, {11, 10}}},
+        // SC without numbers, IN and DF switch scaling off; a degenerate
+        // scale is refused.
+        {"IP0,0,400,400;SC0,10,0,10;SC;PU40,40;PD80,80;", {{1, 1}, {2, 2}}},
+        {"SC0,10,0,10;DF;PU40,40;PD80,80;", {{1, 1}, {2, 2}}},
+        {"SC0,0,0,10;PU40,40;PD80,80;", {{1, 1}, {2, 2}}},
+    };
+    for (const Case &c : cases) {
+        const auto objects = objectsOf(c.text);
+        ASSERT_EQ(objects.size(), 1u) << c.text;
+        ASSERT_EQ(objects[0].size(), c.points.size()) << c.text;
+        for (size_t i = 0; i < c.points.size(); ++i) {
+            EXPECT_NEAR(objects[0][i].first, c.points[i].first, 1e-9) << c.text;
+            EXPECT_NEAR(objects[0][i].second, c.points[i].second, 1e-9) << c.text;
+        }
+    }
+    // Without IP the points are hp2xx's: an upright A0 sheet.
+    const auto page = objectsOf("SC0,100,0,100;PU0,0;PD100,100;");
+    ASSERT_EQ(page.size(), 1u);
+    EXPECT_EQ(page[0].back(), std::make_pair(840.0, 1188.0));
+    // An arc under scaling is round in user units and ends where it should.
+    Drawing d;
+    ASSERT_TRUE(read("IP0,0,400,400;SC0,10,0,10;PU10,5;PD;AA5,5,180;", d));
+    EXPECT_NEAR(d.objects().back()->points.back()->x, 0, 1e-9);
+    EXPECT_NEAR(d.objects().back()->points.back()->y, 5, 1e-9);
+    EXPECT_NEAR(d.boundingRect().bottom(), 10, 1e-9);
+}
+
+TEST_F(Hpgl, TextAndEscapesAreSkipped)
+{
+    // Label text, however it reads, is no command; neither are printer
+    // escapes or comments.
+    EXPECT_EQ(objectsOf("\x1b%-1BBPIN;\x1b.I81;;17:PU40,0;LBPD400,400\x03PD80,0;CO\"PD9,9\";SMAPD80,40;"),
+              (std::vector<Pts>{{{1, 0}, {2, 0}, {2, 0}, {2, 1}}}));
+    EXPECT_EQ(objectsOf("DT#;PU40,0;LBPD4\x03;PU#PD80,0;"), (std::vector<Pts>{{{1, 0}, {2, 0}}}));
+    // A label never terminated ends with its line.
+    EXPECT_EQ(objectsOf("PU40,0;LBno end\nPD80,0;"), (std::vector<Pts>{{{1, 0}, {2, 0}}}));
 }
 
 TEST_F(Hpgl, AutoWeldContinuesAtTheSamePointWithTheSamePen)
@@ -235,7 +353,8 @@ TEST_F(Hpgl, WrittenFileReadsBackToQuarterMillimetresWithDoubledVertices)
     Drawing back;
     ASSERT_TRUE(hpgl::read(dir.filePath(QStringLiteral("out.plt")), back));
     ASSERT_EQ(back.objects().size(), 2u);
-    EXPECT_EQ(pointsOf(*back.objects()[0]), (Pts{{10, 0}, {10, 0}, {0, 10}, {0, 10}, {0, 0}}));
+    EXPECT_EQ(pointsOf(*back.objects()[0]), (Pts{{0, 0}, {10, 0}, {10, 0}, {0, 10}, {0, 10}, {0, 0}}));
+    EXPECT_TRUE(back.objects()[0]->isClosed()) << "the shape starting at the origin keeps that vertex";
     EXPECT_EQ(pointsOf(*back.objects()[1]),
               (Pts{{12.325, 7.875}, {20, 7.875}, {20, 7.875}, {20, -3.3}}));
     EXPECT_EQ(back.objects()[1]->pen, 1);
