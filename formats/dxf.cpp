@@ -200,6 +200,8 @@ void Reader::run(Tokenizer &tokens)
     consume(tokens, true);
     // INSERTs met before the definition of their block.
     const auto later = std::move(m_laterInserts);
+    m_inBlock = false; // a definition cut short is not drawn
+    m_kind = Kind::Unknown;
     for (const auto &[begin, end] : later) {
         if (m_failed)
             return;
