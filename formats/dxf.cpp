@@ -226,9 +226,7 @@ void Reader::consume(Tokenizer &tokens, bool progress)
             if (progress && m_kind != Kind::Unknown && m_kind != Kind::Header)
                 BaseFormat::reportProgress(double(tokens.position()) / size);
         } else if (!m_inBlock) {
-            collect(g);
-        } else if (m_kind == Kind::Block) {
-            m_values.set(g.code, g.value); // name and base point
+            collect(g); // a definition's body is read when an INSERT places it
         }
     }
 }
@@ -491,7 +489,9 @@ void Reader::finishEntity()
         return;
     }
     // Paper-space entities belong to a layout, not to the drawing to cut.
-    if (m_options.dxfExpandBlocks && m_values.integer(67) == 1)
+    // (The layout's BLOCK and ENDBLK carry the flag too; they still count.)
+    const bool structural = m_kind == Kind::Header || m_kind == Kind::Block || m_kind == Kind::EndBlock;
+    if (m_options.dxfExpandBlocks && !structural && m_values.integer(67) == 1)
         return;
     switch (m_kind) {
     case Kind::Header:

@@ -114,7 +114,11 @@ TEST_F(DxfBlocks, WhatIsNotCutStaysOut)
 {
     // A dimension's block is drawn by nothing; text inside a placed block is
     // not cut; paper-space entities belong to a layout.
-    const QStringList blocks = block("*D1", 0, 0, lineE(0, 0, 50, 0))
+    QStringList paperSpace = block("*Paper_Space", 0, 0, lineE(0, 0, 80, 0));
+    paperSpace.insert(4, "67"); // the layout's BLOCK and ENDBLK carry the paper-space flag
+    paperSpace.insert(5, "1");
+    paperSpace << "67" << "1";
+    const QStringList blocks = paperSpace + block("*D1", 0, 0, lineE(0, 0, 50, 0))
         + block("LABEL", 0, 0, QStringList{"0", "TEXT", "10", "0", "20", "0", "1", "hello"} + lineE(0, 0, 0, 2));
     const QStringList ents = QStringList{"0", "DIMENSION", "2", "*D1", "10", "0", "20", "0"}
         + insertE("LABEL", 1, 1) + lineE(7, 7, 9, 9) + QStringList{"67", "1"};
@@ -128,7 +132,7 @@ TEST_F(DxfBlocks, WhatIsNotCutStaysOut)
     change([](Settings::FormatOptions &o) { o.dxfExpandBlocks = false; });
     Drawing literal;
     ASSERT_TRUE(readDxf(file(blocks, ents), literal));
-    EXPECT_EQ(literal.objects().size(), 3u);
+    EXPECT_EQ(literal.objects().size(), 4u);
 }
 
 TEST_F(DxfBlocks, CyclesAndBlowUpsAreRefusedQuickly)
