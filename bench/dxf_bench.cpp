@@ -76,7 +76,109 @@ const QString &largeFile()
     return path;
 }
 
+// One part of 100 entities (80 lines, 10 arcs, 10 circles) on a 100 × 100
+// grid: once as a block placed by 10,000 INSERTs, once written out flat.
+struct PartEntity
+{
+    enum { Line, Arc, Circle } kind;
+    double a, b, c, d; // line: x0 y0 x1 y1; arc: cx cy r start; circle: cx cy r
+};
+
+std::vector<PartEntity> part()
+{
+    std::vector<PartEntity> out;
+    for (int k = 0; k < 80; ++k) {
+        const double t0 = 2 * M_PI * k / 80, t1 = 2 * M_PI * (k + 1) / 80, r = 12 + (k % 3);
+        out.push_back({PartEntity::Line, r * std::cos(t0), r * std::sin(t0), r * std::cos(t1), r * std::sin(t1)});
+    }
+    for (int k = 0; k < 10; ++k)
+        out.push_back({PartEntity::Arc, -5.0 + k, 0, 1.5, 36.0 * k});
+    for (int k = 0; k < 10; ++k)
+        out.push_back({PartEntity::Circle, -4.5 + k, 5, 0.6, 0});
+    return out;
+}
+
+void writeEntity(std::string &out, const PartEntity &e, double dx, double dy)
+{
+    switch (e.kind) {
+    case PartEntity::Line:
+        out += "  0\nLINE\n  8\n0\n";
+        appendGroup(out, " 10\n", e.a + dx);
+        appendGroup(out, " 20\n", e.b + dy);
+        appendGroup(out, " 11\n", e.c + dx);
+        appendGroup(out, " 21\n", e.d + dy);
+        return;
+    case PartEntity::Arc:
+        out += "  0\nARC\n  8\n0\n";
+        appendGroup(out, " 10\n", e.a + dx);
+        appendGroup(out, " 20\n", e.b + dy);
+        appendGroup(out, " 40\n", e.c);
+        appendGroup(out, " 50\n", e.d);
+        appendGroup(out, " 51\n", e.d + 120);
+        return;
+    case PartEntity::Circle:
+        out += "  0\nCIRCLE\n  8\n0\n";
+        appendGroup(out, " 10\n", e.a + dx);
+        appendGroup(out, " 20\n", e.b + dy);
+        appendGroup(out, " 40\n", e.c);
+        return;
+    }
+}
+
+QString writePartsFile(const QString &path, bool blocks)
+{
+    std::string out = "  0\nSECTION\n  2\nHEADER\n  9\n$INSUNITS\n 70\n4\n  0\nENDSEC\n";
+    const std::vector<PartEntity> entities = part();
+    if (blocks) {
+        out += "  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  2\nPART\n 70\n0\n 10\n0.0\n 20\n0.0\n";
+        for (const PartEntity &e : entities)
+            writeEntity(out, e, 0, 0);
+        out += "  0\nENDBLK\n  0\nENDSEC\n";
+    }
+    out += "  0\nSECTION\n  2\nENTITIES\n";
+    for (int i = 0; i < 10000; ++i) {
+        const double dx = (i % 100) * 40.0, dy = (i / 100) * 40.0;
+        if (blocks) {
+            out += "  0\nINSERT\n  8\n0\n  2\nPART\n";
+            appendGroup(out, " 10\n", dx);
+            appendGroup(out, " 20\n", dy);
+        } else {
+            for (const PartEntity &e : entities)
+                writeEntity(out, e, dx, dy);
+        }
+    }
+    out += "  0\nENDSEC\n  0\nEOF\n";
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(out.data(), qint64(out.size())) != qint64(out.size()))
+        return QString();
+    return path;
+}
+
+const QString &partsFile(bool blocks)
+{
+    static QTemporaryDir dir;
+    static const QString flat = writePartsFile(dir.filePath(QStringLiteral("flat.dxf")), false);
+    static const QString inserted = writePartsFile(dir.filePath(QStringLiteral("inserts.dxf")), true);
+    return blocks ? inserted : flat;
+}
+
 } // namespace
+
+// The same 1,000,000 entities read from 10,000 INSERTs of one block and
+// from the file with every entity written out; the weld is off in both, so
+// that the figures compare the reading alone.
+static void BM_DxfReadParts(benchmark::State &state)
+{
+    const QString &path = partsFile(state.range(0) != 0);
+    const Settings::FormatOptions saved = Settings::formatOptions();
+    Settings::FormatOptions o = saved;
+    o.dxfAutoWeld = false;
+    Settings::setFormatOptions(o);
+    const size_t objects = bench::timeReader(state, path, dxf::read);
+    Settings::setFormatOptions(saved);
+    state.counters["objects"] = double(objects);
+}
+BENCHMARK(BM_DxfReadParts)->ArgName("inserts")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 static void BM_DxfReadLines(benchmark::State &state)
 {

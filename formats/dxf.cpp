@@ -12,6 +12,9 @@
 #include <QtGlobal>
 
 #include <algorithm>
+#include <cctype>
+#include <string>
+#include <unordered_map>
 #include <cmath>
 #include <limits>
 
@@ -33,7 +36,8 @@ enum class Kind {
     Arc,
     Ellipse,
     Circle,
-    NoGeometry, // recognised, but nothing to cut: text, hatches, inserts …
+    Insert,
+    NoGeometry, // recognised, but nothing to cut: text, hatches …
 };
 
 struct Name
@@ -47,7 +51,7 @@ constexpr Name Names[] = {
     {"POINT", Kind::Point},          {"LINE", Kind::Line},         {"POLYLINE", Kind::Polyline},
     {"LWPOLYLINE", Kind::LwPolyline}, {"VERTEX", Kind::Vertex},    {"SPLINE", Kind::Spline},
     {"HELIX", Kind::Spline},         {"ARC", Kind::Arc},           {"ELLIPSE", Kind::Ellipse},
-    {"CIRCLE", Kind::Circle},        {"INSERT", Kind::NoGeometry}, {"TEXT", Kind::NoGeometry},
+    {"CIRCLE", Kind::Circle},        {"INSERT", Kind::Insert},     {"TEXT", Kind::NoGeometry},
     {"MTEXT", Kind::NoGeometry},     {"ATTRIB", Kind::NoGeometry}, {"DIMENSION", Kind::NoGeometry},
     {"LEADER", Kind::NoGeometry},    {"HATCH", Kind::NoGeometry},  {"IMAGE", Kind::NoGeometry},
     {"IMAGEDEF", Kind::NoGeometry},  {"TRACE", Kind::NoGeometry},  {"SOLID", Kind::NoGeometry},
@@ -60,6 +64,10 @@ constexpr double InsUnits[] = {
     0.0000001, 0.000001, 0.001, 100, 10000, 100000, 1e12, 1.496e14, 9.4605e18, 3.0857e19,
 };
 
+// Blocks placed inside blocks deeper than this are not drawn: real drawings
+// nest a handful of levels, and the depth bounds the recursion.
+constexpr int MaxBlockDepth = 32;
+
 Kind kindOf(std::string_view name)
 {
     if (!name.empty() && name.front() == '$')
@@ -71,22 +79,59 @@ Kind kindOf(std::string_view name)
     return Kind::Unknown;
 }
 
+// Block names compare without regard to letter case, as CAD programs do.
+std::string blockKey(std::string_view name)
+{
+    std::string key(name);
+    for (char &c : key)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    return key;
+}
+
+// The points appendPath will make of a path, to charge them before the work.
+long long pathPointCount(const QPainterPath &path)
+{
+    long long n = 0;
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        if (e.type != QPainterPath::CurveToElement) {
+            n += e.type == QPainterPath::CurveToDataElement ? 0 : 1;
+            continue;
+        }
+        const QPainterPath::Element p0 = path.elementAt(i - 1), c2 = path.elementAt(i + 1),
+                                    end = path.elementAt(i + 2);
+        const int k = cubicPointCount(p0.x, p0.y, e.x, e.y, c2.x, c2.y, end.x, end.y);
+        n += k ? k - 1 : 1;
+    }
+    return n;
+}
+
 class Reader
 {
 public:
-    explicit Reader(Drawing &drawing)
-        : m_drawing(drawing), m_options(Settings::formatOptions()),
-          m_splineSegments(m_options.dxfSplineSegments)
+    Reader(Drawing &drawing, const char *data)
+        : m_drawing(drawing), m_data(data), m_options(Settings::formatOptions()),
+          m_splineSegments(m_options.dxfSplineSegments),
+          m_budget(std::max(0LL, (long long)m_options.dxfMaxPoints))
     {
     }
 
     void run(Tokenizer &tokens);
+    bool failed() const { return m_failed; }
     // The input ended inside a section without an "EOF" group: a file cut
     // short by a failed download or copy, whose missing shapes would
     // otherwise simply not be cut.
     bool truncated() const { return m_inSection && !m_sawEof; }
 
 private:
+    struct Block
+    {
+        QPointF base;
+        const char *begin = nullptr; // first group of the body
+        const char *end = nullptr;   // the group that ended it
+    };
+
+    void consume(Tokenizer &tokens, bool progress);
     void collect(const Group &g);
     void collectPolyline(const Group &g);
     void collectSpline(const Group &g);
@@ -94,21 +139,52 @@ private:
     void finishHeader();
     void startEntity(std::string_view name);
     void emitPath();
+    void beginBlock();
+    void endBlock();
+    void insert();
+    void expand(const Block &block, const QTransform &placed);
+    bool charge(long long points);
 
-    QPointF at(int xCode) const
+    // File coordinates of the entity being read to drawing millimetres: the
+    // unit factor and, without block expansion, the block offset; inside an
+    // expanded block the chain of INSERTs that placed it.
+    QTransform base() const
     {
-        return m_place.map(m_values.number(xCode), m_values.number(xCode + 10));
+        return m_placed.empty() ? QTransform(m_unit, 0, 0, m_unit, m_offset.x(), m_offset.y()) : m_placed.back();
     }
+    QTransform ocs(double elevation) const
+    {
+        return objectToWorld(m_values.number(210), m_values.number(220), m_values.number(230, 1), elevation);
+    }
+    QPointF at(int xCode) const { return {m_values.number(xCode), m_values.number(xCode + 10)}; }
 
     Drawing &m_drawing;
+    const char *m_data;
     const Settings::FormatOptions &m_options;
     int m_splineSegments;
-    Placement m_place;
+    double m_unit = 25.4;
+    QPointF m_offset; // block offset without expansion, in millimetres
     Kind m_kind = Kind::Unknown;
     std::string_view m_headerName;
     ValueTable m_values;
     Object *m_polyline = nullptr;
+    QTransform m_polylineTransform;
     PathSink m_sink;
+
+    // Block definitions by name; their bodies are read again for each INSERT.
+    std::unordered_map<std::string, Block> m_blocks;
+    std::string m_blockName; // the definition being passed over
+    Block m_block;
+    bool m_inBlock = false;
+    const char *m_groupStart = nullptr; // of the group that ends the entity
+    const char *m_entityStart = nullptr;
+    std::vector<std::pair<const char *, const char *>> m_laterInserts; // of blocks not yet seen
+    std::vector<QTransform> m_placed;
+    std::vector<const Block *> m_expanding;
+    bool m_warnedCycle = false, m_warnedDepth = false;
+
+    long long m_budget;
+    bool m_failed = false;
 
     // LWPOLYLINE vertices and SPLINE arrays grow only as their values
     // arrive; the declared counts merely cap them.
@@ -118,7 +194,8 @@ private:
     SplineData m_spline;
     long long m_declaredKnots = 0;
     long long m_declaredControl = 0;
-    bool m_pointOpen = false;
+    long long m_declaredFit = 0;
+    bool m_pointOpen = false, m_fitOpen = false;
     bool m_helixPart = false;
     bool m_inSection = false;
     bool m_sawEof = false;
@@ -126,10 +203,29 @@ private:
 
 void Reader::run(Tokenizer &tokens)
 {
+    consume(tokens, true);
+    // INSERTs met before the definition of their block.
+    const auto later = std::move(m_laterInserts);
+    m_inBlock = false; // a definition cut short is not drawn
+    m_kind = Kind::Unknown;
+    for (const auto &[begin, end] : later) {
+        if (m_failed)
+            return;
+        Tokenizer again(begin, size_t(end - begin));
+        consume(again, false);
+        finishEntity();
+        m_kind = Kind::Unknown;
+    }
+}
+
+void Reader::consume(Tokenizer &tokens, bool progress)
+{
     Group g;
     const double size = double(std::max<size_t>(tokens.size(), 1));
-    while (tokens.next(g)) {
-        if (g.code == 0) {
+    while (!m_failed && tokens.next(g)) {
+        // Sections are followed in the main pass only; a block's body,
+        // read again where it is placed, holds none.
+        if (progress && g.code == 0) {
             if (g.value == "SECTION")
                 m_inSection = true;
             else if (g.value == "ENDSEC")
@@ -138,13 +234,15 @@ void Reader::run(Tokenizer &tokens)
                 m_sawEof = true;
         }
         if (g.code == 0 || g.code == 9) {
+            m_groupStart = tokens.groupStart();
             finishEntity();
             m_values.clear();
             startEntity(g.value);
-            if (m_kind != Kind::Unknown && m_kind != Kind::Header)
+            m_entityStart = m_groupStart;
+            if (progress && m_kind != Kind::Unknown && m_kind != Kind::Header)
                 BaseFormat::reportProgress(double(tokens.position()) / size);
-        } else {
-            collect(g);
+        } else if (!m_inBlock) {
+            collect(g); // a definition's body is read when an INSERT places it
         }
     }
 }
@@ -156,15 +254,17 @@ void Reader::startEntity(std::string_view name)
     m_headerName = m_kind == Kind::Header ? name : std::string_view();
     if (previous == Kind::Vertex && m_kind != Kind::Vertex)
         m_polyline = nullptr;
+    // A definition without its ENDBLK ends with its section.
+    if (m_inBlock && (m_kind == Kind::Block || name == "ENDSEC" || name == "EOF"))
+        endBlock();
     if (m_kind == Kind::LwPolyline) {
         m_vertices.clear();
         m_declaredVertices = 0;
         m_vertexOpen = false;
     } else if (m_kind == Kind::Spline) {
-        m_spline.knots.clear();
-        m_spline.control.clear();
-        m_declaredKnots = m_declaredControl = 0;
-        m_pointOpen = m_helixPart = false;
+        m_spline = SplineData();
+        m_declaredKnots = m_declaredControl = m_declaredFit = 0;
+        m_pointOpen = m_fitOpen = m_helixPart = false;
     }
 }
 
@@ -220,9 +320,16 @@ void Reader::collectSpline(const Group &g)
     case 73:
         m_declaredControl = std::max(0, toInteger(g.value));
         return;
+    case 74:
+        m_declaredFit = std::max(0, toInteger(g.value));
+        return;
     case 40:
         if (m_spline.knots.size() < size_t(m_declaredKnots))
             m_spline.knots.push_back(toNumber(g.value));
+        return;
+    case 41:
+        if (m_spline.weights.size() < size_t(m_declaredControl))
+            m_spline.weights.push_back(toNumber(g.value));
         return;
     case 10:
         if (m_spline.control.size() < size_t(m_declaredControl)) {
@@ -236,7 +343,20 @@ void Reader::collectSpline(const Group &g)
         if (m_pointOpen)
             m_spline.control.back().setY(toNumber(g.value));
         return;
+    case 11:
+        if (m_spline.fit.size() < size_t(m_declaredFit)) {
+            m_spline.fit.emplace_back(toNumber(g.value), 0);
+            m_fitOpen = true;
+        } else {
+            m_fitOpen = false;
+        }
+        return;
+    case 21:
+        if (m_fitOpen)
+            m_spline.fit.back().setY(toNumber(g.value));
+        return;
     case 30:
+    case 31:
         return;
     case 100:
         // The helix's own groups (axis, radius, turns) reuse 10 … 40 after
@@ -255,64 +375,225 @@ void Reader::finishHeader()
         // Codes without an entry keep the factor in force rather than guess.
         const int code = m_values.integer(70);
         if (code >= 0 && code < int(std::size(InsUnits)))
-            m_place.unit = InsUnits[code];
+            m_unit = InsUnits[code];
     } else if (m_headerName == "$SPLINESEGS" && m_options.dxfSplineSegmentsFromFile) {
         m_splineSegments = m_values.integer(70);
     }
 }
 
+void Reader::beginBlock()
+{
+    if (!m_options.dxfExpandBlocks) {
+        // The literal rule: the contents are drawn once, shifted by the base point.
+        m_offset = at(10) * m_unit;
+        if (!std::isfinite(m_offset.x()) || !std::isfinite(m_offset.y()))
+            m_offset = QPointF();
+        return;
+    }
+    m_inBlock = true;
+    m_blockName = blockKey(m_values.text(2));
+    m_block = Block{at(10), m_groupStart, nullptr};
+}
+
+void Reader::endBlock()
+{
+    if (!m_inBlock)
+        return;
+    m_inBlock = false;
+    m_block.end = m_groupStart;
+    // The first definition of a name stands, as in CAD programs.
+    m_blocks.emplace(std::move(m_blockName), m_block);
+}
+
+bool Reader::charge(long long points)
+{
+    if (points <= m_budget) {
+        m_budget -= points;
+        return true;
+    }
+    if (!m_failed) {
+        qWarning("DXF: the drawing would need more than %d points (Format/DXF/MaxPoints); not loading it",
+                 m_options.dxfMaxPoints);
+    }
+    m_failed = true;
+    return false;
+}
+
+void Reader::insert()
+{
+    if (!m_options.dxfExpandBlocks)
+        return;
+    const auto found = m_blocks.find(blockKey(m_values.text(2)));
+    if (found == m_blocks.end()) {
+        if (m_placed.empty() && m_entityStart && m_groupStart > m_entityStart)
+            m_laterInserts.emplace_back(m_entityStart, m_groupStart);
+        return;
+    }
+    const Block &block = found->second;
+    if (std::find(m_expanding.begin(), m_expanding.end(), &block) != m_expanding.end()) {
+        if (!m_warnedCycle)
+            qWarning("DXF: block \"%.*s\" places itself; that reference is not drawn",
+                     int(m_values.text(2).size()), m_values.text(2).data());
+        m_warnedCycle = true;
+        return;
+    }
+    if (int(m_expanding.size()) >= MaxBlockDepth) {
+        if (!m_warnedDepth)
+            qWarning("DXF: blocks nested more than %d deep are not drawn", MaxBlockDepth);
+        m_warnedDepth = true;
+        return;
+    }
+
+    const double sx = m_values.number(41, 1), sy = m_values.number(42, 1);
+    if (sx == 0 || sy == 0)
+        return; // flattened to a line or a point: nothing to cut
+    const double rotation = m_values.number(50);
+    const QPointF at10 = at(10);
+    const int columns = std::max(1, m_values.integer(70)), rows = std::max(1, m_values.integer(71));
+    const double columnSpacing = m_values.number(44), rowSpacing = m_values.number(45);
+    // Block coordinates → the INSERT's object coordinates → its parent's.
+    const QTransform outer = QTransform().rotate(rotation) * QTransform::fromTranslate(at10.x(), at10.y())
+        * ocs(m_values.number(30)) * base();
+    const QTransform inner = QTransform::fromTranslate(-block.base.x(), -block.base.y()) * QTransform::fromScale(sx, sy);
+    for (int r = 0; r < rows && !m_failed; ++r) {
+        for (int c = 0; c < columns && !m_failed; ++c) {
+            if (!charge(1))
+                return;
+            expand(block, inner * QTransform::fromTranslate(c * columnSpacing, r * rowSpacing) * outer);
+        }
+    }
+}
+
+void Reader::expand(const Block &block, const QTransform &placed)
+{
+    if (!block.end || block.end <= block.begin)
+        return;
+    m_placed.push_back(placed);
+    m_expanding.push_back(&block);
+    Tokenizer body(block.begin, size_t(block.end - block.begin));
+    m_kind = Kind::Unknown;
+    m_polyline = nullptr;
+    Group g;
+    while (!m_failed && body.next(g)) {
+        if (g.code == 0 || g.code == 9) {
+            m_groupStart = body.groupStart();
+            finishEntity();
+            m_values.clear();
+            startEntity(g.value);
+            m_entityStart = m_groupStart;
+            if (!charge(1))
+                break;
+        } else {
+            collect(g);
+        }
+    }
+    if (!m_failed)
+        finishEntity();
+    m_values.clear();
+    m_kind = Kind::Insert;
+    m_polyline = nullptr;
+    m_expanding.pop_back();
+    m_placed.pop_back();
+}
+
 void Reader::finishEntity()
 {
     m_sink.reset();
+    if (m_inBlock) {
+        if (m_kind == Kind::EndBlock)
+            endBlock();
+        return;
+    }
+    // Paper-space entities belong to a layout, not to the drawing to cut.
+    // (The layout's BLOCK and ENDBLK carry the flag too; they still count.)
+    const bool structural = m_kind == Kind::Header || m_kind == Kind::Block || m_kind == Kind::EndBlock;
+    if (m_options.dxfExpandBlocks && !structural && m_values.integer(67) == 1)
+        return;
     switch (m_kind) {
     case Kind::Header:
         finishHeader();
         return;
     case Kind::Block:
-        m_place.dx = m_values.number(10) * m_place.unit;
-        m_place.dy = m_values.number(20) * m_place.unit;
-        if (!std::isfinite(m_place.dx) || !std::isfinite(m_place.dy))
-            m_place.dx = m_place.dy = 0;
+        beginBlock();
         return;
     case Kind::EndBlock:
-        m_place.dx = m_place.dy = 0;
+        m_offset = QPointF();
+        return;
+    case Kind::Insert:
+        insert();
         return;
     case Kind::Point:
+        m_sink.setTransform(base());
         m_sink.moveTo(at(10));
         break;
     case Kind::Line:
+        if (at(10) == at(11))
+            return; // a point the wire would travel to and back from
+        m_sink.setTransform(base());
         m_sink.moveTo(at(10));
         m_sink.lineTo(at(11));
         break;
     case Kind::Polyline:
+        if (!charge(1))
+            return;
         m_polyline = m_drawing.addObject();
+        // 3D polylines and meshes are in world coordinates; 2D ones in their own.
+        m_polylineTransform = (m_values.integer(70) & (8 | 16 | 64)) ? base() : ocs(m_values.number(30)) * base();
         return;
     case Kind::Vertex: {
-        const QPointF p = at(10);
-        if (m_polyline && std::isfinite(p.x()) && std::isfinite(p.y()))
+        const QPointF p = m_polylineTransform.map(at(10));
+        if (m_polyline && std::isfinite(p.x()) && std::isfinite(p.y()) && charge(1))
             m_polyline->appendPoint(p);
         return;
     }
     case Kind::LwPolyline:
-        for (Vertex &v : m_vertices)
-            v.pos = m_place.map(v.pos.x(), v.pos.y());
+        m_sink.setTransform(ocs(m_values.number(38)) * base());
         polylinePath(m_sink, m_vertices, (m_values.integer(70) & 1) && !m_options.dxfIgnoreClosedFlag);
         break;
     case Kind::Spline:
         m_spline.degree = m_values.integer(71);
-        splinePath(m_sink, m_spline, m_splineSegments, m_place);
-        break;
+        if (m_spline.startTangent = m_values.has(12), m_spline.startTangent)
+            m_spline.tangents[0] = at(12);
+        if (m_spline.endTangent = m_values.has(13), m_spline.endTangent)
+            m_spline.tangents[1] = at(13);
+        if (!charge(splinePointCount(m_spline, m_splineSegments)))
+            return;
+        m_sink.setTransform(base());
+        splinePath(m_sink, m_spline, m_splineSegments);
+        if (m_sink.usable())
+            appendPath(m_sink.path(), m_drawing); // already charged
+        return;
     case Kind::Arc:
-        arcPath(m_sink, at(10), m_values.number(40) * m_place.unit, m_values.number(50), m_values.number(51));
+    case Kind::Circle: {
+        const double radius = m_values.number(40);
+        if (radius == 0)
+            return;
+        m_sink.setTransform(ocs(m_values.number(30)) * base());
+        if (m_kind == Kind::Arc)
+            arcPath(m_sink, at(10), radius, m_values.number(50), m_values.number(51));
+        else
+            circlePath(m_sink, at(10), radius);
         break;
-    case Kind::Circle:
-        circlePath(m_sink, at(10), m_values.number(40) * m_place.unit);
+    }
+    case Kind::Ellipse: {
+        // World coordinates; the extrusion only says on which side the
+        // minor axis lies (N × major).
+        const QPointF major = at(11);
+        const double mz = m_values.number(31);
+        double nx = m_values.number(210), ny = m_values.number(220), nz = m_values.number(230, 1);
+        const double nl = std::sqrt(nx * nx + ny * ny + nz * nz);
+        if (!(nl > 0) || !std::isfinite(nl))
+            nx = ny = 0, nz = 1;
+        else
+            nx /= nl, ny /= nl, nz /= nl;
+        if (major.isNull())
+            return;
+        const double ratio = m_values.number(40, 1);
+        const QPointF minor(ratio * (ny * mz - nz * major.y()), ratio * (nz * major.x() - nx * mz));
+        m_sink.setTransform(base());
+        ellipsePath(m_sink, at(10), major, minor, m_values.number(41, 0), m_values.number(42, 6.283185307179586));
         break;
-    case Kind::Ellipse:
-        ellipsePath(m_sink, at(10),
-                    QPointF(m_values.number(11), m_values.number(21)) * m_place.unit,
-                    m_values.number(40, 1), m_values.number(41, 0), m_values.number(42, 6.283185307179586));
-        break;
+    }
     case Kind::Unknown:
     case Kind::NoGeometry:
         return;
@@ -322,7 +603,7 @@ void Reader::finishEntity()
 
 void Reader::emitPath()
 {
-    if (m_sink.usable())
+    if (m_sink.usable() && charge(pathPointCount(m_sink.path())))
         appendPath(m_sink.path(), m_drawing);
 }
 
@@ -352,10 +633,15 @@ bool readData(const char *data, size_t size, Drawing &drawing)
         return false;
     }
     Tokenizer tokens(data, size);
-    Reader reader(drawing);
+    Reader reader(drawing, data);
     reader.run(tokens);
+    if (reader.failed()) {
+        drawing.clearObjects();
+        return false;
+    }
     if (reader.truncated()) {
         qWarning("DXF: the file ends inside a section without its EOF group; it was cut short");
+        drawing.clearObjects();
         return false;
     }
 

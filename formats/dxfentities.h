@@ -2,6 +2,7 @@
 
 #include <QPainterPath>
 #include <QPointF>
+#include <QTransform>
 
 #include <array>
 #include <cstdint>
@@ -33,39 +34,43 @@ private:
     uint32_t m_stamp = 1;
 };
 
-// File coordinates to drawing millimetres: unit factor, then block offset.
-struct Placement
-{
-    double unit = 25.4;
-    double dx = 0;
-    double dy = 0;
-    QPointF map(double x, double y) const { return {x * unit + dx, y * unit + dy}; }
-};
+// OCS to WCS of an entity with extrusion direction n and elevation, seen
+// from above (z dropped): the arbitrary-axis algorithm. Identity for the
+// usual (0, 0, 1) and for a direction that is no direction (zero, NaN).
+QTransform objectToWorld(double nx, double ny, double nz, double elevation);
 
 // A painter path that refuses coordinates that are not finite, so that an
 // absurd file drops the entity instead of feeding NaN into the drawing.
+// Points are given in the entity's own coordinates and mapped through the
+// transform to drawing millimetres.
 class PathSink
 {
 public:
     void reset();
+    void setTransform(const QTransform &t);
+    const QTransform &transform() const { return m_transform; }
+    // How much longer a length comes out in the drawing (the larger of the
+    // two axis scales), for point counts that depend on size.
+    double scale() const { return m_scale; }
     void moveTo(QPointF p);
     void lineTo(QPointF p);
     void cubicTo(QPointF c1, QPointF c2, QPointF e);
     bool usable() const { return !m_bad && m_used; }
     const QPainterPath &path() const { return m_path; }
-    QPointF current() const { return m_path.currentPosition(); }
 
 private:
     bool check(QPointF p);
 
     QPainterPath m_path;
+    QTransform m_transform;
+    double m_scale = 1;
     bool m_used = false; // a path of a single move-to is a point, yet isEmpty()
     bool m_bad = false;
 };
 
 struct Vertex
 {
-    QPointF pos; // already in millimetres
+    QPointF pos;
     double bulge = 0;
 };
 
@@ -76,9 +81,9 @@ int arcPointCount(double radius, double startDeg, double endDeg);
 void arcPath(PathSink &sink, QPointF centre, double radius, double startDeg, double endDeg);
 // CIRCLE: closed, counter-clockwise from angle 0.
 void circlePath(PathSink &sink, QPointF centre, double radius);
-// ELLIPSE: parameters in radians on the unrotated axes, turned by the major
-// axis direction; `major` is the major-axis end relative to the centre.
-void ellipsePath(PathSink &sink, QPointF centre, QPointF major, double ratio,
+// ELLIPSE: centre + cos t · major + sin t · minor for t from start to end
+// (radians; a full turn is added when end < start).
+void ellipsePath(PathSink &sink, QPointF centre, QPointF major, QPointF minor,
                  double start, double end);
 // LWPOLYLINE: straight and bulged segments, the closing one when asked.
 void polylinePath(PathSink &sink, const std::vector<Vertex> &vertices, bool closed);
@@ -87,10 +92,18 @@ struct SplineData
 {
     int degree = 0;
     std::vector<double> knots;
-    std::vector<QPointF> control; // file units
+    std::vector<QPointF> control;
+    std::vector<double> weights; // used when one per control point, all positive
+    std::vector<QPointF> fit;    // used when the control points are not usable
+    bool startTangent = false, endTangent = false;
+    QPointF tangents[2];
 };
+// Points a spline would make (0: not usable), so that a caller can refuse
+// it before the work.
+long long splinePointCount(const SplineData &spline, int resolution);
 // SPLINE and HELIX: false (nothing added) unless the degree is 1 … 3, there
-// are degree + 1 control points or more and a usable knot vector.
-bool splinePath(PathSink &sink, const SplineData &spline, int resolution, const Placement &placement);
+// are degree + 1 control points or more and a usable knot vector, or else
+// two fit points or more, which a cubic is interpolated through.
+bool splinePath(PathSink &sink, const SplineData &spline, int resolution);
 
 } // namespace dxf

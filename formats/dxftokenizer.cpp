@@ -37,7 +37,7 @@ constexpr char BinarySentinel[] = "AutoCAD Binary DXF";
 } // namespace
 
 Tokenizer::Tokenizer(const char *data, size_t size)
-    : m_begin(data), m_pos(data), m_end(data + size)
+    : m_begin(data), m_pos(data), m_end(data + size), m_groupStart(data)
 {
     // A byte-order mark would make the very first code unreadable.
     if (size >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0)
@@ -66,6 +66,7 @@ bool Tokenizer::next(Group &group)
 {
     std::string_view codeText, value;
     for (;;) {
+        m_groupStart = m_pos;
         if (!line(codeText) || !line(value))
             return false;
         int code = 0;

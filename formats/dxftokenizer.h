@@ -29,6 +29,9 @@ public:
     // Bytes consumed so far, for progress.
     size_t position() const { return size_t(m_pos - m_begin); }
     size_t size() const { return size_t(m_end - m_begin); }
+    // Where the code line of the group last returned begins, so that a
+    // stretch of groups can be read again later by a tokenizer of its own.
+    const char *groupStart() const { return m_groupStart; }
 
     // Binary DXF starts with this sentinel; it is a different format.
     static bool isBinary(const char *data, size_t size);
@@ -39,6 +42,7 @@ private:
     const char *m_begin;
     const char *m_pos;
     const char *m_end;
+    const char *m_groupStart;
 };
 
 // The whole text as a number, or 0 when it is not one or not finite.

@@ -153,6 +153,8 @@ FormatOptions FormatOptions::fromStore()
     o.dxfAutoWeld = DxfAutoWeld.read(*s);
     o.dxfAutoWeldPrecision = DxfAutoWeldPrecision.read(*s);
     o.dxfIgnoreClosedFlag = DxfIgnoreClosedFlag.read(*s);
+    o.dxfExpandBlocks = DxfExpandBlocks.read(*s);
+    o.dxfMaxPoints = DxfMaxPoints.read(*s);
     o.duplicateNonClosed = DuplicateNonClosed.read(*s);
     o.closedPrecision = ClosedPrecision.read(*s);
     return o;
@@ -175,6 +177,8 @@ void FormatOptions::writeToStore() const
     DxfAutoWeld.write(*s, dxfAutoWeld);
     DxfAutoWeldPrecision.write(*s, dxfAutoWeldPrecision);
     DxfIgnoreClosedFlag.write(*s, dxfIgnoreClosedFlag);
+    DxfExpandBlocks.write(*s, dxfExpandBlocks);
+    DxfMaxPoints.write(*s, dxfMaxPoints);
 }
 
 const FormatOptions &formatOptions()

@@ -107,6 +107,11 @@ inline const Key<bool> DxfSplineSegmentsFromFile{"Format/DXF/SplineSegmentsFromF
 inline const Key<bool> DxfAutoWeld{"Format/DXF/AutoWeld", true};
 inline const Key<double> DxfAutoWeldPrecision{"Format/DXF/AutoWeldPrecision", 0.1};
 inline const Key<bool> DxfIgnoreClosedFlag{"Format/DXF/IgnoreClosedFlag", false};
+// Draw block contents where INSERTs place them; off: once, at the block's base point.
+inline const Key<bool> DxfExpandBlocks{"Format/DXF/ExpandBlocks", true};
+// Points one DXF file may make (block copies count one each as well); beyond
+// it the file is refused rather than taking minutes and gigabytes.
+inline const Key<int> DxfMaxPoints{"Format/DXF/MaxPoints", 10000000};
 
 // The in-memory format options that readers and writers use while they run.
 // Loaded at start-up, replaced when the settings dialog is accepted.
@@ -124,6 +129,8 @@ struct FormatOptions
     bool dxfAutoWeld = DxfAutoWeld.defaultValue;
     double dxfAutoWeldPrecision = DxfAutoWeldPrecision.defaultValue;
     bool dxfIgnoreClosedFlag = DxfIgnoreClosedFlag.defaultValue;
+    bool dxfExpandBlocks = DxfExpandBlocks.defaultValue;
+    int dxfMaxPoints = DxfMaxPoints.defaultValue;
     bool duplicateNonClosed = DuplicateNonClosed.defaultValue;
     double closedPrecision = ClosedPrecision.defaultValue;
 

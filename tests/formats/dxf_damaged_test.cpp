@@ -79,7 +79,8 @@ TEST_F(DxfDamaged, OddGroupCodesAndValues)
         {"empty code", {"0", "LINE", "", "x", "y", "10", "0", "20", "0", "11", "1", "21", "1"}, 1},
         {"negative and huge codes", {"0", "LINE", "-3", "1", "1100", "5", "2147483648", "1", "z",
                                      "100000", "7", "10", "0", "20", "0", "11", "1", "21", "1"}, 1},
-        {"numbers that are not", {"0", "LINE", "10", "nan", "20", "1e999", "11", "abc", "21", "--1"}, 1},
+        // Every value reads as 0: a line of length 0, which is no object.
+        {"numbers that are not", {"0", "LINE", "10", "nan", "20", "1e999", "11", "abc", "21", "--1"}, 0},
         {"lower-case name", {"0", "line", "10", "0", "20", "0", "11", "1", "21", "1"}, 0},
         {"bulge out of range", {"0", "LWPOLYLINE", "90", "2", "10", "0", "20", "0", "42", "1e300",
                                 "10", "1", "20", "0"}, 1},

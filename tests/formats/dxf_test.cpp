@@ -192,8 +192,9 @@ TEST_F(DxfRead, SplineResolutionFromFileOrSettings)
     }
 }
 
-TEST_F(DxfRead, BlocksShiftedOnceInsertsIgnored)
+TEST_F(DxfRead, WithoutExpansionBlocksShiftedOnceInsertsIgnored)
 {
+    change([](Settings::FormatOptions &o) { o.dxfExpandBlocks = false; });
     const QStringList blocks = QStringList{"0", "SECTION", "2", "BLOCKS", "0", "BLOCK", "2", "PART", "70", "0",
                                            "10", "10", "20", "20", "30", "0"}
         + line(0, 0, 1, 0) + QStringList{"0", "ENDBLK", "0", "ENDSEC"};

@@ -5,6 +5,9 @@
   dxf_thirdparty.py generate DIR    write one DXF per case into DIR and
                                     DIR/manifest.json with what a reader must
                                     find in each, computed here, not by us
+  dxf_thirdparty.py extents FILE... the extents of what a hot wire cuts in
+                                    each file, in millimetres, blocks expanded,
+                                    as a JSON list
 
 Exit status 3 when ezdxf is missing, so the caller can skip.
 """
@@ -19,6 +22,54 @@ try:
 except ImportError:
     print("python3-ezdxf is not installed", file=sys.stderr)
     sys.exit(3)
+
+
+# What we cut: curves and points. Text, hatches, dimensions, leaders, solids
+# and pictures are not cut, wherever they live.
+CUT = {"LINE", "ARC", "CIRCLE", "ELLIPSE", "LWPOLYLINE", "POLYLINE", "SPLINE", "HELIX", "POINT"}
+
+
+def cut_entities(entities, depth=0):
+    """Entities as drawn, INSERTs (and MINSERT arrays) expanded."""
+    for e in entities:
+        kind = e.dxftype()
+        if kind == "INSERT":
+            if depth > 32:
+                continue
+            if e.mcount > 1:
+                yield from cut_entities(e.multi_insert(), depth)
+            else:
+                yield from cut_entities(e.virtual_entities(), depth + 1)
+        elif kind in CUT:
+            if kind == "POLYLINE" and (e.is_poly_face_mesh or e.is_polygon_mesh):
+                continue
+            yield e
+
+
+def ref_extents(entities, f):
+    box = bbox.extents(cut_entities(entities))
+    if not box.has_data:
+        return None
+    return [box.extmin.x * f, box.extmin.y * f, box.extmax.x * f, box.extmax.y * f]
+
+
+def file_extents(paths):
+    out = []
+    for path in paths:
+        try:
+            doc, _ = recover.readfile(path)
+            code = doc.header.get("$INSUNITS")
+            f = 25.4 if code is None else {c: mm for c, mm in UNIT_TABLE}.get(code, 25.4)
+            msp = [e for e in doc.modelspace() if not e.dxf.get("paperspace", 0)]
+            out.append({"file": path, "extents": ref_extents(msp, f)})
+        except Exception as exc:  # reported, so the caller can name the file
+            out.append({"file": path, "error": str(exc)})
+    print(json.dumps(out))
+
+
+UNIT_TABLE = list(enumerate([1, 25.4, 304.8, 1609344, 1, 10, 1000, 1000000, 0.0000254, 0.0254, 914.4,
+                             0.0000001, 0.000001, 0.001, 100, 10000, 100000, 1e12, 1.496e14,
+                             9.4605e18, 3.0857e19]))
 
 
 def check(path):
@@ -177,9 +228,92 @@ def cases():
         blk.add_line((0, 0), (1, 1))
         msp.add_blockref("PART", (100, 100))
         msp.add_blockref("PART", (200, 100))
-        # The definition appears once, shifted by its base point; the
-        # references add nothing.
-        return {"counts": [2], "closed": [False], "extents": [10 * f, 20 * f, 11 * f, 21 * f]}
+        # Drawn where each reference places it, the base point at the
+        # insertion point; the definition itself is not drawn.
+        return {"counts": [2, 2], "closed": [False, False], "extents": ref_extents(msp, f)}
+
+    def part(doc, name="SHAPE", base=(1, 2)):
+        blk = doc.blocks.new(name, base_point=base)
+        blk.add_lwpolyline([(0, 0), (4, 0), (4, 2), (0, 2)], close=True)
+        blk.add_arc((6, 1), 1, 300, 120)
+        blk.add_circle((2, 5), 1.5)
+        blk.add_ellipse((8, 4), major_axis=(2, 1), ratio=0.5, start_param=0.5, end_param=5)
+        return blk
+
+    def curved_tolerance(f):
+        return 0.003 * 12 * f
+
+    def insert(scale, rotation, extrusion=None):
+        def build(msp, doc, f):
+            part(doc)
+            ref = msp.add_blockref("SHAPE", (30, -7), dxfattribs={
+                "xscale": scale[0], "yscale": scale[1], "rotation": rotation})
+            if extrusion:
+                ref.dxf.extrusion = extrusion
+            return {"extents": ref_extents(msp, f), "tolerance": curved_tolerance(f) * max(map(abs, scale)),
+                    "closed": [True, False, True, False]}
+        return build
+
+    def minsert(msp, doc, f):
+        part(doc)
+        ref = msp.add_blockref("SHAPE", (3, 4), dxfattribs={"rotation": 15, "xscale": 0.5, "yscale": 0.5})
+        ref.dxf.column_count, ref.dxf.row_count = 3, 2
+        ref.dxf.column_spacing, ref.dxf.row_spacing = 9, -6
+        return {"extents": ref_extents(msp, f), "tolerance": curved_tolerance(f),
+                "closed": [True, False, True, False] * 6}
+
+    def nested(msp, doc, f):
+        part(doc)
+        outer = doc.blocks.new("OUTER", base_point=(-5, 0))
+        outer.add_blockref("SHAPE", (0, 0), dxfattribs={"rotation": 90, "xscale": -1})
+        outer.add_line((0, 0), (0, 10))
+        msp.add_blockref("OUTER", (50, 50), dxfattribs={"rotation": 45, "xscale": 2, "yscale": 2})
+        # A definition nothing places, like a dimension's or a layout's.
+        doc.blocks.new("UNUSED").add_circle((1000, 1000), 5)
+        return {"extents": ref_extents(msp, f), "tolerance": 2 * curved_tolerance(f),
+                "closed": [True, False, True, False, False]}
+
+    def mirrored(msp, doc, f):
+        # Object coordinates of extrusion (0, 0, -1): x runs the other way.
+        down = {"extrusion": (0, 0, -1)}
+        msp.add_arc((5, 1), 2, 10, 80, dxfattribs=down)
+        msp.add_circle((-3, 2), 1, dxfattribs=dict(down, elevation=4))
+        msp.add_lwpolyline([(1, 1, 0.5), (4, 1, 0), (4, 3, 0)], format="xyb", dxfattribs=down)
+        msp.add_ellipse((2, -4), major_axis=(3, 1), ratio=0.5, start_param=0, end_param=2,
+                        dxfattribs=down)
+        return {"extents": ref_extents(msp, f), "tolerance": curved_tolerance(f),
+                "closed": [False, True, False, False]}
+
+    def tilted(msp, doc, f):
+        # A general extrusion direction: the arbitrary-axis algorithm.
+        msp.add_circle((1, 2, 3), 2, dxfattribs={"extrusion": (0.3, -0.2, 0.9)})
+        msp.add_arc((4, 0, 1), 3, 0, 200, dxfattribs={"extrusion": (0, 1, 0.01)})
+        return {"extents": ref_extents(msp, f), "tolerance": curved_tolerance(f), "closed": [True, False]}
+
+    def two_vertex_circle(msp, doc, f):
+        msp.add_lwpolyline([(0, 0, 1), (4, 0, 1)], format="xyb", close=True)
+        msp.add_lwpolyline([(10, 0, 1), (14, 0, 0)], format="xyb", close=True)  # a D
+        return {"extents": ref_extents(msp, f), "tolerance": 0.001 * 4 * f, "closed": [True, True]}
+
+    def nurbs_quarter(msp, doc, f):
+        msp.add_rational_spline([(10, 0), (10, 10), (0, 10)], [1, math.sqrt(0.5), 1], degree=2,
+                                knots=[0, 0, 0, 1, 1, 1])
+        return {"extents": ref_extents(msp, f), "tolerance": 0.001 * f, "closed": [False]}
+
+    def shifted_knots(msp, doc, f):
+        msp.add_open_spline([(0, 0), (1, 2), (3, 3), (4, 0), (6, 1)], degree=3,
+                            knots=[5, 5, 5, 5, 6.5, 8, 8, 8, 8])
+        return {"extents": ref_extents(msp, f), "tolerance": 0.01 * f, "closed": [False],
+                "ends": [[0, 0], [6 * f, 1 * f]]}
+
+    def fit_points(tangents):
+        def build(msp, doc, f):
+            e = msp.add_spline([(0, 0), (2, 3), (5, 1), (7, 4), (9, 0)], degree=3)
+            if tangents:
+                e.dxf.start_tangent, e.dxf.end_tangent = (0, 1, 0), (1, -1, 0)
+            return {"extents": ref_extents(msp, f), "tolerance": 0.01 * 9 * f, "closed": [False],
+                    "ends": [[0, 0], [9 * f, 0]]}
+        return build
 
     def rectangle_lines(msp, doc, f):
         ents = [msp.add_line((0, 0), (5, 0)), msp.add_line((0, 3), (5, 3)),
@@ -198,6 +332,12 @@ def cases():
         ("polyline_vertices", polyline),
         ("spline_degree1", spline(1)), ("spline_degree2", spline(2)), ("spline_degree3", spline(3)),
         ("spline_rejected", spline_too_high), ("helix", helix), ("block", block),
+        ("insert_scaled_rotated", insert((2, 0.5), 30)), ("insert_mirrored", insert((-1, 1.5), -20)),
+        ("insert_extruded_down", insert((1, 1), 10, (0, 0, -1))), ("minsert", minsert),
+        ("nested_blocks", nested), ("extrusion_down", mirrored), ("extrusion_tilted", tilted),
+        ("lwpolyline_two_vertex_closed", two_vertex_circle), ("nurbs_quarter_circle", nurbs_quarter),
+        ("spline_shifted_knots", shifted_knots), ("spline_fit_points", fit_points(False)),
+        ("spline_fit_points_tangents", fit_points(True)),
         ("rectangle_of_lines", rectangle_lines),
     ]
     # Radius 1 mm and 100 mm fix the point counts; they only hold in mm.
@@ -223,7 +363,10 @@ def generate(out):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 3 or sys.argv[1] not in ("check", "generate"):
+    if len(sys.argv) < 3 or sys.argv[1] not in ("check", "generate", "extents"):
         print(__doc__, file=sys.stderr)
         sys.exit(2)
-    check(sys.argv[2]) if sys.argv[1] == "check" else generate(sys.argv[2])
+    if sys.argv[1] == "extents":
+        file_extents(sys.argv[2:])
+    else:
+        check(sys.argv[2]) if sys.argv[1] == "check" else generate(sys.argv[2])

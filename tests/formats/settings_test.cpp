@@ -22,6 +22,8 @@ TEST(Settings, MissingKeysReadAsDefaultsWithoutCreatingTheFile)
     EXPECT_DOUBLE_EQ(o.closedPrecision, 0.005);
     EXPECT_DOUBLE_EQ(o.dxfAutoWeldPrecision, 0.1);
     EXPECT_TRUE(o.duplicateNonClosed);
+    EXPECT_TRUE(o.dxfExpandBlocks);
+    EXPECT_EQ(o.dxfMaxPoints, 10000000);
     EXPECT_EQ(Settings::Units.read(), 1);
     EXPECT_EQ(Settings::DefaultSavePath.read(), QStringLiteral("%p/%f.tap"));
     EXPECT_FALSE(Settings::ActionSetAnchor.read());
@@ -37,6 +39,8 @@ TEST(Settings, FormatOptionsRoundTripThroughTheIniFile)
     o.gcodeUnits = 3;
     o.closedPrecision = 0.25;
     o.dxfIgnoreClosedFlag = true;
+    o.dxfExpandBlocks = false;
+    o.dxfMaxPoints = 1234;
     o.writeToStore();
     const auto back = Settings::FormatOptions::fromStore();
     EXPECT_EQ(back.gcodeInit, o.gcodeInit);
@@ -44,6 +48,8 @@ TEST(Settings, FormatOptionsRoundTripThroughTheIniFile)
     EXPECT_EQ(back.gcodeUnits, 3);
     EXPECT_DOUBLE_EQ(back.closedPrecision, 0.25);
     EXPECT_TRUE(back.dxfIgnoreClosedFlag);
+    EXPECT_FALSE(back.dxfExpandBlocks);
+    EXPECT_EQ(back.dxfMaxPoints, 1234);
 
     // The INI file keeps groups as sections, as other tools expect.
     QSettings raw(Settings::filePath(), QSettings::IniFormat);
