@@ -53,6 +53,8 @@ public:
     void pulseReset();
 
     platform::SerialLine &line() { return *m_line; }
+    // The wait between commands (espero unless replaced).
+    void wait(int ms) { m_wait(ms); }
 
 signals:
     void readyRead();
