@@ -91,8 +91,14 @@ StepOutcome StepGenerator::move(int dx, int dy, qint64 intervalUs)
                 lastEvents = clock.nsecsElapsed();
             }
         }
+        const qint64 sentAt = clock.nsecsElapsed();
+        // Late by more than a step (the system held us up): go on from now.
+        // Catching up would fire the missed steps in a burst, which a
+        // stepper motor cannot follow.
+        if (sentAt - deadline > interval)
+            deadline = sentAt;
         if (m_times)
-            m_times->push_back(clock.nsecsElapsed());
+            m_times->push_back(sentAt);
         if (!m_hooks.write(b))
             return StepOutcome::PortFailed;
         if (b & 1)

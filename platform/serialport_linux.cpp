@@ -4,8 +4,11 @@
 #include <QSerialPortInfo>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include <sys/ioctl.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -106,12 +109,22 @@ public:
     {
         if (!isOpen())
             return false;
-        if (m_port.write(data) != data.size()) {
+        // Straight to the driver when nothing is queued: QSerialPort would
+        // hold the bytes until the event loop runs, and its flush() costs
+        // far more than a step interval.
+        qint64 done = 0;
+        if (m_port.bytesToWrite() == 0) {
+            const ssize_t n = ::write(int(m_port.handle()), data.constData(), size_t(data.size()));
+            if (n < 0 && errno != EAGAIN && errno != EINTR) {
+                fail(QString::fromLocal8Bit(std::strerror(errno)));
+                return false;
+            }
+            done = n > 0 ? n : 0;
+        }
+        if (done < data.size() && m_port.write(data.constData() + done, data.size() - done) != data.size() - done) {
             fail(m_port.errorString());
             return false;
         }
-        // QSerialPort queues writes for the event loop; push them out now.
-        m_port.flush();
         return isOpen();
     }
 
