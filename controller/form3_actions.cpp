@@ -312,7 +312,7 @@ void Form3::on_mnusimular_triggered()
     QAction *a = m_actions["mnusimular"];
     if (m_simulation.isActive()) {
         m_simulation.stop();
-        a->setText(QStringLiteral("(S)imular"));
+        a->setText(QStringLiteral("(&S)imular"));
         return;
     }
     m_preview->clear();

@@ -118,24 +118,19 @@ struct Reply
     std::string bytes;
 };
 
-bool writeAll(int fd, const char *p, size_t n)
+// Writes what the terminal takes now; returns how much went out, or -1 when
+// the terminal is gone. A full buffer (nobody reading) must not block the
+// emulator: the rest waits for the next round.
+ssize_t writeSome(int fd, const std::string &bytes)
 {
-    while (n > 0) {
-        const ssize_t w = ::write(fd, p, n);
-        if (w < 0) {
-            if (errno == EINTR)
-                continue;
-            if (errno == EAGAIN) {
-                pollfd pfd{fd, POLLOUT, 0};
-                ::poll(&pfd, 1, 100);
-                continue;
-            }
-            return false;
-        }
-        p += w;
-        n -= size_t(w);
+    for (;;) {
+        const ssize_t w = ::write(fd, bytes.data(), bytes.size());
+        if (w >= 0)
+            return w;
+        if (errno == EINTR)
+            continue;
+        return errno == EAGAIN ? 0 : -1;
     }
-    return true;
 }
 
 } // namespace
@@ -235,9 +230,12 @@ int main(int argc, char **argv)
     };
 
     char buffer[4096];
+    bool blocked = false;
     while (!g_stop && !hungUp) {
         int timeout = 50;
-        if (!pending.empty()) {
+        if (blocked) {
+            timeout = 10;
+        } else if (!pending.empty()) {
             const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(pending.front().due - Clock::now());
             timeout = int(std::clamp<long long>(wait.count(), 0, 50));
         }
@@ -265,10 +263,19 @@ int main(int argc, char **argv)
             }
             std::fflush(log);
         }
+        blocked = false;
         while (!pending.empty() && pending.front().due <= Clock::now()) {
-            const Reply &rep = pending.front();
-            if (!writeAll(master, rep.bytes.data(), rep.bytes.size()))
+            Reply &rep = pending.front();
+            const ssize_t w = writeSome(master, rep.bytes);
+            if (w < 0) {
+                hungUp = true;
                 break;
+            }
+            rep.bytes.erase(0, size_t(w));
+            if (!rep.bytes.empty()) {
+                blocked = true;
+                break;
+            }
             pending.pop_front();
         }
     }
