@@ -184,7 +184,11 @@ INSTANTIATE_TEST_SUITE_P(Modes, PtyFaults,
                                            std::vector<const char *>{"--twice"},
                                            std::vector<const char *>{"--drop", "1000"},
                                            std::vector<const char *>{"--noise"},
-                                           std::vector<const char *>{"--slow", "2"}));
+                                           std::vector<const char *>{"--slow", "2"}),
+                         [](const ::testing::TestParamInfo<std::vector<const char *>> &info) {
+                             std::string name = info.param.empty() ? "plain" : info.param.front() + 2;
+                             return name;
+                         });
 
 TEST(PtyStream, PauseBetweenLinesSendsNothingUntilContinue)
 {
