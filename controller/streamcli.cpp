@@ -1,0 +1,194 @@
+#include "controller/streamcli.h"
+
+#include "controller/jobfile.h"
+#include "controller/machinelink.h"
+#include "controller/settings.h"
+#include "controller/streamer.h"
+#include "controller/texts.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <csignal>
+#include <cstdio>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace cutdeck {
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int sig)
+{
+    const char c = char(sig);
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &c, 1);
+}
+
+void say(const QString &text)
+{
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+void addOptions(QCommandLineParser &p)
+{
+    p.setApplicationDescription(QStringLiteral("Controlador de cortadoras de hilo caliente.\n"
+                                               "Sin opciones abre la ventana de control de la máquina."));
+    p.addHelpOption();
+    p.addOption({QStringLiteral("stream"), QStringLiteral("Envía el archivo G-code sin ventana."),
+                 QStringLiteral("ARCHIVO")});
+    p.addOption({QStringLiteral("port"),
+                 QStringLiteral("Dispositivo del puerto serie (por defecto el de cutdeck_config.INI)."),
+                 QStringLiteral("DISPOSITIVO")});
+    p.addOption({QStringLiteral("settle"),
+                 QStringLiteral("Espera tras la consulta de posición M114, en ms (por defecto 3000)."),
+                 QStringLiteral("MS")});
+    p.addOption({QStringLiteral("stall"),
+                 QStringLiteral("Segundos sin \"ok\" tras los que se avisa que la máquina no responde "
+                                "(por defecto 10)."),
+                 QStringLiteral("S")});
+    p.addPositionalArgument(QStringLiteral("archivo"), QStringLiteral("Archivo de corte a abrir en la ventana."),
+                            QStringLiteral("[archivo]"));
+}
+
+} // namespace
+
+bool isCommandLineMode(const QStringList &arguments)
+{
+    for (const QString &a : arguments.mid(1))
+        if (a == QLatin1String("--help") || a == QLatin1String("-h") || a == QLatin1String("--stream")
+            || a.startsWith(QLatin1String("--stream=")) || a == QLatin1String("--port")
+            || a.startsWith(QLatin1String("--port=")))
+            return true;
+    return false;
+}
+
+int runCommandLine(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    addOptions(parser);
+    if (!parser.parse(arguments)) {
+        say(parser.errorText());
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::fputs(parser.helpText().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    const QString job = parser.value(QStringLiteral("stream"));
+    if (job.isEmpty()) {
+        say(QStringLiteral("Falta el archivo a enviar: cutdeck --stream ARCHIVO --port DISPOSITIVO"));
+        return 2;
+    }
+    QStringList lines;
+    QString error;
+    if (!readGcodeJob(job, &lines, &error)) {
+        say(QStringLiteral("No se puede leer \"%1\": %2").arg(job, error));
+        return 2;
+    }
+
+    MachineSettings settings = MachineSettings::load();
+    settings.mode = Mode::Gcode;
+    if (parser.isSet(QStringLiteral("port")))
+        settings.devicePath = parser.value(QStringLiteral("port"));
+    MachineLink link(platform::createSerialLine());
+    if (!link.openPort(settings)) {
+        say(MachineLink::openErrorText());
+        return 1;
+    }
+    say(link.statusText());
+
+    GcodeStreamer streamer([&link](const QByteArray &bytes) { return link.writeBytes(bytes); });
+    streamer.setLines(lines);
+    streamer.setBaseSpeed(settings.gcodeSpeed);
+    if (parser.isSet(QStringLiteral("settle")))
+        streamer.setSettleTime(qBound(0, parser.value(QStringLiteral("settle")).toInt(), 600000));
+    if (parser.isSet(QStringLiteral("stall")))
+        streamer.setQuietPeriod(qBound(1, parser.value(QStringLiteral("stall")).toInt(), 86400) * 1000);
+
+    int exitCode = -1;
+    int interruptedBy = 0;
+    auto finish = [&](int code) {
+        if (exitCode < 0) {
+            exitCode = code;
+            QCoreApplication::exit(code);
+        }
+    };
+
+    QObject::connect(&link, &MachineLink::readyRead, &streamer, [&] {
+        const QByteArray chunk = link.line().readAll();
+        streamer.receive(chunk, link.line().bytesWaiting());
+    });
+    QObject::connect(&link, &MachineLink::failed, &streamer, [&](const QString &reason) {
+        streamer.portFailed(reason);
+    });
+
+    QElapsedTimer sincePrint;
+    sincePrint.start();
+    QObject::connect(&streamer, &GcodeStreamer::progress, [&](qint64 done, qint64 total) {
+        if (interruptedBy) {
+            say(texts::interrupted(done, total));
+            finish(128 + interruptedBy);
+            return;
+        }
+        if (sincePrint.elapsed() >= 1000 || done == total) {
+            sincePrint.restart();
+            say(texts::progress(done, total));
+        }
+    });
+    QObject::connect(&streamer, &GcodeStreamer::stallChanged, [&](bool stalled) {
+        say(stalled ? texts::stallNotice(streamer.quietPeriod() / 1000, streamer.nextIndex())
+                    : texts::stallCleared());
+    });
+    QObject::connect(&streamer, &GcodeStreamer::finished, [&] {
+        say(texts::streamFinished(lines.size()));
+        finish(0);
+    });
+    QObject::connect(&streamer, &GcodeStreamer::failed, [&](const QString &reason) {
+        say(texts::portLost(streamer.acknowledged(), lines.size()) + QStringLiteral(" (") + reason
+            + QLatin1Char(')'));
+        finish(1);
+    });
+
+    // Signals only note themselves; the stream stops between lines.
+    if (::pipe2(g_signalPipe, O_CLOEXEC) != 0)
+        return 1;
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    QSocketNotifier notifier(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
+        char c = 0;
+        if (::read(g_signalPipe[0], &c, 1) != 1)
+            return;
+        if (interruptedBy) {
+            finish(128 + interruptedBy);
+            return;
+        }
+        interruptedBy = c;
+        streamer.pause();
+        if (!streamer.isWaitingForOk() || streamer.state() != GcodeStreamer::State::Streaming) {
+            streamer.cancel();
+            say(texts::interrupted(streamer.acknowledged(), lines.size()));
+            finish(128 + interruptedBy);
+        }
+    });
+
+    if (!streamer.start())
+        return exitCode < 0 ? 1 : exitCode;
+    const int code = QCoreApplication::exec();
+    streamer.cancel();
+    link.close();
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+    ::close(g_signalPipe[0]);
+    ::close(g_signalPipe[1]);
+    return exitCode < 0 ? code : exitCode;
+}
+
+} // namespace cutdeck
