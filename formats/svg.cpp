@@ -139,8 +139,8 @@ QSet<QString> referencedIds(const char *data, size_t size, size_t inflateLimit)
 // Drawing an element again through "use" costs one unit, and one more for
 // every 64 characters of its path data or points; past this budget (cycles
 // are cut, but nesting multiplies) the file is refused.
-constexpr long long UseBudget = 1'000'000;
-// "use" inside what a "use" draws, nested deeper than this, is skipped.
+constexpr long long UseBudget = 250'000;
+// "use" inside what a "use" draws, nested deeper than this, is refused.
 constexpr int MaxUseNesting = 64;
 
 // Start or end of an element kept for drawing again.
@@ -498,12 +498,16 @@ void Reader::expand(const QString &id, const QXmlStreamAttributes &use)
     if (found == m_records.constEnd())
         return; // refers to nothing drawable
     const auto [begin, end] = found.value();
-    if (end < 0 || m_expanding.contains(id) || m_expanding.size() >= MaxUseNesting) {
-        // Refers to itself, directly or through others: drawn once, where
-        // the chain comes back round, as viewers do.
+    if (end < 0 || m_expanding.contains(id)) {
+        // Refers to itself, directly or through others: everything is drawn
+        // up to where the chain comes back round, as viewers do.
         if (!m_saidCycle)
             qWarning("SVG: a \"use\" refers to an element that contains it; that copy is left out");
         m_saidCycle = true;
+        return;
+    }
+    if (m_expanding.size() >= MaxUseNesting) {
+        fail("\"use\" elements refer to each other too deeply");
         return;
     }
     m_expanding.append(id);

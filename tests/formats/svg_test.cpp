@@ -48,6 +48,7 @@ TEST(SvgRead, CompressionIsToldByContentNotByName)
         {"plain.svgz", corner},
         {"packed.svgz", gzip(corner)},
         {"members.svgz", gzip(half) + gzip(rest)}, // concatenated gzip members are one document
+        {"padded.svgz", gzip(half) + gzip(rest) + QByteArray(70000, '\0')}, // zero padding, as gzip -d reads it
     };
     for (const Case &c : cases) {
         Drawing d;
@@ -69,6 +70,7 @@ TEST(SvgRead, DamagedCompressionLoadsNothing)
         packed.left(packed.size() - 4),       // missing its trailer
         corrupt,
         packed + QByteArray("trailing junk"), // not another gzip member
+        packed + QByteArray(8, '\0') + "x",  // padding is zeros only
     };
     for (const QByteArray &c : cases) {
         Drawing d;
