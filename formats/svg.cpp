@@ -138,8 +138,9 @@ QSet<QString> referencedIds(const char *data, size_t size, size_t inflateLimit)
 
 // Drawing an element again through "use" costs one unit, and one more for
 // every 64 characters of its path data or points; past this budget (cycles
-// are cut, but nesting multiplies) the file is refused.
-constexpr long long UseBudget = 250'000;
+// are cut, but nesting multiplies) the file is refused. Two million copies
+// of small shapes take seconds to read.
+constexpr long long UseBudget = 2'000'000;
 // "use" inside what a "use" draws, nested deeper than this, is refused.
 constexpr int MaxUseNesting = 64;
 
@@ -201,6 +202,7 @@ private:
                   bool visible);
     void useElement(const QXmlStreamAttributes &a, bool visible);
     void expand(const QString &id, const QXmlStreamAttributes &use);
+    long long cost(const QString &id, int depth);
     void maxPageStart(const QStringRef &name);
     void maxPageEnd(const QStringRef &name);
     void maxPageSize();
@@ -252,6 +254,9 @@ private:
     std::vector<Deferred> m_deferred; // "use" of elements further on
     QStringList m_expanding;          // ids being drawn through "use", innermost last
     long long m_budget = UseBudget;
+    QHash<QString, long long> m_costs; // what drawing each id again costs, once known
+    QSet<QString> m_costing;            // ids whose cost is being added up
+    bool m_costIncomplete = false;      // a reference was cut or to an element not read yet
     bool m_saidCycle = false;
     bool m_atEnd = false;
 
@@ -372,7 +377,8 @@ void Reader::startElement(const QStringRef &name, const QXmlStreamAttributes &a,
         push(parseTransform(a.value(QLatin1String("transform"))), shown);
     } else if (name == QLatin1String("switch")) {
         push(parseTransform(a.value(QLatin1String("transform"))), shown, Frame::Choosing);
-    } else if (name == QLatin1String("MaxPageSize")) {
+    } else if (name == QLatin1String("MaxPageSize") && m_expanding.isEmpty()) {
+        // Read from the document only: a copy has no page of its own.
         m_inMaxPage = true;
         m_pageChild.clear();
     } else if (isLeaf(name)) {
@@ -510,6 +516,14 @@ void Reader::expand(const QString &id, const QXmlStreamAttributes &use)
         fail("\"use\" elements refer to each other too deeply");
         return;
     }
+    if (m_expanding.isEmpty()) {
+        // Nesting multiplies: refuse before drawing millions of copies.
+        m_costIncomplete = false;
+        if (cost(id, 0) > m_budget) {
+            fail("\"use\" elements draw too many copies (nested or repeated references)");
+            return;
+        }
+    }
     m_expanding.append(id);
     const int hiddenBefore = m_hiddenDepth;
     for (int i = begin; i < end && !m_failed; ++i) {
@@ -528,6 +542,45 @@ void Reader::expand(const QString &id, const QXmlStreamAttributes &use)
     }
     m_hiddenDepth = hiddenBefore;
     m_expanding.removeLast();
+}
+
+// The units drawing the element again costs, its nested copies included,
+// counted once per id; a little over the budget at most. Copies that cycles
+// or unread elements would leave out count nothing, so this is a lower
+// bound, and drawing keeps its own count.
+long long Reader::cost(const QString &id, int depth)
+{
+    const auto known = m_costs.constFind(id);
+    if (known != m_costs.constEnd())
+        return known.value();
+    const auto found = m_records.constFind(id);
+    if (found == m_records.constEnd() || found.value().second < 0) {
+        m_costIncomplete = true;
+        return 0;
+    }
+    if (m_costing.contains(id) || depth > MaxUseNesting) {
+        m_costIncomplete = true; // depends on where the chain was entered
+        return 0;
+    }
+    m_costing.insert(id);
+    const bool incompleteBefore = m_costIncomplete;
+    m_costIncomplete = false;
+    long long total = 0;
+    for (int i = found.value().first; i < found.value().second && total <= UseBudget; ++i) {
+        const Event &e = m_events[size_t(i)];
+        if (e.name.isEmpty())
+            continue;
+        total += 1 + (e.attributes.value(QLatin1String("d")).size()
+                      + e.attributes.value(QLatin1String("points")).size()) / 64;
+        if (e.name == QLatin1String("use"))
+            total += cost(useTarget(e.attributes), depth + 1);
+    }
+    total = std::min(total, UseBudget + 1);
+    m_costing.remove(id);
+    if (!m_costIncomplete)
+        m_costs.insert(id, total);
+    m_costIncomplete = m_costIncomplete || incompleteBefore;
+    return total;
 }
 
 void Reader::maxPageStart(const QStringRef &name)
