@@ -74,24 +74,27 @@ std::optional<QTransform> viewBoxTransform(const ViewBox &box, double width, dou
 
 QString property(const QXmlStreamAttributes &a, QLatin1String name)
 {
-    QString found;
+    QStringRef found;
     bool inStyle = false;
     const QStringRef style = a.value(QLatin1String("style"));
-    if (!style.isEmpty()) {
-        for (const QStringRef &declaration : style.split(QLatin1Char(';'))) {
-            const int colon = declaration.indexOf(QLatin1Char(':'));
-            if (colon < 0 || declaration.left(colon).trimmed().compare(name, Qt::CaseInsensitive) != 0)
-                continue;
-            QStringRef value = declaration.mid(colon + 1).trimmed();
-            if (value.endsWith(QLatin1String("!important"), Qt::CaseInsensitive))
-                value = value.left(value.size() - 10).trimmed();
-            found = value.toString();
-            inStyle = true;
-        }
+    // Declarations are scanned in place: this runs for every element.
+    for (int from = 0; from < style.size();) {
+        int stop = style.indexOf(QLatin1Char(';'), from);
+        if (stop < 0)
+            stop = style.size();
+        const QStringRef declaration = style.mid(from, stop - from);
+        from = stop + 1;
+        const int colon = declaration.indexOf(QLatin1Char(':'));
+        if (colon < 0 || declaration.left(colon).trimmed().compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        found = declaration.mid(colon + 1).trimmed();
+        if (found.endsWith(QLatin1String("!important"), Qt::CaseInsensitive))
+            found = found.left(found.size() - 10).trimmed();
+        inStyle = true;
     }
     if (!inStyle)
-        found = a.value(name).trimmed().toString();
-    return found;
+        found = a.value(name).trimmed();
+    return found.toString();
 }
 
 bool displayNone(const QXmlStreamAttributes &a)

@@ -20,10 +20,32 @@ QByteArray MarkupFilter::filter(const QByteArray &piece)
     }
     if (m_state == State::Off)
         return piece;
+    // Inside tags, where most bytes of a drawing are, only quotes and the
+    // closing bracket matter: runs of other bytes are copied whole.
     QByteArray out;
-    out.reserve(piece.size());
-    for (const char c : piece)
-        step(c, out);
+    out.reserve(piece.size() + 16);
+    const char *p = piece.constData();
+    const char *const end = p + piece.size();
+    while (p < end) {
+        if (m_state == State::Tag) {
+            const char *q = p;
+            if (m_quote) {
+                while (q < end && *q != m_quote)
+                    ++q;
+            } else {
+                while (q < end && *q != '"' && *q != '\'' && *q != '>')
+                    ++q;
+            }
+            if (q > p) {
+                out.append(p, int(q - p));
+                m_last[0] = q - p > 1 ? q[-2] : m_last[1];
+                m_last[1] = q[-1];
+                p = q;
+                continue;
+            }
+        }
+        step(*p++, out);
+    }
     return out;
 }
 
