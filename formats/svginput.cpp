@@ -35,8 +35,8 @@ struct Input::Inflater
     }
 };
 
-Input::Input(const char *data, size_t size, size_t inflateLimit)
-    : m_data(data), m_size(size), m_limit(inflateLimit)
+Input::Input(const char *data, size_t size, size_t inflateLimit, bool quiet)
+    : m_data(data), m_size(size), m_limit(inflateLimit), m_quiet(quiet)
 {
     if (size < 2 || uchar(data[0]) != 0x1F || uchar(data[1]) != 0x8B)
         return;
@@ -44,7 +44,8 @@ Input::Input(const char *data, size_t size, size_t inflateLimit)
     // 16 + MAX_WBITS: gzip wrapper only.
     const int rc = inflateInit2(&m_inflater->zs, 16 + MAX_WBITS);
     if (rc != Z_OK) {
-        qDebug("Cannot initialize zlib, because: %s", zlibMessage(m_inflater->zs));
+        if (!m_quiet)
+            qDebug("Cannot initialize zlib, because: %s", zlibMessage(m_inflater->zs));
         m_failed = true;
         m_inflater.reset();
         return;
@@ -95,13 +96,18 @@ QByteArray Input::inflateSome()
         out.resize(before + int(got));
         m_produced += got;
         if (m_produced > m_limit) {
-            qWarning("SVG: the compressed file inflates to more than %zu bytes; not reading it", m_limit);
+            if (!m_quiet)
+                qWarning("SVG: the compressed file inflates to more than %zu bytes; not reading it", m_limit);
             m_failed = true;
             return {};
         }
         if (rc == Z_STREAM_END) {
             // Another gzip member may follow; it belongs to the same document.
-            if (zs.avail_in == 0 && m_pos == m_size) {
+            // Zero bytes after the last member are padding (tapes and some
+            // writers add them), which gzip -d ignores as well.
+            const char *rest = reinterpret_cast<const char *>(zs.next_in);
+            if (std::all_of(rest, m_data + m_size, [](char c) { return c == 0; })) {
+                m_pos = m_size;
                 m_done = true;
                 break;
             }
@@ -113,11 +119,49 @@ QByteArray Input::inflateSome()
         if (rc == Z_BUF_ERROR && zs.avail_in == 0 && m_pos < m_size)
             continue; // only wanted more input
         // A damaged stream, or one that ends before its member does.
-        qDebug("Error while inflating gzip file: %s", zlibMessage(zs));
+        if (!m_quiet)
+            qDebug("Error while inflating gzip file: %s", zlibMessage(zs));
         m_failed = true;
         return {};
     }
     return out;
+}
+
+TokenSource::TokenSource(const char *data, size_t size, size_t inflateLimit, bool quiet)
+    : m_input(data, size, inflateLimit, quiet), m_quiet(quiet)
+{
+    m_xml.setNamespaceProcessing(false);
+}
+
+QXmlStreamReader::TokenType TokenSource::next()
+{
+    for (;;) {
+        const QXmlStreamReader::TokenType token = m_xml.readNext();
+        if (token == QXmlStreamReader::StartElement) {
+            ++m_depth;
+        } else if (token == QXmlStreamReader::EndElement) {
+            if (--m_depth == 0)
+                m_rootClosed = true;
+        } else if (token == QXmlStreamReader::Invalid) {
+            if (m_xml.error() == QXmlStreamReader::PrematureEndOfDocumentError) {
+                const QByteArray piece = m_input.next();
+                if (!piece.isEmpty()) {
+                    m_xml.addData(m_filter.filter(piece));
+                    continue;
+                }
+                if (m_input.failed())
+                    return token; // already said why
+                if (m_rootClosed)
+                    return QXmlStreamReader::EndDocument;
+            }
+            if (!m_quiet) {
+                qWarning("SVG: %s (line %lld, column %lld); the file is not loaded",
+                         qPrintable(m_xml.errorString()), m_xml.lineNumber(), m_xml.columnNumber());
+            }
+            return token;
+        }
+        return token;
+    }
 }
 
 } // namespace svg

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "formats/svgfilter.h"
+
 #include <QByteArray>
+#include <QXmlStreamReader>
 
 #include <cstddef>
 #include <memory>
@@ -15,8 +18,9 @@ class Input
 {
 public:
     // data must outlive the Input. Inflating stops with a warning and a
-    // failure once more than inflateLimit bytes have come out.
-    Input(const char *data, size_t size, size_t inflateLimit);
+    // failure once more than inflateLimit bytes have come out; with quiet
+    // set, failures are not reported.
+    Input(const char *data, size_t size, size_t inflateLimit, bool quiet = false);
     ~Input();
     Input(const Input &) = delete;
     Input &operator=(const Input &) = delete;
@@ -38,9 +42,34 @@ private:
     size_t m_pos = 0;
     size_t m_limit;
     size_t m_produced = 0;
+    bool m_quiet;
     bool m_failed = false;
     bool m_done = false;
     std::unique_ptr<Inflater> m_inflater;
+};
+
+// The XML tokens of a document, read from its pieces through the markup
+// filter. A document ends cleanly once its root element has closed; a
+// damaged document, damaged compression or XML cut short ends in Invalid.
+class TokenSource
+{
+public:
+    // With quiet set, failures are not reported (a second reading of the
+    // same document reports them).
+    TokenSource(const char *data, size_t size, size_t inflateLimit, bool quiet = false);
+
+    // The next token: EndDocument at the clean end, Invalid after a failure.
+    QXmlStreamReader::TokenType next();
+    QXmlStreamReader &xml() { return m_xml; }
+    double progress() const { return m_input.progress(); }
+
+private:
+    Input m_input;
+    MarkupFilter m_filter;
+    QXmlStreamReader m_xml;
+    bool m_quiet;
+    int m_depth = 0;
+    bool m_rootClosed = false;
 };
 
 } // namespace svg

@@ -48,6 +48,7 @@ TEST(SvgRead, CompressionIsToldByContentNotByName)
         {"plain.svgz", corner},
         {"packed.svgz", gzip(corner)},
         {"members.svgz", gzip(half) + gzip(rest)}, // concatenated gzip members are one document
+        {"padded.svgz", gzip(half) + gzip(rest) + QByteArray(70000, '\0')}, // zero padding, as gzip -d reads it
     };
     for (const Case &c : cases) {
         Drawing d;
@@ -69,6 +70,7 @@ TEST(SvgRead, DamagedCompressionLoadsNothing)
         packed.left(packed.size() - 4),       // missing its trailer
         corrupt,
         packed + QByteArray("trailing junk"), // not another gzip member
+        packed + QByteArray(8, '\0') + "x",  // padding is zeros only
     };
     for (const QByteArray &c : cases) {
         Drawing d;
@@ -217,8 +219,19 @@ TEST(SvgRead, SizeViewBoxAndPageMapToMillimetres)
         {"viewBox=\"0 0 200 100\"", "", 10 / 3.543307, 20 / 3.543307, 100 / 3.543307, 50 / 3.543307},
         {"width=\"100%\" height=\"100%\" viewBox=\"0 0 200 100\"", "", 10 / 3.543307, 20 / 3.543307,
          100 / 3.543307, 50 / 3.543307},
-        // Different x and y scales.
-        {"width=\"100mm\" height=\"200mm\" viewBox=\"0 0 100 100\"", "", 10, 40, 100, 100},
+        // A page of another shape than the view box: one scale, centred,
+        // unless the aspect ratio is let go.
+        {"width=\"100mm\" height=\"200mm\" viewBox=\"0 0 100 100\"", "", 10, 70, 100, 50},
+        {"width=\"100mm\" height=\"200mm\" viewBox=\"0 0 100 100\" preserveAspectRatio=\"none\"", "", 10, 40,
+         100, 100},
+        {"width=\"100mm\" height=\"200mm\" viewBox=\"0 0 100 100\" preserveAspectRatio=\"xMinYMin\"", "", 10,
+         20, 100, 50},
+        {"width=\"100mm\" height=\"200mm\" viewBox=\"0 0 100 100\" preserveAspectRatio=\"defer xMaxYMax meet\"",
+         "", 10, 120, 100, 50},
+        {"width=\"100mm\" height=\"200mm\" viewBox=\"0 0 100 100\" preserveAspectRatio=\"xMidYMid slice\"", "",
+         -30, 40, 200, 100},
+        {"width=\"200mm\" height=\"100mm\" viewBox=\"0 0 100 100\" preserveAspectRatio=\"bogus\"", "", 60, 20,
+         100, 50},
         // A cutting program's page size replaces the scale.
         {"width=\"1mm\" height=\"1mm\" viewBox=\"0 0 200 100\"",
          "<MaxPageSize><w>4</w><h>2</h><unit>Inches</unit></MaxPageSize>", 5.08, 10.16, 50.8, 25.4},
