@@ -207,4 +207,30 @@ void loadProcessOptions()
     setDisplayUnit(Units.read());
 }
 
+namespace {
+QString withoutTrailingSlash(QString url)
+{
+    url = url.trimmed();
+    while (url.endsWith(QLatin1Char('/')))
+        url.chop(1);
+    return url;
+}
+} // namespace
+
+QString baseUrl()
+{
+    const QByteArray env = qgetenv("KERFLOOM_BASE_URL");
+    return withoutTrailingSlash(env.isEmpty() ? BaseUrl.read() : QString::fromLocal8Bit(env));
+}
+
+QString updateUrl()
+{
+    const QByteArray env = qgetenv("KERFLOOM_UPDATE_URL");
+    const QString own = withoutTrailingSlash(env.isEmpty() ? UpdateUrl.read() : QString::fromLocal8Bit(env));
+    if (!own.isEmpty())
+        return own;
+    const QString base = baseUrl();
+    return base.isEmpty() ? QString() : base + QStringLiteral("/update");
+}
+
 } // namespace Settings

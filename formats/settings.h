@@ -113,6 +113,17 @@ inline const Key<bool> DxfExpandBlocks{"Format/DXF/ExpandBlocks", true};
 // it the file is refused rather than taking minutes and gigabytes.
 inline const Key<int> DxfMaxPoints{"Format/DXF/MaxPoints", 10000000};
 
+// The vendor's web server (product row of the About dialog, crash upload,
+// updates). Empty: nothing is ever requested. KERFLOOM_BASE_URL overrides it.
+inline const Key<QString> BaseUrl{"Network/BaseUrl", {}};
+// The update server's address; empty: "<base URL>/update". KERFLOOM_UPDATE_URL
+// overrides it.
+inline const Key<QString> UpdateUrl{"Network/UpdateUrl", {}};
+// The base URL in force, without a trailing slash; empty when none is set.
+QString baseUrl();
+// The update server's address in force; empty when neither it nor a base URL is set.
+QString updateUrl();
+
 // The in-memory format options that readers and writers use while they run.
 // Loaded at start-up, replaced when the settings dialog is accepted.
 struct FormatOptions

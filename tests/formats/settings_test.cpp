@@ -83,3 +83,31 @@ TEST(Settings, RecentFilesAreAnArrayOfFileNames)
     EXPECT_EQ(raw.value(QStringLiteral("RecentFiles/1/FileName")).toString(), QStringLiteral("/x.svg"));
     raw.clear();
 }
+
+TEST(Settings, ServerAddressesComeFromTheEnvironmentBeforeTheFile)
+{
+    struct Case
+    {
+        const char *baseEnv, *baseStored, *updateEnv, *updateStored;
+        const char *base, *update;
+    };
+    const Case cases[] = {
+        {"", "", "", "", "", ""}, // nothing set: nothing is ever requested
+        {"", "http://a.example/", "", "", "http://a.example", "http://a.example/update"},
+        {"http://127.0.0.1:8080//", "http://a.example", "", "", "http://127.0.0.1:8080",
+         "http://127.0.0.1:8080/update"},
+        {"", "http://a.example", "", "http://u.example/files/", "http://a.example", "http://u.example/files"},
+        {"", "", "http://127.0.0.1:9/up", "http://u.example", "", "http://127.0.0.1:9/up"},
+    };
+    for (const Case &c : cases) {
+        qputenv("KERFLOOM_BASE_URL", c.baseEnv);
+        qputenv("KERFLOOM_UPDATE_URL", c.updateEnv);
+        Settings::BaseUrl.write(QString::fromLatin1(c.baseStored));
+        Settings::UpdateUrl.write(QString::fromLatin1(c.updateStored));
+        EXPECT_EQ(Settings::baseUrl(), QLatin1String(c.base)) << c.baseStored;
+        EXPECT_EQ(Settings::updateUrl(), QLatin1String(c.update)) << c.updateStored;
+    }
+    qunsetenv("KERFLOOM_BASE_URL");
+    qunsetenv("KERFLOOM_UPDATE_URL");
+    Settings::open()->clear();
+}
