@@ -165,7 +165,7 @@ private:
 
 // The anchor button: the anchor spec becomes `spec` and the drawing moves so
 // that its anchor point lands on the origin, with the start resolved again.
-// Undo moves it back and restores the spec and the start as they were.
+// Undo moves it back and restores the anchor position and the start as they were.
 class SetAnchorCommand : public QUndoCommand
 {
 public:
