@@ -42,6 +42,7 @@ QTranslator &appTranslator()
 
 void loadLanguage(const QString &name)
 {
+    initResources(); // the catalogues live there
     const QLocale locale(name);
     const char *suffix = nullptr;
     switch (locale.language()) {

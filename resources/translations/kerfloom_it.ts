@@ -428,7 +428,7 @@ Vuoi sostituirlo?</translation>
     </message>
     <message>
         <source>No save path is set: &quot;%1&quot; was not saved!</source>
-        <translation>Nessun percorso di salvataggio impostato: &quot;%1&quot; non è stato salvato!</translation>
+        <translation>Percorso di salvataggio non impostato: &quot;%1&quot; non è stato salvato!</translation>
     </message>
     <message>
         <source>Are you sure?</source>

@@ -103,11 +103,11 @@
     </message>
     <message>
         <source>Clockwise</source>
-        <translation>Zgodnie z ruchem wskazówek zegara</translation>
+        <translation>Zgodnie ze wskazówkami zegara</translation>
     </message>
     <message>
         <source>Counter-clockwise</source>
-        <translation>Przeciwnie do ruchu wskazówek zegara</translation>
+        <translation>Przeciwnie do wskazówek zegara</translation>
     </message>
 </context>
 <context>
