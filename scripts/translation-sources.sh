@@ -13,5 +13,5 @@ lupdate_cmd() {
     [[ -x /usr/lib/qt5/bin/lupdate ]] && lupdate=/usr/lib/qt5/bin/lupdate
     # -I . resolves our "dir/file.h" includes, so tr() inside namespaced and
     # out-of-line members gets its class as context.
-    "$lupdate" -silent -locations none -extensions cpp,h -I . "${kerfloom_source_dirs[@]}" "$@"
+    "$lupdate" -silent -locations none -extensions cpp,h,ui -I . "${kerfloom_source_dirs[@]}" "$@"
 }
