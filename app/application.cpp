@@ -26,18 +26,24 @@ bool chooseHeadlessPlatform()
     return true;
 }
 
-void commonSetup()
+namespace {
+QTranslator &qtTranslator()
 {
-    initResources();
-    static QTranslator qtTranslator, appTranslator;
-    QCoreApplication::installTranslator(&qtTranslator);
-    QCoreApplication::installTranslator(&appTranslator);
+    static QTranslator translator;
+    return translator;
+}
 
-    QCoreApplication::setApplicationName(QStringLiteral("Kerfloom"));
-    QCoreApplication::setOrganizationName(QStringLiteral("Brenmoor"));
-    QCoreApplication::setApplicationVersion(QString::number(2.84, 'f', 2));
+QTranslator &appTranslator()
+{
+    static QTranslator translator;
+    return translator;
+}
+} // namespace
 
-    const QLocale locale(Settings::language());
+void loadLanguage(const QString &name)
+{
+    initResources(); // the catalogues live there
+    const QLocale locale(name);
     const char *suffix = nullptr;
     switch (locale.language()) {
     case QLocale::Italian: suffix = "_it"; break;
@@ -45,12 +51,32 @@ void commonSetup()
     case QLocale::Spanish: suffix = "_es"; break;
     default: break;
     }
+    // Reinstalling rather than reloading in place: an empty translator for
+    // English must drop the previous language's texts, and installing
+    // notifies every widget of the change.
+    for (QTranslator *t : {&qtTranslator(), &appTranslator()}) {
+        QCoreApplication::removeTranslator(t);
+        t->load(QString()); // empties it
+    }
     if (suffix) {
         const QString base = QStringLiteral(":/Kerfloom/Resources/");
-        qtTranslator.load(base + QStringLiteral("qt") + QLatin1String(suffix) + QStringLiteral(".qm"));
-        appTranslator.load(base + QStringLiteral("kerfloom") + QLatin1String(suffix) + QStringLiteral(".qm"));
+        qtTranslator().load(base + QStringLiteral("qt") + QLatin1String(suffix) + QStringLiteral(".qm"));
+        appTranslator().load(base + QStringLiteral("kerfloom") + QLatin1String(suffix) + QStringLiteral(".qm"));
     }
+    QCoreApplication::installTranslator(&qtTranslator());
+    QCoreApplication::installTranslator(&appTranslator());
     QLocale::setDefault(locale);
+}
+
+void commonSetup()
+{
+    initResources();
+
+    QCoreApplication::setApplicationName(QStringLiteral("Kerfloom"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Brenmoor"));
+    QCoreApplication::setApplicationVersion(QString::number(2.84, 'f', 2));
+
+    loadLanguage(Settings::language());
 
     Settings::loadProcessOptions();
     // Later parts draw from qrand(); they expect it seeded by the clock.

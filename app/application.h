@@ -1,12 +1,19 @@
 #pragma once
 
 // Start-up of the Kerfloom program.
+#include <QString>
+
 namespace kerfloom {
 
 // True when no display is reachable and the caller did not choose a Qt
 // platform; the program then runs on the offscreen platform and answers
 // every prompt itself. Call before the QApplication exists.
 bool chooseHeadlessPlatform();
+
+// Loads the catalogues of a locale name such as "pl_PL" (Italian, Polish
+// and Spanish; any other language leaves the texts in English) and makes it
+// the default locale. Windows created afterwards speak that language.
+void loadLanguage(const QString &name);
 
 // Translators, names, version, language, display unit, random seed: once in
 // every mode, right after the QApplication exists.

@@ -3,17 +3,23 @@
 # Runs on a throw-away settings folder that links the drawing but neither
 # saves nor quits, so the drawing's own folder stays untouched.
 # With --simulate MS the picture shows the cutting simulation MS milliseconds
-# after it started.
-#   scripts/screenshot.sh [--simulate MS] FILE OUT.png
+# after it started; with --language NAME (such as pl_PL) the program speaks
+# that language.
+#   scripts/screenshot.sh [--simulate MS] [--language NAME] FILE OUT.png
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 simulate=()
-if [[ ${1:-} == --simulate ]]; then
-    simulate=(KERFLOOM_SCREENSHOT_SIMULATE="${2:?milliseconds}")
+language=
+while [[ ${1:-} == --* ]]; do
+    case $1 in
+    --simulate) simulate=(KERFLOOM_SCREENSHOT_SIMULATE="${2:?milliseconds}") ;;
+    --language) language=${2:?locale name} ;;
+    *) break ;;
+    esac
     shift 2
-fi
+done
 if (($# != 2)); then
-    echo "usage: scripts/screenshot.sh [--simulate MS] FILE OUT.png" >&2
+    echo "usage: scripts/screenshot.sh [--simulate MS] [--language NAME] FILE OUT.png" >&2
     exit 2
 fi
 file=$(realpath "$1")
@@ -28,6 +34,9 @@ cat >"$config/Brenmoor/Kerfloom/settings.ini" <<INI
 SaveAs=false
 ExitApplication=false
 INI
+if [[ -n $language ]]; then
+    printf '[Main]\nLanguage=%s\n' "$language" >>"$config/Brenmoor/Kerfloom/settings.ini"
+fi
 env "${simulate[@]}" XDG_CONFIG_HOME="$config" KERFLOOM_SCREENSHOT="$out" QT_QPA_PLATFORM=xcb \
     xvfb-run -a -s "-screen 0 1280x800x24" "$program" "$file"
 echo "screenshot: $out"

@@ -3,6 +3,7 @@
 #include "core/units.h"
 #include "ui/graphwidget.h"
 
+#include <QCoreApplication>
 #include <QCursor>
 #include <QGraphicsSceneContextMenuEvent>
 #include <QGraphicsSceneMouseEvent>
@@ -228,9 +229,10 @@ DrawingPoint::DrawingPoint(GraphWidget *view, Object::Point *point, bool isStart
 
 QString DrawingPoint::toolTipFor(const Object::Point &point, bool isStart)
 {
-    return QStringLiteral("%1X: %2, Y: %3")
-        .arg(isStart ? QObject::tr("Starting point\n") : QString(), units::text(point.x),
-             units::text(point.y));
+    const QString position = QStringLiteral("X: %1, Y: %2").arg(units::text(point.x), units::text(point.y));
+    if (!isStart)
+        return position;
+    return QCoreApplication::translate("DrawingElements", "Starting point") + QLatin1Char('\n') + position;
 }
 
 void DrawingPoint::mousePressEvent(QGraphicsSceneMouseEvent *event)

@@ -477,13 +477,13 @@ void GraphWidget::showObjectMenu(DrawingObject *item, QPointF scenePos, QPoint s
 
     QMenu menu(this);
     QAction *addPoint = menu.addAction(QIcon(QStringLiteral(":/Kerfloom/Resources/addpoint.png")),
-                                       elementsText("Add point"));
+                                       elementsText(QT_TRANSLATE_NOOP("DrawingElements", "Add point")));
     QMenu *dirMenu = menu.addMenu(QIcon(QStringLiteral(":/Kerfloom/Resources/reverse.png")),
-                                  elementsText("Set object direction"));
+                                  elementsText(QT_TRANSLATE_NOOP("DrawingElements", "Set object direction")));
     QAction *cw = dirMenu->addAction(QIcon(QStringLiteral(":/Kerfloom/Resources/cw.png")),
-                                     elementsText("Clockwise"));
+                                     elementsText(QT_TRANSLATE_NOOP("DrawingElements", "Clockwise")));
     QAction *ccw = dirMenu->addAction(QIcon(QStringLiteral(":/Kerfloom/Resources/ccw.png")),
-                                      elementsText("Counter-clockwise"));
+                                      elementsText(QT_TRANSLATE_NOOP("DrawingElements", "Counter-clockwise")));
     auto *group = new QActionGroup(dirMenu);
     for (QAction *a : {cw, ccw}) {
         a->setCheckable(true);

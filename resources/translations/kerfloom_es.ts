@@ -1,0 +1,497 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="es_ES">
+<context>
+    <name>BaseFormat</name>
+    <message>
+        <source>All supported files (*.plt *.dxf *.tap *.svg *.svgz *.kfp)</source>
+        <translation>Todos los archivos compatibles (*.plt *.dxf *.tap *.svg *.svgz *.kfp)</translation>
+    </message>
+    <message>
+        <source>HPGL files (*.plt)</source>
+        <translation>Archivos HPGL (*.plt)</translation>
+    </message>
+    <message>
+        <source>G-Code (*.tap)</source>
+        <translation>Código G (*.tap)</translation>
+    </message>
+    <message>
+        <source>AutoCAD (*.dxf)</source>
+        <translation>AutoCAD (*.dxf)</translation>
+    </message>
+    <message>
+        <source>Scalable Vector Graphics (*.svg *.svgz)</source>
+        <translation>Gráficos vectoriales SVG (*.svg *.svgz)</translation>
+    </message>
+    <message>
+        <source>Kerfloom project (*.kfp)</source>
+        <translation>Proyecto Kerfloom (*.kfp)</translation>
+    </message>
+    <message>
+        <source>All supported files (*.tap *.dxf *.svg *.plt *.kfp)</source>
+        <translation>Todos los archivos compatibles (*.tap *.dxf *.svg *.plt *.kfp)</translation>
+    </message>
+    <message>
+        <source>Scalable Vector Graphics (*.svg)</source>
+        <translation>Gráficos vectoriales SVG (*.svg)</translation>
+    </message>
+</context>
+<context>
+    <name>Commands</name>
+    <message>
+        <source>Join objects</source>
+        <translation>Unir objetos</translation>
+    </message>
+    <message>
+        <source>Remove joint</source>
+        <translation>Eliminar unión</translation>
+    </message>
+    <message>
+        <source>Add point</source>
+        <translation>Añadir punto</translation>
+    </message>
+    <message>
+        <source>Set object direction</source>
+        <translation>Establecer dirección del objeto</translation>
+    </message>
+    <message>
+        <source>Rotate left</source>
+        <translation>Girar a la izquierda</translation>
+    </message>
+    <message>
+        <source>Rotate right</source>
+        <translation>Girar a la derecha</translation>
+    </message>
+    <message>
+        <source>Flip vertically</source>
+        <translation>Voltear verticalmente</translation>
+    </message>
+    <message>
+        <source>Flip horizontally</source>
+        <translation>Voltear horizontalmente</translation>
+    </message>
+    <message>
+        <source>Reverse object</source>
+        <translation>Invertir objeto</translation>
+    </message>
+    <message>
+        <source>Move drawing</source>
+        <translation>Mover dibujo</translation>
+    </message>
+    <message>
+        <source>Set start position</source>
+        <translation>Establecer posición inicial</translation>
+    </message>
+    <message>
+        <source>Set anchor</source>
+        <translation>Establecer anclaje</translation>
+    </message>
+</context>
+<context>
+    <name>DrawingElements</name>
+    <message>
+        <source>Starting point</source>
+        <translation>Punto de inicio</translation>
+    </message>
+    <message>
+        <source>Add point</source>
+        <translation>Añadir punto</translation>
+    </message>
+    <message>
+        <source>Set object direction</source>
+        <translation>Dirección del objeto</translation>
+    </message>
+    <message>
+        <source>Clockwise</source>
+        <translation>Sentido horario</translation>
+    </message>
+    <message>
+        <source>Counter-clockwise</source>
+        <translation>Sentido antihorario</translation>
+    </message>
+</context>
+<context>
+    <name>GeometryOperation</name>
+    <message>
+        <source>Auto-join</source>
+        <translation>Unión automática</translation>
+    </message>
+</context>
+<context>
+    <name>GetPointDialog</name>
+    <message>
+        <source>Relative to drawing: </source>
+        <translation>Relativo al dibujo: </translation>
+    </message>
+    <message>
+        <source>X: </source>
+        <translation>X: </translation>
+    </message>
+    <message>
+        <source>Y:</source>
+        <translation>Y:</translation>
+    </message>
+    <message>
+        <source>Relative</source>
+        <translation>Relativo</translation>
+    </message>
+</context>
+<context>
+    <name>GraphWidget</name>
+    <message>
+        <source>Set anchor</source>
+        <translation>Establecer anclaje</translation>
+    </message>
+</context>
+<context>
+    <name>KFStartPage</name>
+    <message>
+        <source>Recent files</source>
+        <translation>Archivos recientes</translation>
+    </message>
+    <message>
+        <source>Open file</source>
+        <translation>Abrir archivo</translation>
+    </message>
+</context>
+<context>
+    <name>Kerfloom</name>
+    <message>
+        <source>&amp;Open</source>
+        <translation>&amp;Abrir</translation>
+    </message>
+    <message>
+        <source>Ctrl+O</source>
+        <translation>Ctrl+O</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Guardar</translation>
+    </message>
+    <message>
+        <source>Ctrl+S</source>
+        <translation>Ctrl+S</translation>
+    </message>
+    <message>
+        <source>Save as...</source>
+        <translation>Guardar como...</translation>
+    </message>
+    <message>
+        <source>Ctrl+Shift+S</source>
+        <translation>Ctrl+Shift+S</translation>
+    </message>
+    <message>
+        <source>&amp;Auto join</source>
+        <translation>&amp;Unión automática</translation>
+    </message>
+    <message>
+        <source>Auto join vectors</source>
+        <translation>Unir automáticamente los vectores</translation>
+    </message>
+    <message>
+        <source>Ctrl+A</source>
+        <translation>Ctrl+A</translation>
+    </message>
+    <message>
+        <source>Rotate Left</source>
+        <translation>Girar a la izquierda</translation>
+    </message>
+    <message>
+        <source>Rotate drawing left</source>
+        <translation>Girar el dibujo a la izquierda</translation>
+    </message>
+    <message>
+        <source>Rotate right</source>
+        <translation>Girar a la derecha</translation>
+    </message>
+    <message>
+        <source>Rotate drawing right</source>
+        <translation>Girar el dibujo a la derecha</translation>
+    </message>
+    <message>
+        <source>Flip vertically</source>
+        <translation>Voltear verticalmente</translation>
+    </message>
+    <message>
+        <source>Flip drawing vertically</source>
+        <translation>Voltear el dibujo verticalmente</translation>
+    </message>
+    <message>
+        <source>Flip horizontally</source>
+        <translation>Voltear horizontalmente</translation>
+    </message>
+    <message>
+        <source>Flip drawing horizontally</source>
+        <translation>Voltear el dibujo horizontalmente</translation>
+    </message>
+    <message>
+        <source>Reverse object</source>
+        <translation>Invertir objeto</translation>
+    </message>
+    <message>
+        <source>Reverse object direction</source>
+        <translation>Invertir la dirección del objeto</translation>
+    </message>
+    <message>
+        <source>Ctrl+R</source>
+        <translation>Ctrl+R</translation>
+    </message>
+    <message>
+        <source>Set position</source>
+        <translation>Establecer posición</translation>
+    </message>
+    <message>
+        <source>Set drawing position</source>
+        <translation>Establecer la posición del dibujo</translation>
+    </message>
+    <message>
+        <source>Set starting point</source>
+        <translation>Establecer punto de inicio</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Cerrar</translation>
+    </message>
+    <message>
+        <source>Close All</source>
+        <translation>Cerrar todo</translation>
+    </message>
+    <message>
+        <source>Simulate</source>
+        <translation>Simular</translation>
+    </message>
+    <message>
+        <source>Ctrl+F</source>
+        <translation>Ctrl+F</translation>
+    </message>
+    <message>
+        <source>Preferences</source>
+        <translation>Preferencias</translation>
+    </message>
+    <message>
+        <source>About Kerfloom</source>
+        <translation>Acerca de Kerfloom</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Salir</translation>
+    </message>
+    <message>
+        <source>&amp;Undo</source>
+        <translation>&amp;Deshacer</translation>
+    </message>
+    <message>
+        <source>&amp;Redo</source>
+        <translation>&amp;Rehacer</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Archivo</translation>
+    </message>
+    <message>
+        <source>Open recent</source>
+        <translation>Abrir reciente</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Editar</translation>
+    </message>
+    <message>
+        <source>&amp;About</source>
+        <translation>A&amp;cerca de</translation>
+    </message>
+    <message>
+        <source>Main</source>
+        <translation>Principal</translation>
+    </message>
+    <message>
+        <source>Simulation speed</source>
+        <translation>Velocidad de simulación</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>Alejar</translation>
+    </message>
+    <message>
+        <source>Fit in view</source>
+        <translation>Ajustar a la vista</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>Acercar</translation>
+    </message>
+    <message>
+        <source>Drawing contains open shapes!</source>
+        <translation>¡El dibujo contiene formas abiertas!</translation>
+    </message>
+    <message>
+        <source>Ready</source>
+        <translation>Listo</translation>
+    </message>
+    <message>
+        <source>&amp;Undo %1</source>
+        <translation>&amp;Deshacer: %1</translation>
+    </message>
+    <message>
+        <source>&amp;Redo %1</source>
+        <translation>&amp;Rehacer: %1</translation>
+    </message>
+    <message>
+        <source>Object has been reversed</source>
+        <translation>Se ha invertido el objeto</translation>
+    </message>
+    <message>
+        <source>Move drawing</source>
+        <translation>Mover dibujo</translation>
+    </message>
+    <message>
+        <source>Set start position</source>
+        <translation>Establecer posición inicial</translation>
+    </message>
+    <message>
+        <source>Preferences are edited in %1</source>
+        <translation>Las preferencias se editan en %1</translation>
+    </message>
+    <message>
+        <source>Brenmoor Kerfloom %1</source>
+        <translation>Brenmoor Kerfloom %1</translation>
+    </message>
+    <message>
+        <source>Stop simulation</source>
+        <translation>Detener simulación</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>Inicio</translation>
+    </message>
+    <message>
+        <source>Open drawing</source>
+        <translation>Abrir dibujo</translation>
+    </message>
+    <message>
+        <source>The file name is empty!</source>
+        <translation>¡El nombre del archivo está vacío!</translation>
+    </message>
+    <message>
+        <source>File &quot;%1&quot; doesn&apos;t exist!</source>
+        <translation>¡El archivo &quot;%1&quot; no existe!</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a regular file!</source>
+        <translation>¡&quot;%1&quot; no es un archivo normal!</translation>
+    </message>
+    <message>
+        <source>Cannot open file</source>
+        <translation>No se puede abrir el archivo</translation>
+    </message>
+    <message>
+        <source>Loading %1</source>
+        <translation>Cargando %1</translation>
+    </message>
+    <message>
+        <source>Failed to load &quot;%1&quot;!</source>
+        <translation>¡No se pudo cargar &quot;%1&quot;!</translation>
+    </message>
+    <message>
+        <source>Cannot save file</source>
+        <translation>No se puede guardar el archivo</translation>
+    </message>
+    <message>
+        <source>&quot;Actions/SaveAsPath&quot; is empty: &quot;%1&quot; was not saved!</source>
+        <translation>&quot;Actions/SaveAsPath&quot; está vacío: ¡&quot;%1&quot; no se ha guardado!</translation>
+    </message>
+    <message>
+        <source>Output overwritten</source>
+        <translation>Salida sobrescrita</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; and &quot;%2&quot; both save to &quot;%3&quot;: the output of the first was overwritten!</source>
+        <translation>&quot;%1&quot; y &quot;%2&quot; se guardan en &quot;%3&quot;: ¡la salida del primero se ha sobrescrito!</translation>
+    </message>
+    <message>
+        <source>Linking objects</source>
+        <translation>Uniendo objetos</translation>
+    </message>
+    <message>
+        <source>Save drawing</source>
+        <translation>Guardar dibujo</translation>
+    </message>
+    <message>
+        <source>Confirm Save As</source>
+        <translation>Confirmar guardar como</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; already exists.
+Do you want to replace it?</source>
+        <translation>&quot;%1&quot; ya existe.
+¿Desea reemplazarlo?</translation>
+    </message>
+    <message>
+        <source>No save path is set: &quot;%1&quot; was not saved!</source>
+        <translation>No hay ruta de guardado: ¡&quot;%1&quot; no se ha guardado!</translation>
+    </message>
+    <message>
+        <source>Are you sure?</source>
+        <translation>¿Está seguro?</translation>
+    </message>
+    <message>
+        <source>The drawing contains unconnected objects. Are you sure you want to save?</source>
+        <translation>El dibujo contiene objetos sin unir. ¿Seguro que desea guardarlo?</translation>
+    </message>
+    <message>
+        <source>Failed to save &quot;%1&quot;!</source>
+        <translation>¡No se pudo guardar &quot;%1&quot;!</translation>
+    </message>
+    <message>
+        <source>Saved to &quot;%1&quot;</source>
+        <translation>Guardado en &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>You have unsaved changes</source>
+        <translation>Hay cambios sin guardar</translation>
+    </message>
+    <message>
+        <source>Do you want to save changes in &quot;%1&quot;?</source>
+        <translation>¿Desea guardar los cambios en &quot;%1&quot;?</translation>
+    </message>
+    <message>
+        <source>Close all</source>
+        <translation>Cerrar todo</translation>
+    </message>
+    <message>
+        <source>Close other</source>
+        <translation>Cerrar los demás</translation>
+    </message>
+    <message>
+        <source>Copy file path</source>
+        <translation>Copiar ruta del archivo</translation>
+    </message>
+    <message>
+        <source>Open containing folder</source>
+        <translation>Abrir la carpeta del archivo</translation>
+    </message>
+    <message>
+        <source>Objects: %1, Points: %2</source>
+        <translation>Objetos: %1, puntos: %2</translation>
+    </message>
+    <message>
+        <source>Drawing dimensions: %1 x %2</source>
+        <translation>Dimensiones del dibujo: %1 x %2</translation>
+    </message>
+</context>
+<context>
+    <name>QuestionDialog</name>
+    <message>
+        <source>&amp;Yes</source>
+        <translation>&amp;Sí</translation>
+    </message>
+    <message>
+        <source>&amp;No</source>
+        <translation>&amp;No</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Cancelar</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,497 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="it_IT">
+<context>
+    <name>BaseFormat</name>
+    <message>
+        <source>All supported files (*.plt *.dxf *.tap *.svg *.svgz *.kfp)</source>
+        <translation>Tutti i file supportati (*.plt *.dxf *.tap *.svg *.svgz *.kfp)</translation>
+    </message>
+    <message>
+        <source>HPGL files (*.plt)</source>
+        <translation>File HPGL (*.plt)</translation>
+    </message>
+    <message>
+        <source>G-Code (*.tap)</source>
+        <translation>G-code (*.tap)</translation>
+    </message>
+    <message>
+        <source>AutoCAD (*.dxf)</source>
+        <translation>AutoCAD (*.dxf)</translation>
+    </message>
+    <message>
+        <source>Scalable Vector Graphics (*.svg *.svgz)</source>
+        <translation>Grafica vettoriale SVG (*.svg *.svgz)</translation>
+    </message>
+    <message>
+        <source>Kerfloom project (*.kfp)</source>
+        <translation>Progetto Kerfloom (*.kfp)</translation>
+    </message>
+    <message>
+        <source>All supported files (*.tap *.dxf *.svg *.plt *.kfp)</source>
+        <translation>Tutti i file supportati (*.tap *.dxf *.svg *.plt *.kfp)</translation>
+    </message>
+    <message>
+        <source>Scalable Vector Graphics (*.svg)</source>
+        <translation>Grafica vettoriale SVG (*.svg)</translation>
+    </message>
+</context>
+<context>
+    <name>Commands</name>
+    <message>
+        <source>Join objects</source>
+        <translation>Unisci oggetti</translation>
+    </message>
+    <message>
+        <source>Remove joint</source>
+        <translation>Rimuovi giunzione</translation>
+    </message>
+    <message>
+        <source>Add point</source>
+        <translation>Aggiungi punto</translation>
+    </message>
+    <message>
+        <source>Set object direction</source>
+        <translation>Imposta direzione dell&apos;oggetto</translation>
+    </message>
+    <message>
+        <source>Rotate left</source>
+        <translation>Ruota a sinistra</translation>
+    </message>
+    <message>
+        <source>Rotate right</source>
+        <translation>Ruota a destra</translation>
+    </message>
+    <message>
+        <source>Flip vertically</source>
+        <translation>Rifletti verticalmente</translation>
+    </message>
+    <message>
+        <source>Flip horizontally</source>
+        <translation>Rifletti orizzontalmente</translation>
+    </message>
+    <message>
+        <source>Reverse object</source>
+        <translation>Inverti oggetto</translation>
+    </message>
+    <message>
+        <source>Move drawing</source>
+        <translation>Sposta disegno</translation>
+    </message>
+    <message>
+        <source>Set start position</source>
+        <translation>Imposta posizione iniziale</translation>
+    </message>
+    <message>
+        <source>Set anchor</source>
+        <translation>Imposta ancoraggio</translation>
+    </message>
+</context>
+<context>
+    <name>DrawingElements</name>
+    <message>
+        <source>Starting point</source>
+        <translation>Punto di partenza</translation>
+    </message>
+    <message>
+        <source>Add point</source>
+        <translation>Aggiungi punto</translation>
+    </message>
+    <message>
+        <source>Set object direction</source>
+        <translation>Direzione dell&apos;oggetto</translation>
+    </message>
+    <message>
+        <source>Clockwise</source>
+        <translation>Senso orario</translation>
+    </message>
+    <message>
+        <source>Counter-clockwise</source>
+        <translation>Senso antiorario</translation>
+    </message>
+</context>
+<context>
+    <name>GeometryOperation</name>
+    <message>
+        <source>Auto-join</source>
+        <translation>Unione automatica</translation>
+    </message>
+</context>
+<context>
+    <name>GetPointDialog</name>
+    <message>
+        <source>Relative to drawing: </source>
+        <translation>Relativo al disegno: </translation>
+    </message>
+    <message>
+        <source>X: </source>
+        <translation>X: </translation>
+    </message>
+    <message>
+        <source>Y:</source>
+        <translation>Y:</translation>
+    </message>
+    <message>
+        <source>Relative</source>
+        <translation>Relativo</translation>
+    </message>
+</context>
+<context>
+    <name>GraphWidget</name>
+    <message>
+        <source>Set anchor</source>
+        <translation>Imposta ancoraggio</translation>
+    </message>
+</context>
+<context>
+    <name>KFStartPage</name>
+    <message>
+        <source>Recent files</source>
+        <translation>File recenti</translation>
+    </message>
+    <message>
+        <source>Open file</source>
+        <translation>Apri file</translation>
+    </message>
+</context>
+<context>
+    <name>Kerfloom</name>
+    <message>
+        <source>&amp;Open</source>
+        <translation>&amp;Apri</translation>
+    </message>
+    <message>
+        <source>Ctrl+O</source>
+        <translation>Ctrl+O</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Salva</translation>
+    </message>
+    <message>
+        <source>Ctrl+S</source>
+        <translation>Ctrl+S</translation>
+    </message>
+    <message>
+        <source>Save as...</source>
+        <translation>Salva con nome...</translation>
+    </message>
+    <message>
+        <source>Ctrl+Shift+S</source>
+        <translation>Ctrl+Shift+S</translation>
+    </message>
+    <message>
+        <source>&amp;Auto join</source>
+        <translation>&amp;Unione automatica</translation>
+    </message>
+    <message>
+        <source>Auto join vectors</source>
+        <translation>Unisci automaticamente i vettori</translation>
+    </message>
+    <message>
+        <source>Ctrl+A</source>
+        <translation>Ctrl+A</translation>
+    </message>
+    <message>
+        <source>Rotate Left</source>
+        <translation>Ruota a sinistra</translation>
+    </message>
+    <message>
+        <source>Rotate drawing left</source>
+        <translation>Ruota il disegno a sinistra</translation>
+    </message>
+    <message>
+        <source>Rotate right</source>
+        <translation>Ruota a destra</translation>
+    </message>
+    <message>
+        <source>Rotate drawing right</source>
+        <translation>Ruota il disegno a destra</translation>
+    </message>
+    <message>
+        <source>Flip vertically</source>
+        <translation>Rifletti verticalmente</translation>
+    </message>
+    <message>
+        <source>Flip drawing vertically</source>
+        <translation>Rifletti il disegno verticalmente</translation>
+    </message>
+    <message>
+        <source>Flip horizontally</source>
+        <translation>Rifletti orizzontalmente</translation>
+    </message>
+    <message>
+        <source>Flip drawing horizontally</source>
+        <translation>Rifletti il disegno orizzontalmente</translation>
+    </message>
+    <message>
+        <source>Reverse object</source>
+        <translation>Inverti oggetto</translation>
+    </message>
+    <message>
+        <source>Reverse object direction</source>
+        <translation>Inverti la direzione dell&apos;oggetto</translation>
+    </message>
+    <message>
+        <source>Ctrl+R</source>
+        <translation>Ctrl+R</translation>
+    </message>
+    <message>
+        <source>Set position</source>
+        <translation>Imposta posizione</translation>
+    </message>
+    <message>
+        <source>Set drawing position</source>
+        <translation>Imposta la posizione del disegno</translation>
+    </message>
+    <message>
+        <source>Set starting point</source>
+        <translation>Imposta punto di partenza</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Chiudi</translation>
+    </message>
+    <message>
+        <source>Close All</source>
+        <translation>Chiudi tutto</translation>
+    </message>
+    <message>
+        <source>Simulate</source>
+        <translation>Simula</translation>
+    </message>
+    <message>
+        <source>Ctrl+F</source>
+        <translation>Ctrl+F</translation>
+    </message>
+    <message>
+        <source>Preferences</source>
+        <translation>Preferenze</translation>
+    </message>
+    <message>
+        <source>About Kerfloom</source>
+        <translation>Informazioni su Kerfloom</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Esci</translation>
+    </message>
+    <message>
+        <source>&amp;Undo</source>
+        <translation>&amp;Annulla</translation>
+    </message>
+    <message>
+        <source>&amp;Redo</source>
+        <translation>&amp;Ripeti</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>Open recent</source>
+        <translation>Apri recenti</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Modifica</translation>
+    </message>
+    <message>
+        <source>&amp;About</source>
+        <translation>&amp;Informazioni</translation>
+    </message>
+    <message>
+        <source>Main</source>
+        <translation>Principale</translation>
+    </message>
+    <message>
+        <source>Simulation speed</source>
+        <translation>Velocità della simulazione</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>Riduci</translation>
+    </message>
+    <message>
+        <source>Fit in view</source>
+        <translation>Adatta alla vista</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>Ingrandisci</translation>
+    </message>
+    <message>
+        <source>Drawing contains open shapes!</source>
+        <translation>Il disegno contiene forme aperte!</translation>
+    </message>
+    <message>
+        <source>Ready</source>
+        <translation>Pronto</translation>
+    </message>
+    <message>
+        <source>&amp;Undo %1</source>
+        <translation>&amp;Annulla: %1</translation>
+    </message>
+    <message>
+        <source>&amp;Redo %1</source>
+        <translation>&amp;Ripeti: %1</translation>
+    </message>
+    <message>
+        <source>Object has been reversed</source>
+        <translation>L&apos;oggetto è stato invertito</translation>
+    </message>
+    <message>
+        <source>Move drawing</source>
+        <translation>Sposta disegno</translation>
+    </message>
+    <message>
+        <source>Set start position</source>
+        <translation>Imposta posizione iniziale</translation>
+    </message>
+    <message>
+        <source>Preferences are edited in %1</source>
+        <translation>Le preferenze si modificano in %1</translation>
+    </message>
+    <message>
+        <source>Brenmoor Kerfloom %1</source>
+        <translation>Brenmoor Kerfloom %1</translation>
+    </message>
+    <message>
+        <source>Stop simulation</source>
+        <translation>Ferma la simulazione</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>Inizio</translation>
+    </message>
+    <message>
+        <source>Open drawing</source>
+        <translation>Apri disegno</translation>
+    </message>
+    <message>
+        <source>The file name is empty!</source>
+        <translation>Il nome del file è vuoto!</translation>
+    </message>
+    <message>
+        <source>File &quot;%1&quot; doesn&apos;t exist!</source>
+        <translation>Il file &quot;%1&quot; non esiste!</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a regular file!</source>
+        <translation>&quot;%1&quot; non è un file normale!</translation>
+    </message>
+    <message>
+        <source>Cannot open file</source>
+        <translation>Impossibile aprire il file</translation>
+    </message>
+    <message>
+        <source>Loading %1</source>
+        <translation>Caricamento di %1</translation>
+    </message>
+    <message>
+        <source>Failed to load &quot;%1&quot;!</source>
+        <translation>Impossibile caricare &quot;%1&quot;!</translation>
+    </message>
+    <message>
+        <source>Cannot save file</source>
+        <translation>Impossibile salvare il file</translation>
+    </message>
+    <message>
+        <source>&quot;Actions/SaveAsPath&quot; is empty: &quot;%1&quot; was not saved!</source>
+        <translation>&quot;Actions/SaveAsPath&quot; è vuoto: &quot;%1&quot; non è stato salvato!</translation>
+    </message>
+    <message>
+        <source>Output overwritten</source>
+        <translation>Output sovrascritto</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; and &quot;%2&quot; both save to &quot;%3&quot;: the output of the first was overwritten!</source>
+        <translation>&quot;%1&quot; e &quot;%2&quot; vengono salvati entrambi in &quot;%3&quot;: l&apos;output del primo è stato sovrascritto!</translation>
+    </message>
+    <message>
+        <source>Linking objects</source>
+        <translation>Collegamento degli oggetti</translation>
+    </message>
+    <message>
+        <source>Save drawing</source>
+        <translation>Salva disegno</translation>
+    </message>
+    <message>
+        <source>Confirm Save As</source>
+        <translation>Conferma salvataggio</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; already exists.
+Do you want to replace it?</source>
+        <translation>&quot;%1&quot; esiste già.
+Vuoi sostituirlo?</translation>
+    </message>
+    <message>
+        <source>No save path is set: &quot;%1&quot; was not saved!</source>
+        <translation>Percorso di salvataggio non impostato: &quot;%1&quot; non è stato salvato!</translation>
+    </message>
+    <message>
+        <source>Are you sure?</source>
+        <translation>Sei sicuro?</translation>
+    </message>
+    <message>
+        <source>The drawing contains unconnected objects. Are you sure you want to save?</source>
+        <translation>Il disegno contiene oggetti non collegati. Vuoi davvero salvare?</translation>
+    </message>
+    <message>
+        <source>Failed to save &quot;%1&quot;!</source>
+        <translation>Impossibile salvare &quot;%1&quot;!</translation>
+    </message>
+    <message>
+        <source>Saved to &quot;%1&quot;</source>
+        <translation>Salvato in &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>You have unsaved changes</source>
+        <translation>Ci sono modifiche non salvate</translation>
+    </message>
+    <message>
+        <source>Do you want to save changes in &quot;%1&quot;?</source>
+        <translation>Vuoi salvare le modifiche a &quot;%1&quot;?</translation>
+    </message>
+    <message>
+        <source>Close all</source>
+        <translation>Chiudi tutto</translation>
+    </message>
+    <message>
+        <source>Close other</source>
+        <translation>Chiudi gli altri</translation>
+    </message>
+    <message>
+        <source>Copy file path</source>
+        <translation>Copia percorso del file</translation>
+    </message>
+    <message>
+        <source>Open containing folder</source>
+        <translation>Apri la cartella del file</translation>
+    </message>
+    <message>
+        <source>Objects: %1, Points: %2</source>
+        <translation>Oggetti: %1, punti: %2</translation>
+    </message>
+    <message>
+        <source>Drawing dimensions: %1 x %2</source>
+        <translation>Dimensioni del disegno: %1 x %2</translation>
+    </message>
+</context>
+<context>
+    <name>QuestionDialog</name>
+    <message>
+        <source>&amp;Yes</source>
+        <translation>&amp;Sì</translation>
+    </message>
+    <message>
+        <source>&amp;No</source>
+        <translation>&amp;No</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Annulla</translation>
+    </message>
+</context>
+</TS>

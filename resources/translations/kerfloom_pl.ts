@@ -1,0 +1,497 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="pl_PL">
+<context>
+    <name>BaseFormat</name>
+    <message>
+        <source>All supported files (*.plt *.dxf *.tap *.svg *.svgz *.kfp)</source>
+        <translation>Wszystkie obsługiwane pliki (*.plt *.dxf *.tap *.svg *.svgz *.kfp)</translation>
+    </message>
+    <message>
+        <source>HPGL files (*.plt)</source>
+        <translation>Pliki HPGL (*.plt)</translation>
+    </message>
+    <message>
+        <source>G-Code (*.tap)</source>
+        <translation>G-code (*.tap)</translation>
+    </message>
+    <message>
+        <source>AutoCAD (*.dxf)</source>
+        <translation>AutoCAD (*.dxf)</translation>
+    </message>
+    <message>
+        <source>Scalable Vector Graphics (*.svg *.svgz)</source>
+        <translation>Grafika wektorowa SVG (*.svg *.svgz)</translation>
+    </message>
+    <message>
+        <source>Kerfloom project (*.kfp)</source>
+        <translation>Projekt Kerfloom (*.kfp)</translation>
+    </message>
+    <message>
+        <source>All supported files (*.tap *.dxf *.svg *.plt *.kfp)</source>
+        <translation>Wszystkie obsługiwane pliki (*.tap *.dxf *.svg *.plt *.kfp)</translation>
+    </message>
+    <message>
+        <source>Scalable Vector Graphics (*.svg)</source>
+        <translation>Grafika wektorowa SVG (*.svg)</translation>
+    </message>
+</context>
+<context>
+    <name>Commands</name>
+    <message>
+        <source>Join objects</source>
+        <translation>Połączenie obiektów</translation>
+    </message>
+    <message>
+        <source>Remove joint</source>
+        <translation>Usunięcie połączenia</translation>
+    </message>
+    <message>
+        <source>Add point</source>
+        <translation>Dodanie punktu</translation>
+    </message>
+    <message>
+        <source>Set object direction</source>
+        <translation>Zmiana kierunku obiektu</translation>
+    </message>
+    <message>
+        <source>Rotate left</source>
+        <translation>Obrót w lewo</translation>
+    </message>
+    <message>
+        <source>Rotate right</source>
+        <translation>Obrót w prawo</translation>
+    </message>
+    <message>
+        <source>Flip vertically</source>
+        <translation>Odbicie w pionie</translation>
+    </message>
+    <message>
+        <source>Flip horizontally</source>
+        <translation>Odbicie w poziomie</translation>
+    </message>
+    <message>
+        <source>Reverse object</source>
+        <translation>Odwrócenie obiektu</translation>
+    </message>
+    <message>
+        <source>Move drawing</source>
+        <translation>Przesunięcie rysunku</translation>
+    </message>
+    <message>
+        <source>Set start position</source>
+        <translation>Ustawienie pozycji startowej</translation>
+    </message>
+    <message>
+        <source>Set anchor</source>
+        <translation>Ustawienie punktu zaczepienia</translation>
+    </message>
+</context>
+<context>
+    <name>DrawingElements</name>
+    <message>
+        <source>Starting point</source>
+        <translation>Punkt startowy</translation>
+    </message>
+    <message>
+        <source>Add point</source>
+        <translation>Dodaj punkt</translation>
+    </message>
+    <message>
+        <source>Set object direction</source>
+        <translation>Kierunek obiektu</translation>
+    </message>
+    <message>
+        <source>Clockwise</source>
+        <translation>Zgodnie ze wskazówkami zegara</translation>
+    </message>
+    <message>
+        <source>Counter-clockwise</source>
+        <translation>Przeciwnie do wskazówek zegara</translation>
+    </message>
+</context>
+<context>
+    <name>GeometryOperation</name>
+    <message>
+        <source>Auto-join</source>
+        <translation>Automatyczne łączenie</translation>
+    </message>
+</context>
+<context>
+    <name>GetPointDialog</name>
+    <message>
+        <source>Relative to drawing: </source>
+        <translation>Względem rysunku: </translation>
+    </message>
+    <message>
+        <source>X: </source>
+        <translation>X: </translation>
+    </message>
+    <message>
+        <source>Y:</source>
+        <translation>Y:</translation>
+    </message>
+    <message>
+        <source>Relative</source>
+        <translation>Względnie</translation>
+    </message>
+</context>
+<context>
+    <name>GraphWidget</name>
+    <message>
+        <source>Set anchor</source>
+        <translation>Ustaw punkt zaczepienia</translation>
+    </message>
+</context>
+<context>
+    <name>KFStartPage</name>
+    <message>
+        <source>Recent files</source>
+        <translation>Ostatnie pliki</translation>
+    </message>
+    <message>
+        <source>Open file</source>
+        <translation>Otwórz plik</translation>
+    </message>
+</context>
+<context>
+    <name>Kerfloom</name>
+    <message>
+        <source>&amp;Open</source>
+        <translation>&amp;Otwórz</translation>
+    </message>
+    <message>
+        <source>Ctrl+O</source>
+        <translation>Ctrl+O</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Zapisz</translation>
+    </message>
+    <message>
+        <source>Ctrl+S</source>
+        <translation>Ctrl+S</translation>
+    </message>
+    <message>
+        <source>Save as...</source>
+        <translation>Zapisz jako...</translation>
+    </message>
+    <message>
+        <source>Ctrl+Shift+S</source>
+        <translation>Ctrl+Shift+S</translation>
+    </message>
+    <message>
+        <source>&amp;Auto join</source>
+        <translation>&amp;Automatyczne łączenie</translation>
+    </message>
+    <message>
+        <source>Auto join vectors</source>
+        <translation>Automatycznie połącz wektory</translation>
+    </message>
+    <message>
+        <source>Ctrl+A</source>
+        <translation>Ctrl+A</translation>
+    </message>
+    <message>
+        <source>Rotate Left</source>
+        <translation>Obróć w lewo</translation>
+    </message>
+    <message>
+        <source>Rotate drawing left</source>
+        <translation>Obróć rysunek w lewo</translation>
+    </message>
+    <message>
+        <source>Rotate right</source>
+        <translation>Obróć w prawo</translation>
+    </message>
+    <message>
+        <source>Rotate drawing right</source>
+        <translation>Obróć rysunek w prawo</translation>
+    </message>
+    <message>
+        <source>Flip vertically</source>
+        <translation>Odbij w pionie</translation>
+    </message>
+    <message>
+        <source>Flip drawing vertically</source>
+        <translation>Odbij rysunek w pionie</translation>
+    </message>
+    <message>
+        <source>Flip horizontally</source>
+        <translation>Odbij w poziomie</translation>
+    </message>
+    <message>
+        <source>Flip drawing horizontally</source>
+        <translation>Odbij rysunek w poziomie</translation>
+    </message>
+    <message>
+        <source>Reverse object</source>
+        <translation>Odwróć obiekt</translation>
+    </message>
+    <message>
+        <source>Reverse object direction</source>
+        <translation>Odwróć kierunek obiektu</translation>
+    </message>
+    <message>
+        <source>Ctrl+R</source>
+        <translation>Ctrl+R</translation>
+    </message>
+    <message>
+        <source>Set position</source>
+        <translation>Ustaw położenie</translation>
+    </message>
+    <message>
+        <source>Set drawing position</source>
+        <translation>Ustaw położenie rysunku</translation>
+    </message>
+    <message>
+        <source>Set starting point</source>
+        <translation>Ustaw punkt startowy</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Zamknij</translation>
+    </message>
+    <message>
+        <source>Close All</source>
+        <translation>Zamknij wszystkie</translation>
+    </message>
+    <message>
+        <source>Simulate</source>
+        <translation>Symuluj</translation>
+    </message>
+    <message>
+        <source>Ctrl+F</source>
+        <translation>Ctrl+F</translation>
+    </message>
+    <message>
+        <source>Preferences</source>
+        <translation>Preferencje</translation>
+    </message>
+    <message>
+        <source>About Kerfloom</source>
+        <translation>O programie Kerfloom</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Zakończ</translation>
+    </message>
+    <message>
+        <source>&amp;Undo</source>
+        <translation>&amp;Cofnij</translation>
+    </message>
+    <message>
+        <source>&amp;Redo</source>
+        <translation>&amp;Ponów</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Plik</translation>
+    </message>
+    <message>
+        <source>Open recent</source>
+        <translation>Otwórz ostatnie</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Edycja</translation>
+    </message>
+    <message>
+        <source>&amp;About</source>
+        <translation>&amp;O programie</translation>
+    </message>
+    <message>
+        <source>Main</source>
+        <translation>Główny</translation>
+    </message>
+    <message>
+        <source>Simulation speed</source>
+        <translation>Prędkość symulacji</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>Pomniejsz</translation>
+    </message>
+    <message>
+        <source>Fit in view</source>
+        <translation>Dopasuj do widoku</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>Powiększ</translation>
+    </message>
+    <message>
+        <source>Drawing contains open shapes!</source>
+        <translation>Rysunek zawiera otwarte kształty!</translation>
+    </message>
+    <message>
+        <source>Ready</source>
+        <translation>Gotowy</translation>
+    </message>
+    <message>
+        <source>&amp;Undo %1</source>
+        <translation>&amp;Cofnij: %1</translation>
+    </message>
+    <message>
+        <source>&amp;Redo %1</source>
+        <translation>&amp;Ponów: %1</translation>
+    </message>
+    <message>
+        <source>Object has been reversed</source>
+        <translation>Obiekt został odwrócony</translation>
+    </message>
+    <message>
+        <source>Move drawing</source>
+        <translation>Przesuń rysunek</translation>
+    </message>
+    <message>
+        <source>Set start position</source>
+        <translation>Ustaw pozycję startową</translation>
+    </message>
+    <message>
+        <source>Preferences are edited in %1</source>
+        <translation>Preferencje edytuje się w pliku %1</translation>
+    </message>
+    <message>
+        <source>Brenmoor Kerfloom %1</source>
+        <translation>Brenmoor Kerfloom %1</translation>
+    </message>
+    <message>
+        <source>Stop simulation</source>
+        <translation>Zatrzymaj symulację</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>Open drawing</source>
+        <translation>Otwórz rysunek</translation>
+    </message>
+    <message>
+        <source>The file name is empty!</source>
+        <translation>Nazwa pliku jest pusta!</translation>
+    </message>
+    <message>
+        <source>File &quot;%1&quot; doesn&apos;t exist!</source>
+        <translation>Plik „%1” nie istnieje!</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a regular file!</source>
+        <translation>„%1” nie jest zwykłym plikiem!</translation>
+    </message>
+    <message>
+        <source>Cannot open file</source>
+        <translation>Nie można otworzyć pliku</translation>
+    </message>
+    <message>
+        <source>Loading %1</source>
+        <translation>Wczytywanie %1</translation>
+    </message>
+    <message>
+        <source>Failed to load &quot;%1&quot;!</source>
+        <translation>Nie udało się wczytać „%1”!</translation>
+    </message>
+    <message>
+        <source>Cannot save file</source>
+        <translation>Nie można zapisać pliku</translation>
+    </message>
+    <message>
+        <source>&quot;Actions/SaveAsPath&quot; is empty: &quot;%1&quot; was not saved!</source>
+        <translation>„Actions/SaveAsPath” jest puste: nie zapisano „%1”!</translation>
+    </message>
+    <message>
+        <source>Output overwritten</source>
+        <translation>Nadpisano plik wynikowy</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; and &quot;%2&quot; both save to &quot;%3&quot;: the output of the first was overwritten!</source>
+        <translation>„%1” i „%2” zapisują się do „%3”: wynik pierwszego został nadpisany!</translation>
+    </message>
+    <message>
+        <source>Linking objects</source>
+        <translation>Łączenie obiektów</translation>
+    </message>
+    <message>
+        <source>Save drawing</source>
+        <translation>Zapisz rysunek</translation>
+    </message>
+    <message>
+        <source>Confirm Save As</source>
+        <translation>Potwierdź zapis</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; already exists.
+Do you want to replace it?</source>
+        <translation>„%1” już istnieje.
+Czy chcesz go zastąpić?</translation>
+    </message>
+    <message>
+        <source>No save path is set: &quot;%1&quot; was not saved!</source>
+        <translation>Nie ustawiono ścieżki zapisu: nie zapisano „%1”!</translation>
+    </message>
+    <message>
+        <source>Are you sure?</source>
+        <translation>Czy na pewno?</translation>
+    </message>
+    <message>
+        <source>The drawing contains unconnected objects. Are you sure you want to save?</source>
+        <translation>Rysunek zawiera niepołączone obiekty. Czy na pewno chcesz go zapisać?</translation>
+    </message>
+    <message>
+        <source>Failed to save &quot;%1&quot;!</source>
+        <translation>Nie udało się zapisać „%1”!</translation>
+    </message>
+    <message>
+        <source>Saved to &quot;%1&quot;</source>
+        <translation>Zapisano w „%1”</translation>
+    </message>
+    <message>
+        <source>You have unsaved changes</source>
+        <translation>Masz niezapisane zmiany</translation>
+    </message>
+    <message>
+        <source>Do you want to save changes in &quot;%1&quot;?</source>
+        <translation>Czy zapisać zmiany w „%1”?</translation>
+    </message>
+    <message>
+        <source>Close all</source>
+        <translation>Zamknij wszystkie</translation>
+    </message>
+    <message>
+        <source>Close other</source>
+        <translation>Zamknij pozostałe</translation>
+    </message>
+    <message>
+        <source>Copy file path</source>
+        <translation>Kopiuj ścieżkę pliku</translation>
+    </message>
+    <message>
+        <source>Open containing folder</source>
+        <translation>Otwórz folder z plikiem</translation>
+    </message>
+    <message>
+        <source>Objects: %1, Points: %2</source>
+        <translation>Obiekty: %1, punkty: %2</translation>
+    </message>
+    <message>
+        <source>Drawing dimensions: %1 x %2</source>
+        <translation>Wymiary rysunku: %1 x %2</translation>
+    </message>
+</context>
+<context>
+    <name>QuestionDialog</name>
+    <message>
+        <source>&amp;Yes</source>
+        <translation>&amp;Tak</translation>
+    </message>
+    <message>
+        <source>&amp;No</source>
+        <translation>&amp;Nie</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Anuluj</translation>
+    </message>
+</context>
+</TS>
