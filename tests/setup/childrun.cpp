@@ -35,6 +35,7 @@ RunResult runProgram(const std::string &program, const RunOptions &options)
             rlimit limit{rlim_t(options.fileSizeLimit), rlim_t(options.fileSizeLimit)};
             setrlimit(RLIMIT_FSIZE, &limit);
         }
+        alarm(options.timeoutSeconds); // survives the exec
         execl(program.c_str(), program.c_str(), static_cast<char *>(nullptr));
         _exit(126);
     }

@@ -17,6 +17,7 @@ struct RunOptions
 {
     std::map<std::string, std::string> env; // set (an empty value unsets)
     long fileSizeLimit = -1;                // RLIMIT_FSIZE in bytes, -1 = none
+    unsigned timeoutSeconds = 60;           // then the program is killed (a hang fails, not stalls)
 };
 
 RunResult runProgram(const std::string &program, const RunOptions &options);

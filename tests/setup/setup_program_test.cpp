@@ -4,11 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <regex>
+#include <thread>
 #include <sstream>
 #include <vector>
 
@@ -181,4 +187,61 @@ TEST_F(SetupProgramTest, ShowsItsWindowOnADisplayAndLeavesTheInstallerRunning)
     EXPECT_NE(seen.find("WM_NAME(STRING) = \"Brenmoor Installer\""), std::string::npos) << seen;
     EXPECT_NE(seen.find("_NET_WM_NAME(UTF8_STRING) = \"Brenmoor Installer\""), std::string::npos) << seen;
     EXPECT_NE(seen.find("WM_CLASS(STRING) = \"KerfloomSetup\", \"KerfloomSetup\""), std::string::npos) << seen;
+}
+
+// Closes the first top-level window titled `title` as a window manager's
+// close button does; false when none appeared within five seconds.
+static bool closeWindowTitled(const std::string &display, const char *title)
+{
+    Display *dpy = XOpenDisplay(display.c_str());
+    if (!dpy)
+        return false;
+    bool closed = false;
+    for (int attempt = 0; attempt < 100 && !closed; ++attempt) {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &count);
+        for (unsigned i = 0; i < count && !closed; ++i) {
+            char *name = nullptr;
+            if (XFetchName(dpy, children[i], &name) && name) {
+                if (std::string(name) == title) {
+                    XEvent ev{};
+                    ev.xclient.type = ClientMessage;
+                    ev.xclient.window = children[i];
+                    ev.xclient.message_type = XInternAtom(dpy, "WM_PROTOCOLS", False);
+                    ev.xclient.format = 32;
+                    ev.xclient.data.l[0] = long(XInternAtom(dpy, "WM_DELETE_WINDOW", False));
+                    ev.xclient.data.l[1] = CurrentTime;
+                    XSendEvent(dpy, children[i], False, NoEventMask, &ev);
+                    XFlush(dpy);
+                    closed = true;
+                }
+                XFree(name);
+            }
+        }
+        if (children)
+            XFree(children);
+        if (!closed)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    XCloseDisplay(dpy);
+    return closed;
+}
+
+TEST_F(SetupProgramTest, ErrorBoxOnADisplayWaitsForTheUserThenEndsTheSetup)
+{
+    VirtualDisplay display;
+    if (display.display().empty())
+        GTEST_SKIP() << "Xvfb is not available";
+    options.env["DISPLAY"] = display.display();
+    options.env["TMPDIR"] = temp + "/missing/deeper";
+    options.timeoutSeconds = 20;
+    std::atomic<bool> closed{false};
+    std::thread user([&] { closed = closeWindowTitled(display.display(), "Error"); });
+    const RunResult run = runProgram(SETUP_TEST_PROGRAM, options);
+    user.join();
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.errorOutput.find("Error: Cannot create temp directory! Check your permissions."),
+              std::string::npos) << run.errorOutput;
 }
