@@ -8,10 +8,10 @@ packages=(
     qtbase5-dev qtbase5-dev-tools qttools5-dev-tools qttranslations5-l10n
     libqt5serialport5-dev libqt5svg5-dev
     python3-ezdxf libdxflib-dev
-    libnanoflann-dev zlib1g-dev libarchive-dev libx11-dev
+    libnanoflann-dev zlib1g-dev libarchive-dev libx11-dev 7zip python3
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
-    xvfb xauth
+    xvfb xauth x11-utils
     librsvg2-bin python3-svgelements
     hp2xx
 )

@@ -1,0 +1,90 @@
+# Builds a setup payload: cmake -DSEVENZIP=… -DPYTHON=… -DOUT=… -DSTAGE=… [-DLEVEL=5]
+#   -P make-payload.cmake DEST=SOURCE …
+# Text files (.html, .txt) go into a first solid block packed with LZMA, the
+# programs and libraries into a second one with BCJ2 and LZMA, and the
+# folders come last, deepest first, so that every folder already exists
+# when the extraction reaches its entry.
+if(NOT LEVEL)
+    set(LEVEL 5)
+endif()
+set(entries)
+set(start OFF)
+math(EXPR last "${CMAKE_ARGC} - 1")
+foreach(i RANGE ${last})
+    if(start)
+        list(APPEND entries "${CMAKE_ARGV${i}}")
+    elseif(CMAKE_ARGV${i} STREQUAL "-P")
+        set(start ON)
+    endif()
+endforeach()
+list(REMOVE_AT entries 0) # the script itself
+
+file(REMOVE_RECURSE "${STAGE}")
+file(MAKE_DIRECTORY "${STAGE}/files" "${STAGE}/folders")
+file(REMOVE "${OUT}")
+set(texts)
+set(programs)
+set(folders)
+foreach(entry IN LISTS entries)
+    string(FIND "${entry}" "=" eq)
+    string(SUBSTRING "${entry}" 0 ${eq} dest)
+    math(EXPR from "${eq} + 1")
+    string(SUBSTRING "${entry}" ${from} -1 source)
+    get_filename_component(dir "${STAGE}/files/${dest}" DIRECTORY)
+    file(MAKE_DIRECTORY "${dir}")
+    if(dest MATCHES "\\.(html|txt)$")
+        list(APPEND texts "${dest}")
+    else()
+        list(APPEND programs "${dest}")
+    endif()
+    # Debug information stays out of the payload; what strip cannot handle
+    # (a script, an already stripped library) is copied as it is.
+    execute_process(COMMAND strip --strip-debug -o "${STAGE}/files/${dest}" "${source}"
+        RESULT_VARIABLE stripped OUTPUT_QUIET ERROR_QUIET)
+    if(NOT stripped EQUAL 0)
+        execute_process(COMMAND cp -p "${source}" "${STAGE}/files/${dest}" RESULT_VARIABLE copied)
+        if(NOT copied EQUAL 0)
+            message(FATAL_ERROR "cannot stage ${source}")
+        endif()
+    endif()
+    get_filename_component(parent "${dest}" DIRECTORY)
+    while(parent)
+        list(APPEND folders "${parent}")
+        get_filename_component(parent "${parent}" DIRECTORY)
+    endwhile()
+endforeach()
+list(REMOVE_DUPLICATES folders)
+foreach(folder IN LISTS folders)
+    file(MAKE_DIRECTORY "${STAGE}/folders/${folder}")
+endforeach()
+
+function(pack dir)
+    execute_process(COMMAND "${SEVENZIP}" a -t7z -bd -bso0 -bsp0 -mhc=off "${OUT}" ${ARGN}
+        WORKING_DIRECTORY "${dir}" RESULT_VARIABLE result)
+    if(NOT result EQUAL 0)
+        message(FATAL_ERROR "${SEVENZIP} failed (${result})")
+    endif()
+endfunction()
+if(texts)
+    pack("${STAGE}/files" -mx=${LEVEL} -m0=LZMA:d24 ${texts})
+endif()
+if(programs)
+    pack("${STAGE}/files" -mx=${LEVEL} -mmt=2 -m0=BCJ2 -m1=LZMA:d24 -m2=LZMA:d20 -m3=LZMA:d20
+        -mb0s0:1 -mb0s1:2 -mb0s2:3 ${programs})
+endif()
+if(folders)
+    # The tops of the folder paths: 7-Zip adds what lies below them.
+    set(tops)
+    foreach(folder IN LISTS folders)
+        if(NOT folder MATCHES "/")
+            list(APPEND tops "${folder}")
+        endif()
+    endforeach()
+    pack("${STAGE}/folders" ${tops})
+    # 7-Zip lists folders first; the setup wants them after the files.
+    execute_process(COMMAND "${PYTHON}" "${CMAKE_CURRENT_LIST_DIR}/folders-last.py" "${OUT}"
+        RESULT_VARIABLE result)
+    if(NOT result EQUAL 0)
+        message(FATAL_ERROR "cannot reorder ${OUT}")
+    endif()
+endif()
