@@ -30,8 +30,11 @@ UpdateSystem::UpdateSystem(const Paths &paths, QObject *parent)
 
 UpdateSystem::~UpdateSystem()
 {
-    if (m_reply)
+    // An abort finishes the reply at once; nothing may go on from there.
+    if (m_reply) {
+        m_reply->disconnect(this);
         m_reply->abort();
+    }
     delete m_target;
 }
 
@@ -71,7 +74,7 @@ QString UpdateSystem::statusText(Outcome outcome, const QString &detail)
 {
     switch (outcome) {
     case Outcome::UpToDate: return tr("Kerfloom is up to date");
-    case Outcome::Applied: return tr("Update installed (%1 files); restart Kerfloom to use it").arg(detail);
+    case Outcome::Applied: return tr("Update installed, files replaced: %1; restart Kerfloom to use it").arg(detail);
     case Outcome::Failed: return tr("Update failed: %1").arg(detail);
     case Outcome::NotConfigured: return tr("No update server is configured");
     case Outcome::ElevationFailed: return tr("Update downloaded but not installed: %1").arg(detail);

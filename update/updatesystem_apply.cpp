@@ -72,7 +72,7 @@ void UpdateSystem::applyUpdate()
     if (m_failedDownloads > 0) {
         // Half an update can leave a program that does not start; the good
         // downloads stay for the next attempt.
-        finish(Outcome::Failed, tr("%n files could not be downloaded", nullptr, m_failedDownloads));
+        finish(Outcome::Failed, tr("files not downloaded: %1").arg(m_failedDownloads));
         return;
     }
     if (!m_elevatedCopy && needsElevation(names)) {
@@ -88,7 +88,7 @@ void UpdateSystem::applyUpdate()
         if (left.isEmpty())
             finish(Outcome::Applied, QString::number(names.size()));
         else
-            finish(Outcome::Failed, tr("%n files were not replaced", nullptr, left.size()));
+            finish(Outcome::Failed, tr("files not replaced: %1").arg(left.size()));
         return;
     }
     const update::ApplyResult result =
