@@ -61,8 +61,9 @@ public:
     void setElevatedCopy(bool elevated) { m_elevatedCopy = elevated; }
 
     // Removes the aside folder of an earlier update; when that fails, the
-    // elevated copy is asked to do it. False when the folder stays.
-    bool cleanUp();
+    // elevated copy is asked to do it (with mayElevate). False when the
+    // folder stays.
+    bool cleanUp(bool mayElevate = true);
     // The elevated copy's step: applies the table of the state file.
     // Returns the program's exit code, always 0.
     int runUpdaterStep();

@@ -13,7 +13,7 @@
 #include <QMessageBox>
 #include <QSaveFile>
 
-bool UpdateSystem::cleanUp()
+bool UpdateSystem::cleanUp(bool mayElevate)
 {
     const QDir aside(asideDir());
     if (!aside.exists())
@@ -21,7 +21,7 @@ bool UpdateSystem::cleanUp()
     if (QDir(aside).removeRecursively())
         return true;
     qWarning("update: cannot remove %s", qPrintable(QDir::toNativeSeparators(aside.path())));
-    if (!m_elevatedCopy)
+    if (mayElevate && !m_elevatedCopy)
         startElevatedUpdater();
     return false;
 }
@@ -67,15 +67,17 @@ bool UpdateSystem::readStateFile()
 
 void UpdateSystem::applyUpdate()
 {
-    cleanUp();
     const QStringList names = update::changedFiles(m_paths.installDir, m_checksums);
+    const bool elevate = !m_elevatedCopy && needsElevation(names);
+    // The elevated copy cleans up too; one password prompt is enough.
+    cleanUp(!elevate);
     if (m_failedDownloads > 0) {
         // Half an update can leave a program that does not start; the good
         // downloads stay for the next attempt.
         finish(Outcome::Failed, tr("files not downloaded: %1").arg(m_failedDownloads));
         return;
     }
-    if (!m_elevatedCopy && needsElevation(names)) {
+    if (elevate) {
         if (!writeStateFile()) {
             finish(Outcome::Failed, tr("cannot write %1").arg(QDir::toNativeSeparators(stateFile())));
             return;

