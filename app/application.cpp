@@ -2,6 +2,7 @@
 
 #include "app/kerfloom.h"
 #include "app/prompts.h"
+#include "app/updatehook.h"
 #include "formats/settings.h"
 #include "resources/resources.h"
 
@@ -120,6 +121,10 @@ int run(int argc, char **argv)
     commonSetup();
     prompts::setHeadless(headless);
 
+    int updaterCode = 0;
+    if (runUpdaterIfAsked(&updaterCode))
+        return updaterCode;
+
     const QStringList args = QCoreApplication::arguments();
     if (headless && args.size() < 2) {
         std::fprintf(stderr, "Kerfloom: no display and no drawing to process\n");
@@ -128,6 +133,8 @@ int run(int argc, char **argv)
 
     auto *window = new Kerfloom;
     window->show();
+    // An unattended run that processes files is left alone by updates.
+    attachUpdates(window, args.size() < 2, !headless);
     for (int i = 1; i < args.size(); ++i)
         window->openFile(args.at(i), true, i == args.size() - 1);
     scheduleScreenshot(window);

@@ -197,6 +197,7 @@ void Kerfloom::createMenus()
     edit->addAction(action(QStringLiteral("actionPreferences")));
 
     QMenu *about = menuBar()->addMenu(tr("&About"));
+    about->setObjectName(QStringLiteral("menuAbout"));
     about->addAction(action(QStringLiteral("actionAbout_Kerfloom")));
 }
 

@@ -11,3 +11,5 @@ dir="$root/build-release"
     --benchmark_report_aggregates_only=true
 "$dir/bench/kerfloom_app_bench" --benchmark_filter="${1:-.}" --benchmark_repetitions=3 \
     --benchmark_report_aggregates_only=true
+"$dir/bench/kerfloom_update_bench" --benchmark_filter="${1:-.}" --benchmark_repetitions=5 \
+    --benchmark_report_aggregates_only=true

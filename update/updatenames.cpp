@@ -1,0 +1,37 @@
+#include "update/updatenames.h"
+
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QStringList>
+
+namespace update {
+
+bool isSafeName(const QString &name)
+{
+    if (name.isEmpty() || name.startsWith(QLatin1Char('/')) || name.contains(QLatin1Char('\\'))
+        || (name.size() > 1 && name.at(1) == QLatin1Char(':')) || name.contains(QChar(0)))
+        return false;
+    const QStringList parts = name.split(QLatin1Char('/'));
+    for (const QString &part : parts) {
+        if (part.isEmpty() || part == QLatin1String(".") || part == QLatin1String(".."))
+            return false;
+    }
+    // "update" is the aside folder in the installation and the state file in
+    // the download folder.
+    return parts.first() != QLatin1String("update");
+}
+
+QString asideName(const QString &asideDir, const QString &name)
+{
+    QString flat = name;
+    flat.remove(QLatin1Char('/'));
+    for (;;) {
+        const QString candidate = asideDir + QStringLiteral("/~%1%2.tmp")
+                                                 .arg(QRandomGenerator::global()->bounded(1 << 30))
+                                                 .arg(flat);
+        if (!QFileInfo::exists(candidate))
+            return candidate;
+    }
+}
+
+} // namespace update
