@@ -2,6 +2,9 @@
 
 #include "app/kerfloom.h"
 #include "app/prompts.h"
+#include "crash/crashhandler.h"
+#include "crash/crashreporter.h"
+#include "crash/crashtest.h"
 #include "formats/settings.h"
 #include "resources/resources.h"
 
@@ -13,6 +16,7 @@
 #include <QTranslator>
 
 #include <cstdio>
+#include <cstring>
 
 namespace kerfloom {
 
@@ -87,11 +91,21 @@ void scheduleScreenshot(Kerfloom *window)
 
 int run(int argc, char **argv)
 {
+    // Crash-report mode: started by a crashed copy of the program.
+    if (argc >= 3 && std::strcmp(argv[1], "crash") == 0) {
+        chooseHeadlessPlatform();
+        QApplication app(argc, argv);
+        commonSetup();
+        return runCrashReporter(QCoreApplication::arguments().at(2));
+    }
+
     const bool headless = chooseHeadlessPlatform();
     if (headless)
         prompts::installHeadlessMessageFilter();
     QApplication app(argc, argv);
     commonSetup();
+    CrashHandler::instance().install();
+    CrashHandler::installMessageLog();
     prompts::setHeadless(headless);
 
     const QStringList args = QCoreApplication::arguments();
@@ -105,8 +119,10 @@ int run(int argc, char **argv)
     for (int i = 1; i < args.size(); ++i)
         window->openFile(args.at(i), true, i == args.size() - 1);
     scheduleScreenshot(window);
+    crash::scheduleCrashTest();
     const int code = app.exec();
     delete window;
+    CrashHandler::instance().uninstall();
     return code;
 }
 
