@@ -206,11 +206,11 @@ TEST_F(Reporter, AddCommentUnfoldsTheCommentGroup)
 
 TEST(ReporterViewer, ColoursTagsAttributesAndSections)
 {
-    const QString html = CrashReporter::colouredXml(QStringLiteral("<?xml version=\"1.0\" ?>\n<A x='1'>&</A>"));
+    const QString html = CrashReporter::colouredXml(QStringLiteral("<?xml version=\"1.0\" ?>\n<A x=\"1\">&</A>"));
     EXPECT_TRUE(html.startsWith(QLatin1String("<pre style=\"margin: 5px; padding: 15px;\">")));
     EXPECT_TRUE(html.contains(QLatin1String("<font color=\"#800000\">")));
     EXPECT_TRUE(html.contains(QLatin1String("<font color=\"#F00\">x</font><font color=\"#000\">=</font>"
-                                            "<font color=\"#8000FF\">&#039;1&#039;</font>")));
+                                            "<font color=\"#8000FF\">&quot;1&quot;</font>")));
     EXPECT_TRUE(html.contains(QLatin1String("&amp;")));
     EXPECT_TRUE(html.contains(QLatin1String("&lt;/<font color=\"#00F\">A</font>&gt;")));
     EXPECT_EQ(CrashReporter::hexDump(QByteArray("\x00\xAB", 2)),
