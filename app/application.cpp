@@ -104,8 +104,11 @@ int run(int argc, char **argv)
         prompts::installHeadlessMessageFilter();
     QApplication app(argc, argv);
     commonSetup();
-    CrashHandler::instance().install();
-    CrashHandler::installMessageLog();
+    // KERFLOOM_CRASH_HANDLER=0 leaves fatal signals to a debugger or the system.
+    if (qEnvironmentVariable("KERFLOOM_CRASH_HANDLER") != QLatin1String("0")) {
+        CrashHandler::instance().install();
+        CrashHandler::installMessageLog();
+    }
     prompts::setHeadless(headless);
 
     const QStringList args = QCoreApplication::arguments();

@@ -51,13 +51,23 @@ std::atomic<uint64_t> g_windowId{0};
 std::atomic<int> g_crashing{0};
 std::atomic<pid_t> g_crashingThread{0};
 
-// Application data published for the handler: a heap block replaced as a
-// whole; the helper reads whatever pointer was current when it was forked.
+// Application data published for the handler, in plain heap blocks: the
+// serialised custom fields, replaced as a whole, and the log as UTF-16
+// big-endian bytes (QDataStream's string form), appended in place so that a
+// message costs the same however long the log is. A block that must grow is
+// copied and published before the old one is freed; the helper reads
+// whatever was published when it was forked.
 struct Blob {
     uint32_t size;
     char data[1];
 };
-std::atomic<Blob *> g_appData{nullptr};
+struct LogBuffer {
+    size_t capacity;
+    std::atomic<size_t> length;
+    char data[1];
+};
+std::atomic<Blob *> g_fields{nullptr};
+std::atomic<LogBuffer *> g_log{nullptr};
 
 QtMessageHandler g_previousMessageHandler = nullptr;
 
@@ -84,10 +94,19 @@ void writeCrashFiles()
 {
     crash::writeMinidump(g_prepared.dumpPath, g_context);
     crash::DetailsRecord record;
-    const Blob *blob = g_appData.load();
-    if (blob) {
-        record.appData = blob->data;
-        record.appDataSize = blob->size;
+    if (const Blob *fields = g_fields.load()) {
+        record.appData = fields->data;
+        record.appDataSize = fields->size;
+    }
+    static const char empty[1] = {};
+    record.appLog = empty;
+    if (const LogBuffer *log = g_log.load()) {
+        size_t length = log->length.load(std::memory_order_acquire);
+        // The stored log drops its last line end.
+        if (length >= 4 && std::memcmp(log->data + length - 4, "\0\r\0\n", 4) == 0)
+            length -= 4;
+        record.appLog = log->data;
+        record.appLogSize = uint32_t(std::min<size_t>(length, UINT32_MAX - 8));
     }
     record.windowId = g_windowId.load();
     record.startTime = g_prepared.startTime;
@@ -298,17 +317,42 @@ QString CrashHandler::logLine(int type, const QString &message, const QDateTime 
 
 void CrashHandler::appendLog(const QString &line)
 {
-    {
-        QMutexLocker lock(&m_mutex);
-        m_log += line;
+    QMutexLocker lock(&m_mutex);
+    LogBuffer *buffer = g_log.load();
+    const size_t add = size_t(line.size()) * 2;
+    const size_t length = buffer ? buffer->length.load() : 0;
+    if (!buffer || length + add > buffer->capacity) {
+        const size_t capacity = std::max<size_t>(64 * 1024, (length + add) * 2);
+        auto *grown = static_cast<LogBuffer *>(std::malloc(sizeof(LogBuffer) + capacity));
+        if (!grown)
+            return;
+        grown->capacity = capacity;
+        if (buffer)
+            std::memcpy(grown->data, buffer->data, length);
+        grown->length.store(length);
+        g_log.store(grown);
+        std::free(buffer);
+        buffer = grown;
     }
-    storeApplicationData();
+    char *to = buffer->data + length;
+    for (const QChar c : line) {
+        *to++ = char(c.unicode() >> 8);
+        *to++ = char(c.unicode() & 0xff);
+    }
+    buffer->length.store(length + add, std::memory_order_release);
 }
 
 QString CrashHandler::log() const
 {
     QMutexLocker lock(&m_mutex);
-    return m_log;
+    const LogBuffer *buffer = g_log.load();
+    if (!buffer)
+        return QString();
+    const size_t length = buffer->length.load();
+    QString text(int(length / 2), Qt::Uninitialized);
+    for (size_t i = 0; i < length / 2; ++i)
+        text[int(i)] = QChar(ushort((uchar(buffer->data[2 * i]) << 8) | uchar(buffer->data[2 * i + 1])));
+    return text;
 }
 
 void CrashHandler::setCustomField(const QString &name, const QString &value)
@@ -322,8 +366,8 @@ void CrashHandler::setCustomField(const QString &name, const QString &value)
 
 QByteArray CrashHandler::applicationData() const
 {
+    QString log = this->log();
     QMutexLocker lock(&m_mutex);
-    QString log = m_log;
     if (log.endsWith(QLatin1String("\r\n")))
         log.chop(2);
     QByteArray data;
@@ -334,14 +378,19 @@ QByteArray CrashHandler::applicationData() const
 
 void CrashHandler::storeApplicationData()
 {
-    const QByteArray data = applicationData();
+    QByteArray data;
+    {
+        QMutexLocker lock(&m_mutex);
+        QDataStream stream(&data, QIODevice::WriteOnly);
+        stream << m_customFields;
+    }
     auto *blob = static_cast<Blob *>(std::malloc(sizeof(Blob) + size_t(data.size())));
     if (!blob)
         return;
     blob->size = uint32_t(data.size());
     std::memcpy(blob->data, data.constData(), size_t(data.size()));
     QMutexLocker lock(&m_mutex);
-    std::free(g_appData.exchange(blob));
+    std::free(g_fields.exchange(blob));
 }
 
 void CrashHandler::recordAssertion(const char *expression, const char *function, const char *file,

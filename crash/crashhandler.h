@@ -36,7 +36,7 @@ public:
     // empty for a message type that is not logged.
     static QString logLine(int type, const QString &message, const QDateTime &utc);
 
-    // Adds a line to the log and stores the application data again.
+    // Adds a line to the log, ready for a crash at any moment.
     void appendLog(const QString &line);
     QString log() const;
     void setCustomField(const QString &name, const QString &value);
@@ -57,7 +57,6 @@ private:
     bool m_installed = false;
     QString m_dumpPath;
     mutable QMutex m_mutex;
-    QString m_log;
     QList<QPair<QString, QString>> m_customFields;
 };
 

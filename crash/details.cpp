@@ -193,7 +193,15 @@ bool writeDetails(const char *path, const DetailsRecord &r)
         return false;
     Out out{fd};
     out.bytes(kMagic, sizeof kMagic);
-    out.text(r.appData ? r.appData : "", r.appData ? r.appDataSize : 0);
+    const uint32_t dataSize = r.appData ? r.appDataSize : 0;
+    out.u32(dataSize + (r.appLog ? 4 + r.appLogSize : 0));
+    out.bytes(r.appData ? r.appData : "", dataSize);
+    if (r.appLog) {
+        const uint32_t n = r.appLogSize;
+        const unsigned char bigEndian[4] = {uint8_t(n >> 24), uint8_t(n >> 16), uint8_t(n >> 8), uint8_t(n)};
+        out.bytes(bigEndian, 4);
+        out.bytes(r.appLog, n);
+    }
     out.u64(r.windowId);
     out.u64(uint64_t(r.startTime));
     out.u64(r.processId);

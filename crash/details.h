@@ -22,8 +22,12 @@ enum AssertionType : uint32_t { QtAssertion = 1, CAssertion = 2 };
 
 // Everything the crash helper hands to writeDetails; plain data only.
 struct DetailsRecord {
+    // The application data: the serialised custom fields, then (when appLog is
+    // set) the log as a serialised string whose UTF-16 big-endian bytes are appLog.
     const char *appData = nullptr;
     uint32_t appDataSize = 0;
+    const char *appLog = nullptr;
+    uint32_t appLogSize = 0;
     uint64_t windowId = 0;
     int64_t startTime = 0;
     uint64_t processId = 0;
