@@ -7,6 +7,7 @@
 #include <QDataStream>
 #include <QDateTime>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QGuiApplication>
 #include <QMutexLocker>
@@ -70,6 +71,22 @@ std::atomic<Blob *> g_fields{nullptr};
 std::atomic<LogBuffer *> g_log{nullptr};
 
 QtMessageHandler g_previousMessageHandler = nullptr;
+
+class WindowTracker : public QObject
+{
+public:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Expose && watched->isWindowType()) {
+            auto *window = static_cast<QWindow *>(watched);
+            const Qt::WindowType type = window->type();
+            if (window->isExposed() && (type == Qt::Window || type == Qt::Dialog)
+                && (!QGuiApplication::focusWindow() || QGuiApplication::focusWindow() == window))
+                g_windowId.store(uint64_t(window->winId()));
+        }
+        return false;
+    }
+};
 
 void copyTruncated(char *to, size_t capacity, const char *from)
 {
@@ -273,12 +290,16 @@ void CrashHandler::install()
     for (size_t i = 0; i < sizeof kSignals / sizeof *kSignals; ++i)
         ::sigaction(kSignals[i], &action, &g_prepared.previous[i]);
 
-    // The report photographs the window that was active at the crash.
+    // The report photographs the window that was active at the crash: the
+    // focus window, or without a window manager to give focus, the main or
+    // dialog window shown last.
     if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
         QObject::connect(app, &QGuiApplication::focusWindowChanged, app, [](QWindow *window) {
             if (window)
                 g_windowId.store(uint64_t(window->winId()));
         });
+        static WindowTracker tracker;
+        app->installEventFilter(&tracker);
     }
     m_installed = true;
     storeApplicationData();

@@ -21,7 +21,9 @@
 #include <QProcess>
 #include <QPropertyAnimation>
 #include <QPushButton>
+#include <QPainter>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QTextEdit>
 #include <QTimer>
@@ -30,6 +32,11 @@
 #include <QVBoxLayout>
 
 #include <cstdio>
+
+static void initCrashResources()
+{
+    Q_INIT_RESOURCE(crash); // the pictures live in a static library
+}
 
 namespace kerfloom {
 namespace {
@@ -88,6 +95,7 @@ CrashReporter::CrashReporter(const QString &dumpPath, QWidget *parent)
 
 void CrashReporter::buildForm()
 {
+    initCrashResources();
     setObjectName(QStringLiteral("CrashReporterClass"));
     setWindowFlags(Qt::Window);
     setWindowIcon(QIcon(QStringLiteral(":/CrashReporter/icon")));
@@ -111,7 +119,7 @@ void CrashReporter::buildForm()
 
     auto *rule = new QLabel(this);
     rule->setPixmap(QPixmap(QStringLiteral(":/Kerfloom/Resources/hline.png")));
-    rule->setScaledContents(true);
+    rule->setAlignment(Qt::AlignCenter);
     rule->setContentsMargins(0, 18, 0, 18);
     layout->addWidget(rule);
 
@@ -340,6 +348,34 @@ int runCrashReporter(const QString &dumpPath)
     }
     CrashReporter reporter(dumpPath);
     reporter.show();
+    // KERFLOOM_SCREENSHOT=out.png (scripts/screenshot.sh): picture the screen
+    // with the details viewer open, then close as the user would.
+    const QString screenshot = qEnvironmentVariable("KERFLOOM_SCREENSHOT");
+    if (!screenshot.isEmpty()) {
+        QTimer::singleShot(800, &reporter, [&reporter] { reporter.on_reportDetails_linkActivated({}); });
+        QTimer::singleShot(1400, &reporter, [] {
+            if (QWidget *viewer = QApplication::activeModalWidget())
+                if (auto *tree = viewer->findChild<QTreeWidget *>(QStringLiteral("attachments")))
+                    tree->setCurrentItem(tree->topLevelItem(1)); // the report
+        });
+        QTimer::singleShot(2000, &reporter, [&reporter, screenshot] {
+            // The two windows side by side, each drawn by itself: no window
+            // manager places them under Xvfb.
+            QWidget *viewer = QApplication::activeModalWidget();
+            const QPixmap left = reporter.grab();
+            const QPixmap right = viewer ? viewer->grab() : QPixmap();
+            QPixmap picture(left.width() + right.width() + 36, std::max(left.height(), right.height()) + 24);
+            picture.fill(QColor(0x5a, 0x64, 0x70));
+            QPainter painter(&picture);
+            painter.drawPixmap(12, 12, left);
+            painter.drawPixmap(left.width() + 24, 12, right);
+            painter.end();
+            picture.save(screenshot, "PNG");
+            if (viewer)
+                viewer->close();
+            QTimer::singleShot(0, &reporter, &CrashReporter::reject);
+        });
+    }
     return QApplication::exec();
 }
 

@@ -83,7 +83,8 @@ void scheduleCrashTest()
         qWarning("Unknown crash test \"%s\"", qPrintable(kind));
         return;
     }
-    QTimer::singleShot(0, QCoreApplication::instance(), [kind] {
+    const int delayMs = std::max(0, qEnvironmentVariableIntValue("KERFLOOM_CRASH_TEST_DELAY"));
+    QTimer::singleShot(delayMs, QCoreApplication::instance(), [kind] {
         if (!kind.startsWith(QLatin1String("thread:"))) {
             crashNow(kind);
             return;

@@ -8,6 +8,7 @@
 // "abort", "assert" (a failed Q_ASSERT), "cassert" (a failed C assert),
 // "divide" (integer division by zero), "overflow" (endless recursion); a
 // "thread:" prefix faults in a worker thread instead of the GUI thread.
+// KERFLOOM_CRASH_TEST_DELAY=ms waits that long after start-up first.
 namespace kerfloom::crash {
 
 // True when kind names a crash; an unknown kind is refused.
