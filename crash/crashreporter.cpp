@@ -285,6 +285,8 @@ void CrashReporter::disableButtons()
 void CrashReporter::accept()
 {
     disableButtons();
+    // A restart after a deliberate crash must not crash again.
+    qunsetenv("KERFLOOM_CRASH_TEST");
     if (!QProcess::startDetached(m_restartProgram, {})) {
         QMessageBox::warning(this, tr("Kerfloom has failed to restart itself."),
                              tr("Kerfloom has failed to restart itself. Please do it manually."), QMessageBox::Ok);
@@ -339,6 +341,12 @@ void CrashReporter::upload()
 
 int runCrashReporter(const QString &dumpPath)
 {
+    // The dialog deletes the files it names and writes the report beside the
+    // dump: never do that to a file that is not one of our dumps.
+    if (!dumpPath.endsWith(QLatin1String(".dmp"))) {
+        std::fprintf(stderr, "Kerfloom: not a crash dump: %s\n", qPrintable(dumpPath));
+        return 1;
+    }
     const QString platform = QGuiApplication::platformName();
     if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) {
         // Nobody can answer a dialog: keep the report for later.

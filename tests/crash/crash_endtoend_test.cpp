@@ -126,6 +126,21 @@ TEST_F(CrashRun, SecondReportFromSameDumpLacksProcessSections)
     EXPECT_TRUE(xml.endsWith(QLatin1String("\t<CustomFields>\r\n\t</CustomFields>\r\n</CrashReport>\r\n")));
 }
 
+TEST_F(CrashRun, ReportModeLeavesFilesThatAreNotDumpsAlone)
+{
+    QFile notes(tmp.filePath(QStringLiteral("notes.txt")));
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    notes.write("keep me");
+    notes.close();
+    QFile report(tmp.filePath(QStringLiteral("notes.xml")));
+    ASSERT_TRUE(report.open(QIODevice::WriteOnly));
+    report.write("mine");
+    report.close();
+    EXPECT_EQ(run(QString(), {QStringLiteral("crash"), notes.fileName()}), 1);
+    EXPECT_EQ(read(notes.fileName()), QByteArray("keep me"));
+    EXPECT_EQ(read(report.fileName()), QByteArray("mine"));
+}
+
 TEST_F(CrashRun, SignalSentFromOutsideIsReportedLikeAFault)
 {
     SKIP_UNDER_SANITIZER();
