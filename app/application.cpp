@@ -119,10 +119,11 @@ int run(int argc, char **argv)
 
     auto *window = new Kerfloom;
     window->show();
+    // Ahead of the files: an unattended run schedules its quit while opening them.
+    crash::scheduleCrashTest();
     for (int i = 1; i < args.size(); ++i)
         window->openFile(args.at(i), true, i == args.size() - 1);
     scheduleScreenshot(window);
-    crash::scheduleCrashTest();
     const int code = app.exec();
     delete window;
     CrashHandler::instance().uninstall();

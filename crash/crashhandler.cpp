@@ -130,7 +130,8 @@ void writeCrashFiles()
     record.processId = uint64_t(g_context.pid);
     record.threadId = uint64_t(g_context.tid);
     crash::readMemoryStatus(g_context.pid, record.memoryLoad, record.totalVirtual, record.availableVirtual);
-    record.exceptionAddress = reinterpret_cast<uint64_t>(g_context.info.si_addr);
+    // Only a fault has an address; a sent signal carries the sender's ids there.
+    record.exceptionAddress = g_context.info.si_code > 0 ? reinterpret_cast<uint64_t>(g_context.info.si_addr) : 0;
     record.exceptionCode = crash::exceptionCodeFor(g_context.info.si_signo, g_context.info.si_code,
                                                    looksLikeStackOverflow(&g_context.info, &g_context.context));
     record.exceptionFlags = uint32_t(g_context.info.si_code);
