@@ -3,6 +3,9 @@
 #include "app/kerfloom.h"
 #include "app/prompts.h"
 #include "app/updatehook.h"
+#include "crash/crashhandler.h"
+#include "crash/crashreporter.h"
+#include "crash/crashtest.h"
 #include "formats/settings.h"
 #include "resources/resources.h"
 
@@ -14,6 +17,7 @@
 #include <QTranslator>
 
 #include <cstdio>
+#include <cstring>
 
 namespace kerfloom {
 
@@ -114,11 +118,24 @@ void scheduleScreenshot(Kerfloom *window)
 
 int run(int argc, char **argv)
 {
+    // Crash-report mode: started by a crashed copy of the program.
+    if (argc >= 3 && std::strcmp(argv[1], "crash") == 0) {
+        chooseHeadlessPlatform();
+        QApplication app(argc, argv);
+        commonSetup();
+        return runCrashReporter(QCoreApplication::arguments().at(2));
+    }
+
     const bool headless = chooseHeadlessPlatform();
     if (headless)
         prompts::installHeadlessMessageFilter();
     QApplication app(argc, argv);
     commonSetup();
+    // KERFLOOM_CRASH_HANDLER=0 leaves fatal signals to a debugger or the system.
+    if (qEnvironmentVariable("KERFLOOM_CRASH_HANDLER") != QLatin1String("0")) {
+        CrashHandler::instance().install();
+        CrashHandler::installMessageLog();
+    }
     prompts::setHeadless(headless);
 
     int updaterCode = 0;
@@ -135,11 +152,14 @@ int run(int argc, char **argv)
     window->show();
     // An unattended run that processes files is left alone by updates.
     attachUpdates(window, args.size() < 2, !headless);
+    // Ahead of the files: an unattended run schedules its quit while opening them.
+    crash::scheduleCrashTest();
     for (int i = 1; i < args.size(); ++i)
         window->openFile(args.at(i), true, i == args.size() - 1);
     scheduleScreenshot(window);
     const int code = app.exec();
     delete window;
+    CrashHandler::instance().uninstall();
     return code;
 }
 

@@ -14,6 +14,7 @@ packages=(
     xvfb xauth x11-utils
     librsvg2-bin python3-svgelements
     hp2xx
+    lldb
 )
 
 missing=()
