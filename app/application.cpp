@@ -3,7 +3,9 @@
 #include "app/kerfloom.h"
 #include "app/prompts.h"
 #include "formats/settings.h"
+#include "resources/language.h"
 #include "resources/resources.h"
+#include "ui/style/brenmoorstyle.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,28 +31,12 @@ bool chooseHeadlessPlatform()
 void commonSetup()
 {
     initResources();
-    static QTranslator qtTranslator, appTranslator;
-    QCoreApplication::installTranslator(&qtTranslator);
-    QCoreApplication::installTranslator(&appTranslator);
-
+    installBrenmoorStyle();
     QCoreApplication::setApplicationName(QStringLiteral("Kerfloom"));
     QCoreApplication::setOrganizationName(QStringLiteral("Brenmoor"));
     QCoreApplication::setApplicationVersion(QString::number(2.84, 'f', 2));
 
-    const QLocale locale(Settings::language());
-    const char *suffix = nullptr;
-    switch (locale.language()) {
-    case QLocale::Italian: suffix = "_it"; break;
-    case QLocale::Polish: suffix = "_pl"; break;
-    case QLocale::Spanish: suffix = "_es"; break;
-    default: break;
-    }
-    if (suffix) {
-        const QString base = QStringLiteral(":/Kerfloom/Resources/");
-        qtTranslator.load(base + QStringLiteral("qt") + QLatin1String(suffix) + QStringLiteral(".qm"));
-        appTranslator.load(base + QStringLiteral("kerfloom") + QLatin1String(suffix) + QStringLiteral(".qm"));
-    }
-    QLocale::setDefault(locale);
+    installLanguage(QLocale(Settings::language()));
 
     Settings::loadProcessOptions();
     // Later parts draw from qrand(); they expect it seeded by the clock.
