@@ -105,7 +105,6 @@ QCheckBox *Settings::check(QWidget *parent, const char *name, const Text &text)
 QLabel *Settings::label(QWidget *parent, const Text &text)
 {
     auto *l = new QLabel(parent);
-    l->setWordWrap(true);
     translated(text, [l](const QString &t) { l->setText(t); });
     return l;
 }
@@ -169,15 +168,20 @@ QWidget *Settings::buildGeneralPage()
     d->addWidget(check(drawing, "scalePoints", [] { return tr("Scale point size"); }), 0, 1);
     d->addWidget(check(drawing, "drawPoints", [] { return tr("Show points"); }), 1, 0);
     d->addWidget(check(drawing, "drawArrows", [] { return tr("Draw direction arrows"); }), 1, 1);
-    d->addWidget(label(drawing, [] {
+    auto *closedRow = new QHBoxLayout;
+    auto *closedText = label(drawing, [] {
         return tr("Treat shape as closed when distance from first to last point is less than");
-    }), 2, 0);
+    });
+    closedText->setWordWrap(true);
+    closedRow->addWidget(closedText, 1);
     auto *precision = new QDoubleSpinBox(drawing);
     precision->setObjectName(QStringLiteral("closedPrecision"));
     precision->setDecimals(3);
     precision->setRange(0, 100000);
     precision->setSuffix(QStringLiteral(" mm"));
-    d->addWidget(precision, 2, 1);
+    precision->setMinimumWidth(120);
+    closedRow->addWidget(precision);
+    d->addLayout(closedRow, 2, 0, 1, 2);
     d->addWidget(check(drawing, "warnNonClosed", [] { return tr("Warn if there are non-closed shapes"); }), 3, 0, 1, 2);
     d->addWidget(check(drawing, "duplicateNonClosed", [] { return tr("Duplicate non-closed shapes when linking"); }), 4, 0, 1, 2);
     layout->addWidget(drawing);

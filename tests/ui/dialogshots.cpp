@@ -64,9 +64,13 @@ int main(int argc, char **argv)
         if (!settings.grab().save(out.filePath(QLatin1String(pages[i]))))
             return 1;
     }
-    settings.control<QListWidget>("formatList")->setCurrentRow(2);
-    QTest::qWait(200);
-    settings.grab().save(out.filePath(QStringLiteral("settings-formats-dxf.png")));
+    const char *formats[] = {"settings-formats-gcode.png", "settings-formats-dxf.png"};
+    for (int i = 1; i <= 2; ++i) {
+        settings.control<QListWidget>("formatList")->setCurrentRow(i);
+        QTest::qWait(200);
+        if (!settings.grab().save(out.filePath(QLatin1String(formats[i - 1]))))
+            return 1;
+    }
     settings.hide();
 
     QTcpServer server;
