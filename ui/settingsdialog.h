@@ -39,7 +39,7 @@ public:
 
     // The form's controls, by the names their slots use.
     template <typename T>
-    T *control(const char *objectName) const { return findChild<T *>(QLatin1String(objectName)); }
+    T *control(const char *objectName) const;
 
     PositionSpec moveDrawingSpec() const { return m_moveSpec; }
     PositionSpec startPointSpec() const { return m_startSpec; }
@@ -104,5 +104,11 @@ private:
     QChar m_axisY;
     bool m_filling = false;
 };
+
+template <typename T>
+T *Settings::control(const char *objectName) const
+{
+    return findChild<T *>(QLatin1String(objectName));
+}
 
 } // namespace kerfloom
