@@ -77,6 +77,8 @@ Settings::Settings(QWidget *parent)
     resize(785, 540);
     m_keyFilter = new KeyEventFilter(this);
     installEventFilter(m_keyFilter);
+    // The filter swallows Escape; the dialog still has to close on it.
+    connect(m_keyFilter, &KeyEventFilter::RejectCommand, this, &QDialog::reject);
     buildForm();
     load();
     retranslateUi();

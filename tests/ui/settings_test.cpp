@@ -15,6 +15,7 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QTest>
 #include <QTranslator>
 
 #include <gtest/gtest.h>
@@ -320,6 +321,23 @@ TEST_F(SettingsDialogTest, AStoredLanguageWithoutAFlagIsKeptOnOk)
     EXPECT_EQ(dialog.control<QComboBox>("language")->currentData().toLocale().name(), QStringLiteral("it_IT"));
     dialog.accept();
     EXPECT_EQ(Settings::language(), QStringLiteral("it_IT"));
+}
+
+TEST_F(SettingsDialogTest, EscapeCancelsAndEnterInTheGCodeBlockIsANewLine)
+{
+    Dialog dialog;
+    dialog.show();
+    auto *init = dialog.control<QPlainTextEdit>("gcodeInit");
+    dialog.control<QListWidget>("listWidget")->setCurrentRow(2);
+    dialog.control<QListWidget>("formatList")->setCurrentRow(1);
+    init->setFocus();
+    QTest::keyClick(init, Qt::Key_Return);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(init->toPlainText(), QStringLiteral("\nG1 F100"));
+    QTest::keyClick(dialog.control<QLineEdit>("saveAsPath"), Qt::Key_Escape);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), int(QDialog::Rejected));
+    EXPECT_FALSE(QFile::exists(Settings::filePath()));
 }
 
 } // namespace
