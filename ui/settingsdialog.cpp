@@ -491,6 +491,8 @@ void Settings::load()
 
 void Settings::retranslateUi()
 {
+    // Numbers follow the language too: the spin boxes re-read the default locale.
+    setLocale(QLocale());
     setWindowTitle(tr("Settings"));
     for (const auto &apply : m_retranslate)
         apply();

@@ -285,10 +285,14 @@ TEST_F(SettingsDialogTest, LanguagePreviewIsUndoneOnCancel)
     language->setCurrentIndex(1);
     EXPECT_EQ(kerfloom::installedLanguage(), QStringLiteral("pl"));
     EXPECT_EQ(QLocale().language(), QLocale::Polish);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    EXPECT_EQ(dialog.control<QDoubleSpinBox>("closedPrecision")->text(), QStringLiteral("0,005 mm"));
     dialog.reject();
     EXPECT_EQ(kerfloom::installedLanguage(), QString());
     EXPECT_EQ(QLocale().name(), QStringLiteral("en_US"));
     EXPECT_EQ(Settings::language(), QStringLiteral("en_US"));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    EXPECT_EQ(dialog.control<QDoubleSpinBox>("closedPrecision")->text(), QStringLiteral("0.005 mm"));
 
     // Accepting keeps the choice and stores it.
     Dialog second;
