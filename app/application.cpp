@@ -7,7 +7,9 @@
 #include "crash/crashreporter.h"
 #include "crash/crashtest.h"
 #include "formats/settings.h"
+#include "resources/language.h"
 #include "resources/resources.h"
+#include "ui/style/brenmoorstyle.h"
 
 #include <QAction>
 #include <QApplication>
@@ -31,52 +33,16 @@ bool chooseHeadlessPlatform()
     return true;
 }
 
-namespace {
-QTranslator &qtTranslator()
-{
-    static QTranslator translator;
-    return translator;
-}
-
-QTranslator &appTranslator()
-{
-    static QTranslator translator;
-    return translator;
-}
-} // namespace
-
 void loadLanguage(const QString &name)
 {
     initResources(); // the catalogues live there
-    const QLocale locale(name);
-    const char *suffix = nullptr;
-    switch (locale.language()) {
-    case QLocale::Italian: suffix = "_it"; break;
-    case QLocale::Polish: suffix = "_pl"; break;
-    case QLocale::Spanish: suffix = "_es"; break;
-    default: break;
-    }
-    // Reinstalling rather than reloading in place: an empty translator for
-    // English must drop the previous language's texts, and installing
-    // notifies every widget of the change.
-    for (QTranslator *t : {&qtTranslator(), &appTranslator()}) {
-        QCoreApplication::removeTranslator(t);
-        t->load(QString()); // empties it
-    }
-    if (suffix) {
-        const QString base = QStringLiteral(":/Kerfloom/Resources/");
-        qtTranslator().load(base + QStringLiteral("qt") + QLatin1String(suffix) + QStringLiteral(".qm"));
-        appTranslator().load(base + QStringLiteral("kerfloom") + QLatin1String(suffix) + QStringLiteral(".qm"));
-    }
-    QCoreApplication::installTranslator(&qtTranslator());
-    QCoreApplication::installTranslator(&appTranslator());
-    QLocale::setDefault(locale);
+    installLanguage(QLocale(name));
 }
 
 void commonSetup()
 {
     initResources();
-
+    installBrenmoorStyle();
     QCoreApplication::setApplicationName(QStringLiteral("Kerfloom"));
     QCoreApplication::setOrganizationName(QStringLiteral("Brenmoor"));
     QCoreApplication::setApplicationVersion(QString::number(2.84, 'f', 2));

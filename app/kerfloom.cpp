@@ -2,10 +2,14 @@
 
 #include "core/commands.h"
 #include "formats/settings.h"
+#include "ui/about.h"
 #include "ui/getpointdialog.h"
 #include "ui/graphwidget.h"
 #include "ui/keyeventfilter.h"
 #include "ui/kfstartpage.h"
+#include "ui/settingsdialog.h"
+#include "ui/style/modqmenubar.h"
+#include "ui/style/shadowwidget.h"
 
 #include <QAction>
 #include <QApplication>
@@ -61,7 +65,7 @@ Kerfloom::Kerfloom(QWidget *parent) : QMainWindow(parent)
     m_tabs->setContextMenuPolicy(Qt::CustomContextMenu);
     m_stack = new QStackedWidget(central);
     m_startPage = new KFStartPage;
-    auto *startHolder = new QWidget;
+    auto *startHolder = new ShadowWidget;
     auto *startLayout = new QVBoxLayout(startHolder);
     startLayout->addWidget(m_startPage, 0, Qt::AlignCenter);
     m_stack->addWidget(startHolder);
@@ -70,6 +74,7 @@ Kerfloom::Kerfloom(QWidget *parent) : QMainWindow(parent)
     setCentralWidget(central);
     connect(m_startPage, &KFStartPage::openFile, this, &Kerfloom::openFile, Qt::QueuedConnection);
 
+    setMenuBar(new ModQMenuBar(this));
     createActions();
     createMenus();
     createToolBar();
@@ -353,14 +358,36 @@ void Kerfloom::on_actionSet_start_point_triggered()
 
 void Kerfloom::on_actionPreferences_triggered()
 {
-    // The settings dialog plugs in here.
-    statusBar()->showMessage(tr("Preferences are edited in %1").arg(QDir::toNativeSeparators(Settings::filePath())), 5000);
+    kerfloom::Settings dialog(this);
+    connect(&dialog, &kerfloom::Settings::updateDrawing, this, &Kerfloom::applyDisplaySettings);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    // What the window read at start-up follows the new values too.
+    auto s = Settings::open();
+    m_defaultSavePath = Settings::DefaultSavePath.read(*s);
+    m_askBeforeClosing = Settings::AskBeforeClosing.read(*s);
+    m_warnMultipleObjects = Settings::WarnWhenMultipleObjects.read(*s);
+    m_warnNonClosed = Settings::WarnNonClosed.read(*s);
+    updateDrawingInfo();
+}
+
+void Kerfloom::applyDisplaySettings()
+{
+    auto s = Settings::open();
+    const bool points = Settings::DrawPoints.read(*s), scalePoints = Settings::ScalePoints.read(*s);
+    const bool scaleLine = Settings::ScaleLine.read(*s), arrows = Settings::DrawDirectionArrows.read(*s);
+    for (int i = 0; i < m_tabs->count(); ++i) {
+        if (GraphWidget *view = viewAt(i)) {
+            view->setDrawOptions(points, scalePoints, scaleLine, arrows);
+            view->updateDrawing();
+        }
+    }
 }
 
 void Kerfloom::on_actionAbout_Kerfloom_triggered()
 {
-    QMessageBox::about(this, tr("About Kerfloom"),
-                       tr("Brenmoor Kerfloom %1").arg(QCoreApplication::applicationVersion()));
+    About dialog(this);
+    dialog.exec();
 }
 
 // ---- simulation hook --------------------------------------------------------

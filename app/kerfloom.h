@@ -87,6 +87,8 @@ public slots:
     void on_actionClose_All_triggered();
     void updateDrawingInfo();
     void setEditingEnabled(bool enabled, bool exclSim);
+    // Hands the stored display options to every open view and redraws it.
+    void applyDisplaySettings();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

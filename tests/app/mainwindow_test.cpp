@@ -5,9 +5,12 @@
 #include "resources/resources.h"
 #include "testsupport.h"
 #include "ui/getpointdialog.h"
+#include "ui/drawingitems.h"
 #include "ui/graphwidget.h"
+#include "ui/settingsdialog.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QCheckBox>
 #include <QDoubleSpinBox>
@@ -22,6 +25,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 #include <QToolButton>
 #include <QUndoStack>
 
@@ -623,6 +627,36 @@ TEST_F(SimulationFromTheWindowTest, ClosingTheOnlyRunningTabLeavesTheStartPageRe
     EXPECT_NE(simulate->icon().cacheKey(), stopIcon);
     EXPECT_FALSE(simulate->isEnabled());
     QTest::qWait(50);
+}
+
+TEST_F(MainWindowTest, PreferencesReachEveryOpenViewAndTheWindowsOwnOptions)
+{
+    QFile::remove(Settings::filePath());
+    window->openFile(writeTap(QStringLiteral("a.tap")), false, false);
+    const auto pointSets = [this] {
+        int n = 0;
+        for (QGraphicsItem *item : window->currentView()->scene()->items())
+            n += item->type() == DrawingPointSetType;
+        return n;
+    };
+    ASSERT_GT(pointSets(), 0);
+    bool ran = false;
+    QTimer::singleShot(0, [&ran] {
+        auto *dialog = qobject_cast<kerfloom::Settings *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->control<QCheckBox>("drawPoints")->setChecked(false);
+        dialog->control<QCheckBox>("askBeforeClosing")->setChecked(false);
+        ran = true;
+        dialog->accept();
+    });
+    window->action(QStringLiteral("actionPreferences"))->trigger();
+    ASSERT_TRUE(ran);
+    EXPECT_EQ(pointSets(), 0);
+    // Closing a modified drawing no longer asks.
+    modifyCurrent();
+    window->closeTab(window->tabBar()->currentIndex());
+    EXPECT_TRUE(asked.empty());
+    QFile::remove(Settings::filePath());
 }
 
 } // namespace

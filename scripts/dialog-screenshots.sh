@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Pictures of the settings pages and of the About dialog (with a product row
+# served from 127.0.0.1) under Xvfb, written into docs/.
+#   scripts/dialog-screenshots.sh [OUTDIR]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+out=$(realpath -m "${1:-$root/docs}")
+program="$root/build/tests/ui/kerfloom_dialogshots"
+[[ -x $program ]] || cmake --build "$root/build" --target kerfloom_dialogshots
+mkdir -p "$out"
+QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x800x24" "$program" "$out"
+ls "$out"/settings-*.png "$out"/about.png
