@@ -99,6 +99,7 @@ Kerfloom::~Kerfloom()
 {
     // Linking in the thread pool still reads the drawing it works on.
     m_autoJoin.waitForFinished();
+    flushRecentFiles();
 }
 
 void Kerfloom::init()

@@ -122,7 +122,10 @@ private:
     void closeOthers(int keep);
     int tabIndexOf(const GraphWidget *view) const;
     void pushOnCurrent(class QUndoCommand *command);
+    // Each write syncs the settings file to disk; a headless batch writes
+    // the list once, when it ends, and an unchanged list is never rewritten.
     void writeRecentFiles();
+    void flushRecentFiles();
     // Edits, undo and long runs change the drawing thousands of times a
     // second; the status bar follows at once after a pause, and a few times
     // a second during a burst.
@@ -154,6 +157,8 @@ private:
     bool m_editingEnabled = false;
     bool m_failed = false;
     bool m_closeWhenIdle = false;
+    bool m_recentFilesPending = false;
+    QStringList m_recentFilesWritten;
     std::set<GraphWidget *> m_busyViews;
     // Outputs the per-load saves of this run wrote, and from which input.
     QHash<QString, QString> m_savedFrom;

@@ -374,6 +374,7 @@ void Kerfloom::finishCommandLine(bool lastFromCmd, bool exitDecided)
     // Headless nobody can close the window: the run always ends after the
     // last file, with the failures in the exit code.
     if (exitDecided || (lastFromCmd && prompts::isHeadless())) {
+        flushRecentFiles();
         const int code = m_failed ? 1 : 0;
         QTimer::singleShot(0, qApp, [code] { QCoreApplication::exit(code); });
     }
@@ -393,10 +394,14 @@ void Kerfloom::on_action_Auto_triggered()
     m_autoJoin = startAutoJoin(*view->drawing(), [this, guard] {
         if (!guard)
             return;
-        endBusy(guard);
-        if (guard->cacheUpdatesEnabled())
-            guard->updateCachedDrawing();
-        updateDrawingInfo();
+        // The overlay stays until the cutting-order copy and the joints'
+        // items are in, none of it in one long GUI event.
+        guard->settleLongOperation([this, guard] {
+            if (!guard)
+                return;
+            endBusy(guard);
+            updateDrawingInfo();
+        });
     });
 }
 
@@ -624,6 +629,7 @@ void Kerfloom::updateRecentFiles()
         m_startPage->addRecentFile(*it);
     }
     m_recentMenu->setEnabled(!files.isEmpty());
+    m_recentFilesWritten = files;
 }
 
 void Kerfloom::addRecentFile(const QString &name)
@@ -649,12 +655,25 @@ void Kerfloom::addRecentFile(const QString &name)
 
 void Kerfloom::writeRecentFiles()
 {
+    m_recentFilesPending = true;
+    if (!prompts::isHeadless())
+        flushRecentFiles();
+}
+
+void Kerfloom::flushRecentFiles()
+{
+    if (!m_recentFilesPending)
+        return;
+    m_recentFilesPending = false;
     QStringList files;
     for (QAction *a : m_recentMenu->actions()) {
         const QString f = a->property("filename").toString();
         if (!f.isEmpty() && QFileInfo::exists(f))
             files << f;
     }
+    if (files == m_recentFilesWritten)
+        return;
+    m_recentFilesWritten = files;
     Settings::setRecentFiles(files);
 }
 

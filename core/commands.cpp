@@ -33,6 +33,15 @@ void rotateBack(Drawing *drawing, Drawing::Transform kind, QPointF anchor, QPoin
     refreshView(drawing);
 }
 
+// A refused transform (the result would not be finite) has changed nothing:
+// the command marks itself obsolete, so the stack drops it instead of keeping
+// an undo step that would apply the opposite edit to the untouched drawing.
+bool applied(QUndoCommand *command, bool ok)
+{
+    command->setObsolete(!ok);
+    return ok;
+}
+
 } // namespace
 
 AddJointCommand::AddJointCommand(Drawing *drawing, const Object::Joint &joint, QUndoCommand *parent)
@@ -169,12 +178,15 @@ void RotateLeftCommand::redo()
 {
     m_savedAnchor = m_drawing->anchorPoint();
     m_savedStart = m_drawing->startPosition();
-    m_drawing->transform(Drawing::RotateLeft);
+    if (!applied(this, m_drawing->transform(Drawing::RotateLeft)))
+        return;
     refreshView(m_drawing);
 }
 
 void RotateLeftCommand::undo()
 {
+    if (isObsolete())
+        return;
     rotateBack(m_drawing, Drawing::RotateRight, m_savedAnchor, m_savedStart);
 }
 
@@ -189,12 +201,15 @@ void RotateRightCommand::redo()
 {
     m_savedAnchor = m_drawing->anchorPoint();
     m_savedStart = m_drawing->startPosition();
-    m_drawing->transform(Drawing::RotateRight);
+    if (!applied(this, m_drawing->transform(Drawing::RotateRight)))
+        return;
     refreshView(m_drawing);
 }
 
 void RotateRightCommand::undo()
 {
+    if (isObsolete())
+        return;
     rotateBack(m_drawing, Drawing::RotateLeft, m_savedAnchor, m_savedStart);
 }
 
@@ -207,13 +222,15 @@ FlipVCommand::FlipVCommand(Drawing *drawing, QUndoCommand *parent)
 
 void FlipVCommand::redo()
 {
-    m_drawing->transform(Drawing::MirrorY);
+    if (!applied(this, m_drawing->transform(Drawing::MirrorY)))
+        return;
     refreshView(m_drawing);
 }
 
 void FlipVCommand::undo()
 {
-    redo(); // a mirror is its own inverse
+    if (!isObsolete())
+        redo(); // a mirror is its own inverse
 }
 
 FlipHCommand::FlipHCommand(Drawing *drawing, QUndoCommand *parent)
@@ -225,13 +242,15 @@ FlipHCommand::FlipHCommand(Drawing *drawing, QUndoCommand *parent)
 
 void FlipHCommand::redo()
 {
-    m_drawing->transform(Drawing::MirrorX);
+    if (!applied(this, m_drawing->transform(Drawing::MirrorX)))
+        return;
     refreshView(m_drawing);
 }
 
 void FlipHCommand::undo()
 {
-    redo();
+    if (!isObsolete())
+        redo();
 }
 
 ReverseCommand::ReverseCommand(Drawing *drawing, QUndoCommand *parent)
@@ -268,13 +287,16 @@ SetPositionCommand::SetPositionCommand(Drawing *drawing, QPointF target, bool re
 void SetPositionCommand::redo()
 {
     m_savedAnchor = m_drawing->anchorPoint();
-    m_drawing->transform(Drawing::Move, m_target, m_relative);
+    if (!applied(this, m_drawing->transform(Drawing::Move, m_target, m_relative)))
+        return;
     refreshView(m_drawing);
 }
 
 // Back to the saved anchor point absolutely, whatever the move was.
 void SetPositionCommand::undo()
 {
+    if (isObsolete())
+        return;
     m_drawing->transform(Drawing::Move, m_savedAnchor, false);
     refreshView(m_drawing);
 }
@@ -316,7 +338,11 @@ void SetAnchorCommand::redo()
     m_savedStart = m_drawing->startPosition();
     m_drawing->setAnchorSpec(m_spec);
     m_shift = m_drawing->anchorPoint();
-    m_drawing->transform(Drawing::MoveToOrigin);
+    if (!applied(this, m_drawing->transform(Drawing::MoveToOrigin))) {
+        m_drawing->setAnchorSpec(m_savedSpec);
+        m_drawing->setStartPosition(m_savedStart);
+        return;
+    }
     refreshView(m_drawing);
 }
 
@@ -324,6 +350,8 @@ void SetAnchorCommand::redo()
 // (up to rounding), whatever the old anchor spec resolves to now.
 void SetAnchorCommand::undo()
 {
+    if (isObsolete())
+        return;
     m_drawing->transform(Drawing::Move, m_shift, true);
     m_drawing->setAnchorSpec(m_savedSpec);
     m_drawing->setStartPosition(m_savedStart);

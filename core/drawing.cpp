@@ -4,6 +4,7 @@
 
 #include "formats/settings.h"
 
+#include <QThread>
 #include <QUndoStack>
 #include <QVector2D>
 
@@ -272,6 +273,12 @@ bool mapPoints(const std::vector<Object *> &objects, F f)
 
 } // namespace
 
+void Drawing::moveAllToThread(QThread *thread)
+{
+    moveToThread(thread);
+    m_undoStack->moveToThread(thread);
+}
+
 bool Drawing::shiftAll(double dx, double dy)
 {
     return mapPoints(m_objects, [dx, dy](double x, double y) { return QPointF(x + dx, y + dy); });
@@ -290,6 +297,12 @@ bool Drawing::transform(Transform kind, std::optional<QPointF> point, bool flag)
     case RotateLeft:
     case RotateRight: {
         const QPointF c = point ? *point : anchor;
+        const QPointF start = startPosition();
+        std::vector<QPointF> saved;
+        for (const Object *o : m_objects) {
+            for (const Object::Point *p : o->points)
+                saved.emplace_back(p->x, p->y);
+        }
         const double theta = (kind == RotateLeft ? 90.0 : -90.0) * M_PI / 180.0;
         const double cs = std::cos(theta), sn = std::sin(theta);
         const bool rotated = mapPoints(m_objects, [&](double x, double y) {
@@ -299,7 +312,21 @@ bool Drawing::transform(Transform kind, std::optional<QPointF> point, bool flag)
         if (!rotated)
             return false;
         updateBoundingRect();
-        return transform(MoveToOrigin);
+        if (transform(MoveToOrigin))
+            return true;
+        // Refused as a whole: a rotation left without its move to the origin
+        // would be a change nobody asked for and no undo step records.
+        auto it = saved.cbegin();
+        for (Object *o : m_objects) {
+            for (Object::Point *p : o->points) {
+                p->x = it->x();
+                p->y = it->y();
+                ++it;
+            }
+        }
+        updateBoundingRect();
+        setStartPosition(start);
+        return false;
     }
     case MirrorX:
         if (!mapPoints(m_objects, [&](double x, double y) { return QPointF(left + (right - x), y); }))

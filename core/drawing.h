@@ -94,6 +94,10 @@ public:
     bool isUnmodified() const { return m_unmodified; }
     void setUnmodified(bool unmodified);
 
+    // A copy made in a worker thread is handed to `thread` with its undo
+    // stack (a separate object) before the worker lets go of it.
+    void moveAllToThread(QThread *thread);
+
     DrawingView *view() const { return m_view; }
     void setView(DrawingView *view) { m_view = view; }
 

@@ -7,6 +7,22 @@ namespace {
 
 constexpr uint32_t LeafSize = 8;
 
+// Below 2^500 (about 3e150) differences and their squares stay finite:
+// 2·(2·2^500)² is far from the largest double.
+constexpr int SafeExponent = 500;
+
+double scaleFor(const std::vector<double> &xs, const std::vector<double> &ys, size_t n)
+{
+    double largest = 0;
+    for (size_t i = 0; i < n; ++i) {
+        if (std::isfinite(xs[i]) && std::isfinite(ys[i]))
+            largest = std::max({largest, std::abs(xs[i]), std::abs(ys[i])});
+    }
+    if (largest < std::ldexp(1.0, SafeExponent))
+        return 1;
+    return std::ldexp(1.0, SafeExponent - 1 - std::ilogb(largest));
+}
+
 } // namespace
 
 PointTree::PointTree(const std::vector<double> &xs, const std::vector<double> &ys,
@@ -14,11 +30,12 @@ PointTree::PointTree(const std::vector<double> &xs, const std::vector<double> &y
     : m_slotOf(xs.size(), None)
 {
     const size_t n = std::min(xs.size(), ys.size());
+    m_scale = scaleFor(xs, ys, n);
     m_slots.reserve(n);
     for (size_t i = 0; i < n; ++i) {
         if ((i < use.size() && !use[i]) || !std::isfinite(xs[i]) || !std::isfinite(ys[i]))
             continue;
-        m_slots.push_back({xs[i], ys[i], uint32_t(i)});
+        m_slots.push_back({xs[i] * m_scale, ys[i] * m_scale, uint32_t(i)});
     }
     if (m_slots.empty())
         return;
@@ -90,8 +107,8 @@ double PointTree::boxDistance2(const Node &n, double x, double y) const
 PointTree::Hit PointTree::nearest(double x, double y) const
 {
     Hit best;
-    if (!m_nodes.empty() && std::isfinite(x) && std::isfinite(y))
-        search(0, x, y, best);
+    if (!m_nodes.empty() && m_nodes.front().alive && std::isfinite(x) && std::isfinite(y))
+        search(0, x * m_scale, y * m_scale, best);
     return best;
 }
 
@@ -105,7 +122,7 @@ void PointTree::search(int32_t index, double x, double y, Hit &best) const
             const Slot &p = m_slots[s];
             const double dx = p.x - x, dy = p.y - y;
             const double d = dx * dx + dy * dy;
-            if (d < best.distance2 || (d == best.distance2 && best.id != None && p.id < best.id)) {
+            if (best.id == None || d < best.distance2 || (d == best.distance2 && p.id < best.id)) {
                 best.distance2 = d;
                 best.id = p.id;
             }
@@ -113,15 +130,16 @@ void PointTree::search(int32_t index, double x, double y, Hit &best) const
         return;
     }
     const Node &l = m_nodes[size_t(n.left)], &r = m_nodes[size_t(n.right)];
-    const double dl = l.alive ? boxDistance2(l, x, y) : std::numeric_limits<double>::infinity();
-    const double dr = r.alive ? boxDistance2(r, x, y) : std::numeric_limits<double>::infinity();
-    // A box exactly as far as the best may still hold a smaller id: only a
-    // farther box is skipped.
-    const bool leftFirst = dl <= dr;
+    // An empty box is never entered; a box exactly as far as the best may
+    // still hold a smaller id: only a farther box is skipped. Infinite
+    // distances (a query far beyond the points) compare like any other.
+    const double dl = boxDistance2(l, x, y), dr = boxDistance2(r, x, y);
+    const bool leftFirst = r.alive == 0 || (l.alive && dl <= dr);
     const int32_t first = leftFirst ? n.left : n.right, second = leftFirst ? n.right : n.left;
     const double dFirst = leftFirst ? dl : dr, dSecond = leftFirst ? dr : dl;
-    if (dFirst <= best.distance2 && dFirst != std::numeric_limits<double>::infinity())
+    const bool secondAlive = (leftFirst ? r : l).alive != 0;
+    if (best.id == None || dFirst <= best.distance2)
         search(first, x, y, best);
-    if (dSecond <= best.distance2 && dSecond != std::numeric_limits<double>::infinity())
+    if (secondAlive && (best.id == None || dSecond <= best.distance2))
         search(second, x, y, best);
 }

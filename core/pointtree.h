@@ -12,7 +12,10 @@
 // Points are named by their position in the input (their id). The nearest
 // search is exact and deterministic: the smallest squared distance
 // dx·dx + dy·dy (in double precision) wins, and among equal distances the
-// smallest id.
+// smallest id. Squares of differences beyond about 1e154 overflow, so a
+// tree over coordinates that large works on coordinates scaled down by a
+// power of two (exact, the order of distances is kept); distances are then
+// in those scaled units, comparable between searches of one tree.
 class PointTree
 {
 public:
@@ -20,12 +23,14 @@ public:
 
     struct Hit
     {
-        double distance2 = std::numeric_limits<double>::max();
+        double distance2 = std::numeric_limits<double>::infinity();
         uint32_t id = None;
     };
 
     // Points with a false `use` flag, or with a coordinate that is not
-    // finite, are left out (they are never found).
+    // finite, are left out (they are never found). The scale follows every
+    // finite point given, used or not, so that searches from the unused ones
+    // cannot overflow either.
     PointTree(const std::vector<double> &xs, const std::vector<double> &ys,
               const std::vector<bool> &use);
 
@@ -33,8 +38,9 @@ public:
     void remove(uint32_t id);
     uint32_t liveCount() const { return m_nodes.empty() ? 0 : m_nodes.front().alive; }
 
-    // The nearest live point with a squared distance below the largest
-    // double; id None when there is none.
+    // The nearest live point; id None only when none is left. A query far
+    // beyond the tree's points may find an infinite distance (the smallest
+    // id among those wins).
     Hit nearest(double x, double y) const;
 
 private:
@@ -62,4 +68,5 @@ private:
     std::vector<uint8_t> m_alive;   // per slot
     std::vector<int32_t> m_leafOf;  // per slot
     std::vector<uint32_t> m_slotOf; // per id
+    double m_scale = 1;             // a power of two; slots hold scaled coordinates
 };

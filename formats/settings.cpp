@@ -1,9 +1,11 @@
 #include "formats/settings.h"
 
 #include <QLocale>
+#include <QSet>
 #include <QStandardPaths>
 
 #include <cmath>
+#include <mutex>
 
 namespace Settings {
 
@@ -72,8 +74,16 @@ double finiteValue(QSettings &s, const QString &key, double fallback)
         return fallback;
     const double v = stored.toDouble();
     if (!std::isfinite(v)) {
-        qWarning("Settings: %s is not a finite number; %g is used instead", qUtf8Printable(s.group() + QLatin1Char('/') + key),
-                 fallback);
+        // The same key is read in several places during a run: one warning
+        // per damaged value is enough.
+        static std::mutex mutex;
+        static QSet<QString> warned;
+        const QString name = s.group() + QLatin1Char('/') + key;
+        std::lock_guard<std::mutex> lock(mutex);
+        if (!warned.contains(name + QLatin1Char('=') + stored.toString())) {
+            warned.insert(name + QLatin1Char('=') + stored.toString());
+            qWarning("Settings: %s is not a finite number; %g is used instead", qUtf8Printable(name), fallback);
+        }
         return fallback;
     }
     return v;

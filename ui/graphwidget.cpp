@@ -14,6 +14,9 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QDragEnterEvent>
+#include <QElapsedTimer>
+#include <QFutureWatcher>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QMenu>
@@ -106,6 +109,8 @@ GraphWidget::GraphWidget(QWidget *parent)
 GraphWidget::~GraphWidget()
 {
     endSimulationThread();
+    // A copy being built still reads the drawing.
+    m_cacheBuild.waitForFinished();
     // The items refer to the drawing's points: they go first.
     m_tempJoint = nullptr;
     m_pointSets.clear();
@@ -342,6 +347,102 @@ void GraphWidget::updateCachedDrawing()
 void GraphWidget::invalidateCache()
 {
     m_cacheStale = true;
+    m_cacheInvalidatedDuringBuild = m_cacheBuildPending;
+}
+
+struct GraphWidget::CacheBuild
+{
+    std::unique_ptr<Drawing> copy;
+    CutFigures figures;
+};
+
+namespace {
+
+std::shared_ptr<GraphWidget::CacheBuild> buildCache(const Drawing &drawing)
+{
+    auto build = std::make_shared<GraphWidget::CacheBuild>();
+    build->copy = std::make_unique<Drawing>(drawing);
+    build->copy->buildCuttingPath();
+    build->figures.objects = build->copy->objects().size();
+    for (const Object *o : build->copy->objects())
+        build->figures.points += o->points.size();
+    build->figures.openShapes = drawing.hasOpenShapes();
+    return build;
+}
+
+} // namespace
+
+void GraphWidget::settleLongOperation(std::function<void()> done)
+{
+    m_settleDone = std::move(done);
+    if (m_cacheUpdatesEnabled && !m_cacheBuildPending) {
+        // Freeing a million points costs as much as copying them: the old
+        // copy goes in the pool as well.
+        Drawing *old = m_cachedDrawing.release();
+        if (old)
+            old->moveAllToThread(nullptr);
+        m_cacheInvalidatedDuringBuild = false;
+        m_cacheBuildPending = true;
+        QThread *gui = thread();
+        const Drawing *source = m_drawing.get();
+        m_cacheBuild = QtConcurrent::run([source, old, gui] {
+            delete old;
+            auto build = buildCache(*source);
+            build->copy->moveAllToThread(gui);
+            return build;
+        });
+        auto *watcher = new QFutureWatcher<std::shared_ptr<CacheBuild>>(this);
+        connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
+            watcher->deleteLater();
+            adoptCacheBuild();
+            settleStepDone();
+        });
+        watcher->setFuture(m_cacheBuild);
+    }
+    QTimer::singleShot(0, this, &GraphWidget::addDeferredJointSlice);
+}
+
+void GraphWidget::addDeferredJointSlice()
+{
+    QElapsedTimer slice;
+    slice.start();
+    // The view is frozen under the overlay and repaints whole when it goes:
+    // a full-scene update spares the scene tracking every new item's area.
+    m_scene->update();
+    // From the back: an undo removes the newest joints first.
+    while (!m_deferredJoints.empty() && slice.elapsed() < 15) {
+        for (int k = 0; k < 64 && !m_deferredJoints.empty(); ++k) {
+            addJointItem(m_deferredJoints.back());
+            m_deferredJoints.pop_back();
+        }
+    }
+    if (!m_deferredJoints.empty()) {
+        QTimer::singleShot(0, this, &GraphWidget::addDeferredJointSlice);
+        return;
+    }
+    settleStepDone();
+}
+
+void GraphWidget::settleStepDone()
+{
+    if (!m_settleDone || m_cacheBuildPending || !m_deferredJoints.empty())
+        return;
+    const std::function<void()> done = std::move(m_settleDone);
+    m_settleDone = nullptr;
+    done();
+}
+
+bool GraphWidget::adoptCacheBuild() const
+{
+    if (!m_cacheBuildPending)
+        return false;
+    m_cacheBuildPending = false;
+    const std::shared_ptr<CacheBuild> build = m_cacheBuild.result();
+    m_cacheBuild = {};
+    m_cachedDrawing = std::move(build->copy);
+    m_figures = build->figures;
+    m_cacheStale = m_cacheInvalidatedDuringBuild;
+    return true;
 }
 
 void GraphWidget::rebuildCache() const
@@ -360,6 +461,7 @@ void GraphWidget::rebuildCache() const
 
 const Drawing *GraphWidget::cachedDrawing() const
 {
+    adoptCacheBuild();
     if (m_cacheStale && m_cacheUpdatesEnabled)
         rebuildCache();
     return m_cachedDrawing.get();
@@ -367,6 +469,10 @@ const Drawing *GraphWidget::cachedDrawing() const
 
 const GraphWidget::CutFigures &GraphWidget::cutFigures() const
 {
+    // The status bar never waits for a copy still being built: it shows the
+    // figures it had and follows when the copy is in.
+    if (m_cacheBuildPending)
+        return m_figures;
     cachedDrawing();
     return m_figures;
 }

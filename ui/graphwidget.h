@@ -4,6 +4,7 @@
 #include "core/drawingview.h"
 #include "ui/simulationobject.h"
 
+#include <QFuture>
 #include <QGraphicsView>
 #include <QMultiHash>
 #include <QPointer>
@@ -51,6 +52,7 @@ public:
         bool openShapes = false; // the drawing has open shapes
     };
     const CutFigures &cutFigures() const;
+    struct CacheBuild; // a cutting-order copy built in the pool
 
     // Without items the view only computes: the headless pipeline neither
     // makes nor paints items it never shows.
@@ -59,6 +61,12 @@ public:
 
     void setDrawOptions(bool drawPoints, bool scalePoints, bool scaleLines, bool drawArrows);
     void beginLongOperation(const QString &message);
+    // The end of a long edit (linking) without one long GUI event: the
+    // cutting-order copy is rebuilt in the thread pool while the items of
+    // the joints that came in under the overlay are added in slices of a
+    // few milliseconds; `done` runs in the GUI thread once both are in. The
+    // drawing must not change until then (the caller keeps editing off).
+    void settleLongOperation(std::function<void()> done);
     void setProgress(double fraction);
     double currentScale() const { return m_scale; }
     void setScale(double s);
@@ -151,6 +159,11 @@ private:
     void addJointItem(const Object::Joint &joint);
     void invalidateCache();
     void rebuildCache() const;
+    // Takes the result of a copy built in the pool, waiting for it if
+    // needed; false when none was pending.
+    bool adoptCacheBuild() const;
+    void addDeferredJointSlice();
+    void settleStepDone();
     void addSimulationObjects();
     void showScene(QGraphicsScene *scene);
     void endSimulationThread();
@@ -179,6 +192,10 @@ private:
     mutable bool m_cacheStale = false;
     mutable std::unique_ptr<Drawing> m_cachedDrawing;
     mutable CutFigures m_figures;
+    mutable QFuture<std::shared_ptr<CacheBuild>> m_cacheBuild;
+    mutable bool m_cacheBuildPending = false;
+    bool m_cacheInvalidatedDuringBuild = false;
+    std::function<void()> m_settleDone;
     std::unique_ptr<Drawing> m_drawing;
     MyGraphicsScene *m_scene = nullptr;
     QGraphicsScene *m_simScene = nullptr; // shown while a simulation runs

@@ -276,3 +276,27 @@ TEST_F(Pipeline, RecentFilesRememberAbsolutePaths)
 }
 
 } // namespace
+
+namespace {
+
+// A batch writes the list once, as it ends, failures or not: every file of
+// it is there.
+TEST_F(Pipeline, RecentFilesOfAWholeBatchAreKeptWhenOneFails)
+{
+    write(QStringLiteral("a.src.tap"), square);
+    write(QStringLiteral("b.src.tap"), square);
+    write(QStringLiteral("bad.tap"), QByteArray("\x01\x02 not a job\n"));
+    ASSERT_EQ(run({QStringLiteral("a.src.tap"), QStringLiteral("bad.tap"), QStringLiteral("b.src.tap")}).exitCode, 1);
+    auto s = settings();
+    const int n = s.beginReadArray(QStringLiteral("RecentFiles"));
+    QStringList stored;
+    for (int i = 0; i < n; ++i) {
+        s.setArrayIndex(i);
+        stored << s.value(QStringLiteral("FileName")).toString();
+    }
+    s.endArray();
+    for (const char *name : {"a.src.tap", "b.src.tap"})
+        EXPECT_TRUE(stored.contains(QFileInfo(work.filePath(QLatin1String(name))).absoluteFilePath())) << name;
+}
+
+} // namespace

@@ -225,6 +225,23 @@ TEST(AutoJoin, PointsThatAreNotNumbersAreNeverJoined)
     EXPECT_EQ(d.joints()[0].b->owner, ok);
 }
 
+// Shapes farther apart than the square root of the largest double: their
+// squared distances overflow, yet every one of them is linked, nearest first.
+TEST(AutoJoin, LinksShapesAtTheEndsOfTheRangeOfNumbers)
+{
+    Drawing d;
+    Object *near = addShape(d, square(1e200, 0, 1));
+    Object *far = addShape(d, square(-1.5e308, 1e308, 1e300));
+    Object *middle = addShape(d, square(3e200, -2e200, 5));
+    d.setStartPosition({0, 0});
+    autoJoin(d);
+    ASSERT_EQ(d.joints().size(), 3u);
+    EXPECT_EQ(d.joints()[0].a->owner, &d.startObject());
+    EXPECT_EQ(d.joints()[0].b->owner, near);
+    EXPECT_EQ(d.joints()[1].b->owner, middle);
+    EXPECT_EQ(d.joints()[2].b->owner, far);
+}
+
 namespace {
 
 // Random drawings that stress the tie and connectivity rules: open, closed,

@@ -272,3 +272,34 @@ TEST(Commands, JointCommandsAddAndRemoveThroughTheDrawing)
     d.undoStack()->undo();
     EXPECT_TRUE(d.joints().empty());
 }
+
+// A drawing spanning nearly the whole range of doubles: rotating or
+// mirroring it, or moving it further out, would overflow. The refused edit
+// changes nothing and leaves no undo step behind that could apply the
+// opposite edit to the untouched drawing.
+TEST(Commands, RefusedEditsLeaveNoUndoStep)
+{
+    const std::vector<Case> refused = {
+        {"Rotate left", [](Drawing &d) { return new RotateLeftCommand(&d); }, true},
+        {"Rotate right", [](Drawing &d) { return new RotateRightCommand(&d); }, true},
+        {"Flip horizontally", [](Drawing &d) { return new FlipHCommand(&d); }, true},
+        {"Move drawing", [](Drawing &d) { return new SetPositionCommand(&d, {1e308, 0}, true); }, true},
+    };
+    for (const Case &c : refused) {
+        SCOPED_TRACE(c.text);
+        Drawing d;
+        FakeView view;
+        d.setView(&view);
+        addShape(d, {{-1.7e308, 0}, {1.7e308, 1}, {0, 2}});
+        d.updateBoundingRect();
+        const auto before = allPoints(d);
+
+        d.undoStack()->push(c.make(d));
+        EXPECT_EQ(allPoints(d), before);
+        EXPECT_EQ(d.undoStack()->count(), 0);
+        EXPECT_FALSE(d.undoStack()->canUndo());
+        EXPECT_TRUE(d.isUnmodified());
+        d.undoStack()->undo();
+        EXPECT_EQ(allPoints(d), before);
+    }
+}

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
 // Against brute force on clouds with many exact ties, while points go away.
@@ -41,4 +42,38 @@ TEST(PointTree, FindsTheNearestLivePointWithTheLowestIdOnTies)
             ASSERT_FALSE(tree.contains(gone));
         }
     }
+}
+
+// Coordinates whose squared differences overflow: scaled by a power of two
+// (exact), the cloud must give the same answers as the small one, and a
+// query far beyond every point still finds one.
+TEST(PointTree, HugeCoordinatesKeepTheOrderOfDistances)
+{
+    std::mt19937 rng(11);
+    const int n = 300;
+    std::vector<double> xs, ys;
+    for (int i = 0; i < n; ++i) {
+        xs.push_back(double(int(rng() % 41)) - 20);
+        ys.push_back(double(int(rng() % 41)) - 20);
+    }
+    const std::vector<bool> use(size_t(n), true);
+    const PointTree small(xs, ys, use);
+    for (const int exponent : {0, 510, 600, 1000}) {
+        SCOPED_TRACE(exponent);
+        std::vector<double> hx, hy;
+        for (int i = 0; i < n; ++i) {
+            hx.push_back(std::ldexp(xs[size_t(i)], exponent));
+            hy.push_back(std::ldexp(ys[size_t(i)], exponent));
+        }
+        const PointTree huge(hx, hy, use);
+        for (int q = 0; q < 200; ++q) {
+            const double qx = double(int(rng() % 45)) - 22, qy = double(int(rng() % 45)) - 22;
+            const PointTree::Hit expected = small.nearest(qx, qy);
+            const PointTree::Hit hit = huge.nearest(std::ldexp(qx, exponent), std::ldexp(qy, exponent));
+            ASSERT_EQ(hit.id, expected.id) << q;
+            ASSERT_TRUE(std::isfinite(hit.distance2));
+        }
+    }
+    const PointTree::Hit far = small.nearest(1e300, -1e300);
+    EXPECT_NE(far.id, PointTree::None);
 }

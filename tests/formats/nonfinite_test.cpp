@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -100,7 +101,16 @@ TEST(NonFinite, SettingsValuesThatAreNotNumbersReadAsTheirDefaults)
     const QtMessageHandler previous = qInstallMessageHandler(collect);
     const PositionSpec move = Settings::readPosition(Settings::MoveDrawingGroup);
     const PositionSpec start = Settings::readPosition(Settings::StartPointGroup);
+    // Read again, as the program does in several places: no second warning.
+    Settings::readPosition(Settings::MoveDrawingGroup);
+    Settings::readPosition(Settings::StartPointGroup);
     qInstallMessageHandler(previous);
+    for (const char *key : {"MoveDrawing/X", "StartPoint/X", "StartPoint/Y"}) {
+        EXPECT_EQ(std::count_if(messages.begin(), messages.end(),
+                                [key](const QString &m) { return m.contains(QLatin1String(key)); }),
+                  1)
+            << key;
+    }
     EXPECT_EQ(move.x, 0);
     EXPECT_EQ(move.y, 12.5);
     EXPECT_EQ(start.x, 0);

@@ -1,8 +1,10 @@
+#include "core/autojoin.h"
 #include "core/commands.h"
 #include "core/drawing.h"
 #include "formats/baseformat.h"
 #include "resources/resources.h"
 #include "testsupport.h"
+#include "ui/drawingitems.h"
 #include "ui/graphwidget.h"
 #include "ui/simulationobject.h"
 #include "ui/simulator.h"
@@ -419,3 +421,37 @@ TEST_F(SimulationTest, ClosingTheViewDuringARunEndsItsThread)
 }
 
 } // namespace
+
+// The end of a linking run: the cutting-order copy comes from the pool while
+// the joints' items go in by slices, and only then is the run over; the
+// simulation then walks the one linked path.
+TEST_F(SimulationTest, LinkingSettlesWithTheCopyFromThePoolAndTheJointsInSlices)
+{
+    for (int k = 0; k < 300; ++k)
+        test::addShape(*view->drawing(), test::square(20 * (k % 20), 20 * (k / 20), 5));
+    view->drawing()->setStartPosition({-10, -10});
+    show();
+    const auto jointItems = [this] {
+        size_t n = 0;
+        for (QGraphicsItem *item : view->scene()->items())
+            n += dynamic_cast<DrawingJoint *>(item) != nullptr;
+        return n;
+    };
+    view->beginLongOperation(QStringLiteral("Linking objects"));
+    autoJoin(*view->drawing());
+    ASSERT_EQ(view->drawing()->joints().size(), 300u);
+    EXPECT_EQ(jointItems(), 0u) << "joints under the overlay wait for its end";
+
+    bool settled = false;
+    view->settleLongOperation([&] { settled = true; });
+    EXPECT_FALSE(settled);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return settled; }, 10000));
+    view->endLongOperation();
+    EXPECT_EQ(jointItems(), 300u);
+    EXPECT_EQ(view->cutFigures().objects, 1u);
+    EXPECT_EQ(view->cachedDrawing()->objects().size(), 1u);
+
+    ASSERT_TRUE(start(fastest));
+    EXPECT_EQ(waitForObjects(1).size(), 1u);
+    ASSERT_TRUE(waitUntilIdle());
+}
