@@ -6,9 +6,13 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 dir="$root/build-fuzz"
-CC=clang CXX=clang++ "$root/scripts/build.sh" "$dir" -DKERFLOOM_BUILD_FUZZ=ON \
-    -DKERFLOOM_BUILD_TESTS=OFF -DKERFLOOM_BUILD_BENCH=OFF \
+CC=clang CXX=clang++ cmake -S "$root" -B "$dir" $(command -v ninja >/dev/null && echo -G Ninja) \
+    -DKERFLOOM_BUILD_FUZZ=ON -DKERFLOOM_BUILD_TESTS=OFF -DKERFLOOM_BUILD_BENCH=OFF \
     -DKERFLOOM_SANITIZE=address,undefined -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# Only the fuzz targets: the programs are not needed to fuzz the readers.
+targets=$(sed -n 's/^kerfloom_add_fuzzer(\([a-z_]*\) .*/fuzz_\1/p' "$root/fuzz/CMakeLists.txt")
+# shellcheck disable=SC2086
+cmake --build "$dir" -j"${KERFLOOM_JOBS:-2}" --target $targets
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 for fuzzer in "$dir"/fuzz/fuzz_*; do
     [[ -f $fuzzer && -x $fuzzer ]] || continue

@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <csignal>
 
 using namespace cutdeck;
@@ -234,7 +236,11 @@ TEST(PtyStream, HangUpStopsWithoutResendingOrCrashing)
 
 namespace {
 
-int runProgram(const QStringList &args, const QTemporaryDir &config, QByteArray *err, int interruptAfterMs = -1)
+// With `interruptAfterMs`, SIGINT goes out that long after `ready` holds:
+// under a sanitizer on a loaded machine start-up alone can take longer than
+// any fixed delay, and a signal before the handler is in kills the program.
+int runProgram(const QStringList &args, const QTemporaryDir &config, QByteArray *err, int interruptAfterMs = -1,
+               const std::function<bool()> &ready = {})
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -244,6 +250,10 @@ int runProgram(const QStringList &args, const QTemporaryDir &config, QByteArray 
     if (!p.waitForStarted(5000))
         return -1;
     if (interruptAfterMs >= 0) {
+        QElapsedTimer waited;
+        waited.start();
+        while (ready && !ready() && waited.elapsed() < 30000 && p.state() == QProcess::Running)
+            p.waitForFinished(20);
         p.waitForFinished(interruptAfterMs);
         ::kill(pid_t(p.processId()), SIGINT);
     }
@@ -298,7 +308,8 @@ TEST(StreamCommand, InterruptStopsAfterTheLineInFlight)
     ASSERT_TRUE(sim.start({"--delay", "5"}, dir));
     QByteArray err;
     const int code =
-        runProgram({"--stream", writeJob(dir, job(5000)), "--port", sim.device(), "--settle", "100"}, dir, &err, 800);
+        runProgram({"--stream", writeJob(dir, job(5000)), "--port", sim.device(), "--settle", "100"}, dir, &err, 300,
+                   [&] { return sim.lines().size() > 20; });
     EXPECT_EQ(code, 128 + SIGINT) << err.constData();
     const QByteArray marker = "Última línea confirmada: ";
     const int at = err.lastIndexOf(marker);
