@@ -61,6 +61,9 @@ DrawingResult readHpgl(QIODevice &in, Drawing *d)
         while (n > 0 && (line[n - 1] == '\n' || line[n - 1] == '\r'))
             --n;
         const char *s = line.constData();
+        // A blank line is no command: it neither ends a contour nor adds a point.
+        if (std::all_of(s, s + n, [](char c) { return c == ' ' || c == '\t'; }))
+            continue;
         const bool penCommand = n >= 2 && s[0] == 'P' && (s[1] == 'U' || s[1] == 'D');
         if (!penCommand) {
             if (!recs.empty() && recs.back().kind == 0)
