@@ -203,6 +203,11 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
     showSpeed(shortValue(ReadIni(QStringLiteral("vel"), QStringLiteral("vel"))));
 }
 
+Form3 *Form1::machineForm() const
+{
+    return m_form3;
+}
+
 Form1::~Form1()
 {
     delete m_form3;

@@ -83,7 +83,7 @@ public:
     const Drawing &drawing() const { return m_drawing; }
     QString savedJob() const { return m_savedJob; }
     DrawingView *view() const { return m_view; }
-    Form3 *machineForm() const { return m_form3; }
+    Form3 *machineForm() const;
     QString statusText(const QString &key) const;
 
     void setMessageFunction(MessageFunction f) { m_message = std::move(f); }
