@@ -56,6 +56,7 @@ frmconfig::frmconfig(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmconfig"));
     setWindowTitle(QStringLiteral("Configuraciones"));
+    setMinimumWidth(640);
     auto *layout = new QVBoxLayout(this);
     TabStrip1 = named(new QTabWidget(this), "TabStrip1");
     layout->addWidget(TabStrip1);
