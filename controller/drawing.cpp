@@ -48,66 +48,118 @@ int clampShort(double v)
 
 } // namespace
 
+namespace {
+
+class HpglStore
+{
+public:
+    explicit HpglStore(Drawing *d) : m_d(d), m_recs(d->records) {}
+
+    // One command, without its ";". False when the store is full.
+    bool command(const char *s, const char *end)
+    {
+        while (s < end && (*s == ' ' || *s == '\t'))
+            ++s;
+        while (end > s && (end[-1] == ' ' || end[-1] == '\t'))
+            --end;
+        // A blank command is none: it neither ends a contour nor adds a point.
+        if (s == end)
+            return true;
+        if (end - s < 2 || s[0] != 'P' || (s[1] != 'U' && s[1] != 'D'))
+            return separator();
+        // The numbers, a blank or a comma between them; a pen command
+        // without numbers ("PU") carries no point.
+        double numbers[2];
+        int count = 0;
+        int pairs = 0;
+        bool any = false;
+        for (const char *p = s + 2; p < end;) {
+            const char *q = p;
+            while (q < end && *q != ' ' && *q != ',')
+                ++q;
+            if (q > p) {
+                any = any || std::any_of(p, q, [](char c) { return c >= '0' && c <= '9'; });
+                numbers[count++] = leadingNumber(p, q);
+                if (count == 2) {
+                    if (!point(numbers[0], numbers[1]))
+                        return false;
+                    count = 0;
+                    ++pairs;
+                }
+            }
+            p = q + 1;
+        }
+        if (!any)
+            return true;
+        // A single number is X with Y 0, as on one-pair lines.
+        if (count == 1 && pairs == 0)
+            return point(numbers[0], 0);
+        return true;
+    }
+
+private:
+    bool separator()
+    {
+        if (!m_recs.empty() && m_recs.back().kind == 0)
+            return true;
+        if (m_recs.size() >= size_t(kDrawingCapacity))
+            return false;
+        if (!m_recs.empty())
+            m_recs.back().flag = 2;
+        m_recs.push_back({0, 0, 0, 0});
+        m_separatorJustWritten = true;
+        return true;
+    }
+
+    bool point(double px, double py)
+    {
+        const float x = float(px / kPlotterUnits);
+        // + 0.0f: a zero Y is stored as 0, not -0.
+        const float y = float(-py / kPlotterUnits) + 0.0f;
+        const float flag = m_separatorJustWritten ? 1 : 0;
+        m_separatorJustWritten = false;
+        if (flag == 0 && !m_recs.empty() && m_recs.back().kind == 1 && m_recs.back().x == x && m_recs.back().y == y)
+            return true;
+        if (m_recs.size() >= size_t(kDrawingCapacity))
+            return false;
+        m_recs.push_back({1, x, y, flag});
+        m_d->largestX = std::max(m_d->largestX, clampShort(x));
+        m_d->largestY = std::max(m_d->largestY, clampShort(-y));
+        return true;
+    }
+
+    Drawing *m_d;
+    std::vector<DrawingRecord> &m_recs;
+    bool m_separatorJustWritten = false;
+};
+
+} // namespace
+
 DrawingResult readHpgl(QIODevice &in, Drawing *d)
 {
     d->records.clear();
     d->largestX = d->largestY = 0;
-    auto &recs = d->records;
-    bool separatorJustWritten = false;
+    HpglStore store(d);
     QByteArray line;
     while (!in.atEnd()) {
         line = in.readLine(1 << 16);
         int n = line.size();
         while (n > 0 && (line[n - 1] == '\n' || line[n - 1] == '\r'))
             --n;
+        // Usually one command a line; files that run several together
+        // ("PU0,0;PD40,0;") are read command by command.
         const char *s = line.constData();
-        // A blank line is no command: it neither ends a contour nor adds a point.
-        if (std::all_of(s, s + n, [](char c) { return c == ' ' || c == '\t'; }))
-            continue;
-        const bool penCommand = n >= 2 && s[0] == 'P' && (s[1] == 'U' || s[1] == 'D');
-        if (!penCommand) {
-            if (!recs.empty() && recs.back().kind == 0)
-                continue;
-            if (recs.size() >= size_t(kDrawingCapacity)) {
+        const char *end = s + n;
+        for (const char *c = s; c < end || c == s;) {
+            const char *semi = std::find(c, end, ';');
+            if (!store.command(c, semi)) {
                 d->clear();
                 return DrawingResult::TooLarge;
             }
-            if (!recs.empty())
-                recs.back().flag = 2;
-            recs.push_back({0, 0, 0, 0});
-            separatorJustWritten = true;
-            continue;
+            if (semi >= end)
+                break;
+            c = semi + 1;
         }
-        // The coordinates: from the third character to the terminating ";".
-        // A pen command without numbers ("PU;") carries no point.
-        const char *p = s + 2;
-        const char *end = s + n;
-        while (end > p && (end[-1] == ' ' || end[-1] == '\t'))
-            --end;
-        if (end > p && end[-1] == ';')
-            --end;
-        const char *sep = p;
-        while (sep < end && *sep != ' ' && *sep != ',')
-            ++sep;
-        bool hasDigit = false;
-        for (const char *q = p; q < end && !hasDigit; ++q)
-            hasDigit = *q >= '0' && *q <= '9';
-        if (!hasDigit)
-            continue;
-        const float x = float(leadingNumber(p, sep) / kPlotterUnits);
-        // + 0.0f: a zero Y is stored as 0, not -0.
-        const float y = float(-(sep < end ? leadingNumber(sep + 1, end) : 0.0) / kPlotterUnits) + 0.0f;
-        const float flag = separatorJustWritten ? 1 : 0;
-        separatorJustWritten = false;
-        if (flag == 0 && !recs.empty() && recs.back().kind == 1 && recs.back().x == x && recs.back().y == y)
-            continue;
-        if (recs.size() >= size_t(kDrawingCapacity)) {
-            d->clear();
-            return DrawingResult::TooLarge;
-        }
-        recs.push_back({1, x, y, flag});
-        d->largestX = std::max(d->largestX, clampShort(x));
-        d->largestY = std::max(d->largestY, clampShort(-y));
     }
     return DrawingResult::Ok;
 }

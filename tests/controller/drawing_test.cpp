@@ -51,6 +51,8 @@ TEST(HpglReader, ReadsEveryLineKindAsTheStoreExpects)
         {"contour start kept", "PD40 0;\nLT;\nPD40 0;\n", "1:1,0:2 0:0,0:0 1:1,0:1"},
         {"short lines carry no point", "PU0 0;\nPU;\nPD\n\n \r\nPD40 0;\n", "1:0,0:0 1:1,0:0"},
         {"one number", "PD400;\n", "1:10,0:0"},
+        {"trailing text after a pair", "PD400 800 x;\n", "1:10,-20:0"},
+        {"several commands and pairs", "IN;SP1;PU0,0;PD40,0,40,40;\nSP0;", "0:0,0:0 1:0,0:1 1:1,0:0 1:1,-1:2 0:0,0:0"},
     };
     for (const Case &c : cases)
         EXPECT_EQ(dump(read(c.text)), QLatin1String(c.records)) << c.name;
