@@ -113,9 +113,14 @@ private:
 
     bool point(double px, double py)
     {
-        const float x = float(px / kPlotterUnits);
+        // Beyond single precision there is no place to cut: no point.
+        const double mx = px / kPlotterUnits, my = -py / kPlotterUnits;
+        const double limit = double(std::numeric_limits<float>::max());
+        if (!(std::fabs(mx) <= limit && std::fabs(my) <= limit))
+            return true;
+        const float x = float(mx);
         // + 0.0f: a zero Y is stored as 0, not -0.
-        const float y = float(-py / kPlotterUnits) + 0.0f;
+        const float y = float(my) + 0.0f;
         const float flag = m_separatorJustWritten ? 1 : 0;
         m_separatorJustWritten = false;
         if (flag == 0 && !m_recs.empty() && m_recs.back().kind == 1 && m_recs.back().x == x && m_recs.back().y == y)
