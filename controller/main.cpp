@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QMainWindow>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QScreen>
@@ -23,7 +24,7 @@ int envInt(const char *name, int fallback)
 // CUTDECK_SCREENSHOT_AFTER milliseconds later (default 6000), then quits.
 // On the machine form the loaded job is started first; on the drawing form
 // CUTDECK_SCREENSHOT_ACTION names a menu entry to trigger (the picture is
-// then of the dialog or message it opens, if any). Used for the
+// then of the dialog, message or form it opens, if any). Used for the
 // documentation and to look at the forms under Xvfb.
 void scheduleScreenshot(QMainWindow &window, const QString &action)
 {
@@ -33,6 +34,10 @@ void scheduleScreenshot(QMainWindow &window, const QString &action)
     const int after = envInt("CUTDECK_SCREENSHOT_AFTER", 6000);
     QTimer::singleShot(after, &window, [&window, out] {
         QWidget *shown = QApplication::activeModalWidget();
+        // A form that the action opened (Form3 after "&Run").
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (!shown && w != &window && w->isVisible() && qobject_cast<QMainWindow *>(w))
+                shown = w;
         (shown ? shown : &window)->grab().save(out);
         QCoreApplication::exit(0);
     });
