@@ -210,35 +210,130 @@ void segmentVectors(Drawing &d, double maxLength)
     d.records.swap(out);
 }
 
+namespace {
+
+// The contour ends still to be cut, bucketed in a square grid so that the
+// nearest one is found by looking at the cells around a point only. Ties go
+// to the lower record index, as a scan in record order would have it.
+class EndGrid
+{
+public:
+    explicit EndGrid(const std::vector<DrawingRecord> &recs) : m_recs(recs)
+    {
+        std::vector<size_t> ends;
+        for (size_t i = 1; i < recs.size(); ++i)
+            if (isEnd(i))
+                ends.push_back(i);
+        build(ends);
+    }
+
+    // The nearest live end to (x, y), or npos when none is left.
+    size_t nearest(double x, double y)
+    {
+        if (m_live * 2 < m_built && m_built > 64)
+            rebuild();
+        if (m_live == 0)
+            return npos;
+        const int cx = cellX(x), cy = cellY(y);
+        size_t best = npos;
+        double bestDistance = std::numeric_limits<double>::infinity();
+        const double step = std::min(m_cellW, m_cellH);
+        for (int r = 0; r <= m_side; ++r) {
+            for (int gy = cy - r; gy <= cy + r; ++gy) {
+                if (gy < 0 || gy >= m_side)
+                    continue;
+                const bool edgeRow = gy == cy - r || gy == cy + r;
+                for (int gx = cx - r; gx <= cx + r; gx += edgeRow ? 1 : 2 * r) {
+                    if (gx >= 0 && gx < m_side)
+                        for (size_t i : m_cells[size_t(gy) * m_side + gx]) {
+                            if (!isEnd(i))
+                                continue;
+                            const double dist = std::hypot(m_recs[i].x - x, m_recs[i].y - y);
+                            if (dist < bestDistance || (dist == bestDistance && i < best)) {
+                                bestDistance = dist;
+                                best = i;
+                            }
+                        }
+                    if (r == 0)
+                        break;
+                }
+            }
+            // Cells of the next ring lie at least r cells away.
+            if (best != npos && bestDistance < r * step)
+                break;
+        }
+        return best;
+    }
+
+    void used() { --m_live; }
+
+    static constexpr size_t npos = size_t(-1);
+
+private:
+    bool isEnd(size_t i) const { return m_recs[i].flag == 1 || m_recs[i].flag == 2; }
+
+    void rebuild()
+    {
+        std::vector<size_t> ends;
+        for (const auto &cell : m_cells)
+            for (size_t i : cell)
+                if (isEnd(i))
+                    ends.push_back(i);
+        std::sort(ends.begin(), ends.end());
+        build(ends);
+    }
+
+    void build(const std::vector<size_t> &ends)
+    {
+        m_live = m_built = ends.size();
+        double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+        if (!ends.empty()) {
+            x0 = x1 = m_recs[ends[0]].x;
+            y0 = y1 = m_recs[ends[0]].y;
+        }
+        for (size_t i : ends) {
+            x0 = std::min(x0, double(m_recs[i].x));
+            x1 = std::max(x1, double(m_recs[i].x));
+            y0 = std::min(y0, double(m_recs[i].y));
+            y1 = std::max(y1, double(m_recs[i].y));
+        }
+        m_side = std::max(1, int(std::sqrt(double(ends.size()) / 2)));
+        m_x0 = x0;
+        m_y0 = y0;
+        m_cellW = std::max((x1 - x0) / m_side, 1e-3);
+        m_cellH = std::max((y1 - y0) / m_side, 1e-3);
+        // One cell shape for both axes keeps the ring bound simple.
+        m_cellW = m_cellH = std::max(m_cellW, m_cellH);
+        m_cells.assign(size_t(m_side) * m_side, {});
+        for (size_t i : ends)
+            m_cells[size_t(cellY(m_recs[i].y)) * m_side + cellX(m_recs[i].x)].push_back(i);
+    }
+
+    int cellX(double x) const { return std::clamp(int(std::floor((x - m_x0) / m_cellW)), 0, m_side - 1); }
+    int cellY(double y) const { return std::clamp(int(std::floor((y - m_y0) / m_cellH)), 0, m_side - 1); }
+
+    const std::vector<DrawingRecord> &m_recs;
+    std::vector<std::vector<size_t>> m_cells;
+    int m_side = 1;
+    double m_x0 = 0, m_y0 = 0, m_cellW = 1, m_cellH = 1;
+    size_t m_live = 0, m_built = 0;
+};
+
+} // namespace
+
 void orderFromOrigin(Drawing &d)
 {
     auto &recs = d.records;
-    std::vector<size_t> candidates;
-    for (size_t i = 1; i < recs.size(); ++i)
-        if (recs[i].flag == 1 || recs[i].flag == 2)
-            candidates.push_back(i);
+    EndGrid ends(recs);
     std::vector<DrawingRecord> out;
     out.reserve(recs.size() + 2);
     out.push_back({0, 0, 0, 0});
     double cx = 0, cy = 0;
-    while (!candidates.empty()) {
-        size_t best = candidates.size();
-        double bestDistance = std::numeric_limits<double>::infinity();
-        for (size_t c = 0; c < candidates.size(); ++c) {
-            const DrawingRecord &r = recs[candidates[c]];
-            if (r.flag != 1 && r.flag != 2)
-                continue;
-            const double dist = std::hypot(r.x - cx, r.y - cy);
-            if (dist < bestDistance) {
-                bestDistance = dist;
-                best = c;
-            }
-        }
-        if (best == candidates.size())
+    for (;;) {
+        size_t i = ends.nearest(cx, cy);
+        if (i == EndGrid::npos)
             break;
-        size_t i = candidates[best];
-        candidates[best] = candidates.back();
-        candidates.pop_back();
+        ends.used();
         // A contour is walked to its other end, which is used up with it; a
         // contour that lacks an end flag stops at a separator or the list end.
         if (recs[i].flag == 1) {
@@ -247,6 +342,7 @@ void orderFromOrigin(Drawing &d)
                 out.push_back({recs[i].kind, recs[i].x, recs[i].y, 0});
                 if (recs[i].flag == 2) {
                     recs[i].flag = 0;
+                    ends.used();
                     break;
                 }
             }
@@ -256,6 +352,7 @@ void orderFromOrigin(Drawing &d)
                 out.push_back({recs[k].kind, recs[k].x, recs[k].y, 0});
                 if (recs[k].flag == 1) {
                     recs[k].flag = 0;
+                    ends.used();
                     break;
                 }
             }

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <limits>
 
 using namespace cutdeck;
 
@@ -89,6 +91,61 @@ TEST(DrawingSteps, OrderFromOriginTakesTheNearestEndFirst)
     Drawing f = read("IN;\nPU400 0;\nPD800 0;\n");
     orderFromOrigin(f);
     EXPECT_EQ(dump(f), QLatin1String("0:0,0:0 1:10,0:0 1:20,0:0 0:0,0:0"));
+}
+
+// The nearest-end order by brute force: every end scanned in record order.
+std::vector<std::pair<float, float>> bruteForceOrder(Drawing d)
+{
+    auto &r = d.records;
+    std::vector<std::pair<float, float>> out;
+    double cx = 0, cy = 0;
+    for (;;) {
+        size_t best = 0;
+        double bestDistance = std::numeric_limits<double>::infinity();
+        for (size_t i = 1; i < r.size(); ++i)
+            if ((r[i].flag == 1 || r[i].flag == 2) && std::hypot(r[i].x - cx, r[i].y - cy) < bestDistance) {
+                bestDistance = std::hypot(r[i].x - cx, r[i].y - cy);
+                best = i;
+            }
+        if (best == 0)
+            break;
+        const int dir = r[best].flag == 1 ? 1 : -1;
+        const float stop = r[best].flag == 1 ? 2 : 1;
+        r[best].flag = 0;
+        for (long k = long(best); k >= 0 && k < long(r.size()) && r[size_t(k)].kind == 1; k += dir) {
+            out.emplace_back(r[size_t(k)].x, r[size_t(k)].y);
+            if (r[size_t(k)].flag == stop) {
+                r[size_t(k)].flag = 0;
+                break;
+            }
+        }
+        cx = out.back().first;
+        cy = out.back().second;
+    }
+    return out;
+}
+
+TEST(DrawingSteps, OrderFromOriginMatchesABruteForceScan)
+{
+    for (unsigned seed : {1u, 2u, 3u}) {
+        std::srand(seed);
+        QByteArray text = "IN;\n";
+        for (int c = 0; c < 400; ++c) {
+            // Clustered and repeated coordinates make ties.
+            const int x = (std::rand() % 50) * (seed == 3 ? 1 : 400), y = (std::rand() % 50) * 400;
+            for (int k = 0; k < 1 + std::rand() % 3; ++k)
+                text += "PD" + QByteArray::number(x + k * 40) + " " + QByteArray::number(y) + ";\n";
+            text += "LT;\n";
+        }
+        Drawing d = read(text);
+        const auto expected = bruteForceOrder(d);
+        orderFromOrigin(d);
+        ASSERT_EQ(size_t(d.count()), expected.size() + 2) << seed;
+        for (size_t i = 0; i < expected.size(); ++i) {
+            ASSERT_EQ(d.records[i + 1].x, expected[i].first) << seed << " " << i;
+            ASSERT_EQ(d.records[i + 1].y, expected[i].second) << seed << " " << i;
+        }
+    }
 }
 
 TEST(DrawingSteps, SegmentingSplitsLongVectorsIntoEqualPieces)
