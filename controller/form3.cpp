@@ -1,5 +1,6 @@
 #include "controller/form3.h"
 
+#include "controller/frmconfig.h"
 #include "controller/gcodeline.h"
 #include "controller/icons.h"
 #include "controller/preview.h"
@@ -31,6 +32,9 @@ Form3::Form3(std::unique_ptr<MachineLink> link, QWidget *parent)
     m_message = [this](QMessageBox::Icon icon, const QString &title, const QString &text) {
         QMessageBox box(icon, title, text, QMessageBox::Ok, this);
         box.exec();
+    };
+    m_config = [this](int tab, bool speedControls) {
+        return frmconfig::edit(this, frmconfig::Tab(tab), speedControls);
     };
     buildMenus();
     buildControls();
@@ -94,6 +98,11 @@ void Form3::buildMenus()
     connect(m_actions["mnuabrirarchivo"], &QAction::triggered, this, &Form3::on_mnuabrirarchivo_triggered);
     connect(m_actions["mnusalir"], &QAction::triggered, this, &Form3::on_mnusalir_triggered);
     connect(m_actions["mnudefinirvelocidad"], &QAction::triggered, this, &Form3::on_mnudefinirvelocidad_triggered);
+    connect(m_actions["mnudefinirpuerto"], &QAction::triggered, this, [this] {
+        const int speed = m_config(frmconfig::PortTab, false);
+        if (speed >= 0)
+            settingsAccepted(speed);
+    });
     connect(m_actions["mnuposicionar"], &QAction::triggered, this, &Form3::on_mnuposicionar_triggered);
     connect(m_actions["mnufresar"], &QAction::triggered, this, &Form3::on_mnufresar_triggered);
     connect(m_actions["mnugcode"], &QAction::triggered, this, &Form3::on_mnugcode_triggered);

@@ -45,7 +45,13 @@ public:
     // Fills lstgcode (G-code mode) or the step list (step mode) from a cut file.
     bool openJob(const QString &path);
 
+    // Opens the settings dialog on a tab; returns the accepted speed or -1.
+    using ConfigFunction = std::function<int(int tab, bool speedControls)>;
+
     void setMessageFunction(MessageFunction f) { m_message = std::move(f); }
+    void setConfigFunction(ConfigFunction f) { m_config = std::move(f); }
+    // The settings dialog was accepted (here or on Form1): speeds reloaded.
+    void settingsAccepted(int speed);
     GcodeStreamer &streamer() { return m_streamer; }
     MachineLink &link() { return *m_link; }
     const MachineSettings &settings() const { return m_settings; }
@@ -94,6 +100,7 @@ private:
     MachineSettings m_settings;
     GcodeStreamer m_streamer;
     MessageFunction m_message;
+    ConfigFunction m_config;
     std::vector<CutRecord> m_records;
     QString m_jobPath;
     QPointF m_extent{1, 1};

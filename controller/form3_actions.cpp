@@ -1,6 +1,7 @@
 // What the machine form does: set-up, the stream and the step cut, the keys,
 // timers and buttons.
 #include "controller/form3.h"
+#include "controller/frmconfig.h"
 
 #include "controller/gcodeline.h"
 #include "controller/ini.h"
@@ -182,8 +183,22 @@ void Form3::on_mnusalir_triggered()
 
 void Form3::on_mnudefinirvelocidad_triggered()
 {
-    // The settings dialog edits the file; the form takes the new speeds.
+    const int speed = m_config(frmconfig::MachineTab, true);
+    if (speed >= 0)
+        settingsAccepted(speed);
+}
+
+void Form3::settingsAccepted(int)
+{
+    // The dialog has written the file; the form takes the new speeds. The
+    // mode and port stay as they were opened.
+    const Mode mode = m_settings.mode;
+    const QString device = m_settings.devicePath;
+    const int port = m_settings.portNumber;
     m_settings = MachineSettings::load();
+    m_settings.mode = mode;
+    m_settings.devicePath = device;
+    m_settings.portNumber = port;
     m_baseSpeed = m_settings.baseSpeed();
     m_liveSpeed = m_baseSpeed;
     m_streamer.setBaseSpeed(m_baseSpeed);

@@ -1,36 +1,57 @@
+#include "controller/form1.h"
 #include "controller/form3.h"
+#include "controller/smallforms.h"
 #include "controller/streamcli.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QMainWindow>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QScreen>
 #include <QTimer>
 
 namespace {
 
-// CUTDECK_SCREENSHOT=out.png: starts the loaded job (stream or step cut) and
-// saves a picture of the window CUTDECK_SCREENSHOT_AFTER milliseconds later
-// (default 6000), then quits. Used for the documentation and to look at the
-// form under Xvfb.
-void scheduleScreenshot(cutdeck::Form3 &form)
+int envInt(const char *name, int fallback)
+{
+    bool ok = false;
+    const int v = qEnvironmentVariableIntValue(name, &ok);
+    return ok ? v : fallback;
+}
+
+// CUTDECK_SCREENSHOT=out.png: saves a picture of the window
+// CUTDECK_SCREENSHOT_AFTER milliseconds later (default 6000), then quits.
+// On the machine form the loaded job is started first; on the drawing form
+// CUTDECK_SCREENSHOT_ACTION names a menu entry to trigger (the picture is
+// then of the dialog, message or form it opens, if any). Used for the
+// documentation and to look at the forms under Xvfb.
+void scheduleScreenshot(QMainWindow &window, const QString &action)
 {
     const QString out = qEnvironmentVariable("CUTDECK_SCREENSHOT");
     if (out.isEmpty())
         return;
-    bool ok = false;
-    int after = qEnvironmentVariableIntValue("CUTDECK_SCREENSHOT_AFTER", &ok);
-    if (!ok)
-        after = 6000;
-    QTimer::singleShot(after, &form, [&form, out] {
-        form.grab().save(out);
+    const int after = envInt("CUTDECK_SCREENSHOT_AFTER", 6000);
+    QTimer::singleShot(after, &window, [&window, out] {
+        QWidget *shown = QApplication::activeModalWidget();
+        // A form that the action opened (Form3 after "&Run").
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (!shown && w != &window && w->isVisible() && qobject_cast<QMainWindow *>(w))
+                shown = w;
+        (shown ? shown : &window)->grab().save(out);
         QCoreApplication::exit(0);
     });
-    QTimer::singleShot(300, &form, [&form] {
-        const char *start = form.settings().mode == cutdeck::Mode::Gcode ? "mnugcode" : "mnufresar";
-        if (QAction *a = form.findChild<QAction *>(QLatin1String(start)))
-            a->trigger();
-    });
+    if (!action.isEmpty())
+        QTimer::singleShot(300, &window, [&window, action] {
+            if (QAction *a = window.findChild<QAction *>(action))
+                a->trigger();
+        });
+}
+
+bool isCutFile(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == QLatin1String("txt") || suffix == QLatin1String("gcode") || suffix == QLatin1String("tap");
 }
 
 } // namespace
@@ -46,13 +67,30 @@ int main(int argc, char **argv)
     }
 
     QApplication app(argc, argv);
-    cutdeck::Form3 form(std::make_unique<cutdeck::MachineLink>(platform::createSerialLine()));
-    if (!form.setUp())
-        return 1;
     const QStringList args = QCoreApplication::arguments();
-    if (args.size() > 1)
-        form.openJob(args.at(1));
-    form.show();
-    scheduleScreenshot(form);
+    const QString file = args.size() > 1 ? args.at(1) : QString();
+
+    // A cut file goes straight to the machine form, as "Run" would hand it.
+    if (isCutFile(file)) {
+        cutdeck::Form3 form(std::make_unique<cutdeck::MachineLink>(platform::createSerialLine()));
+        if (!form.setUp())
+            return 1;
+        form.openJob(file);
+        form.show();
+        scheduleScreenshot(form, form.settings().mode == cutdeck::Mode::Gcode ? QStringLiteral("mnugcode")
+                                                                             : QStringLiteral("mnufresar"));
+        return app.exec();
+    }
+
+    cutdeck::Form1 form;
+    const bool scripted = !qEnvironmentVariableIsEmpty("CUTDECK_SCREENSHOT");
+    cutdeck::frmSplash splash(scripted ? 1 : envInt("CUTDECK_SPLASH_MS", 2500));
+    QObject::connect(&splash, &cutdeck::frmSplash::finished, &form, [&] {
+        form.show();
+        if (!file.isEmpty())
+            form.openDrawing(file);
+    });
+    splash.show();
+    scheduleScreenshot(form, qEnvironmentVariable("CUTDECK_SCREENSHOT_ACTION"));
     return app.exec();
 }

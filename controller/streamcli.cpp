@@ -1,5 +1,6 @@
 #include "controller/streamcli.h"
 
+#include "controller/drawing.h"
 #include "controller/jobfile.h"
 #include "controller/machinelink.h"
 #include "controller/settings.h"
@@ -43,6 +44,10 @@ void addOptions(QCommandLineParser &p)
     p.addHelpOption();
     p.addOption({QStringLiteral("stream"), QStringLiteral("Envía el archivo G-code sin ventana."),
                  QStringLiteral("ARCHIVO")});
+    p.addOption({QStringLiteral("save-job"),
+                 QStringLiteral("Convierte el dibujo HPGL en archivo de corte (.txt) y, en modo G-code, en "
+                                "archivo .gcode junto al dibujo, con las opciones de cutdeck_config.INI."),
+                 QStringLiteral("DIBUJO.plt")});
     p.addOption({QStringLiteral("port"),
                  QStringLiteral("Dispositivo del puerto serie (por defecto el de cutdeck_config.INI)."),
                  QStringLiteral("DISPOSITIVO")});
@@ -64,9 +69,40 @@ bool isCommandLineMode(const QStringList &arguments)
     for (const QString &a : arguments.mid(1))
         if (a == QLatin1String("--help") || a == QLatin1String("-h") || a == QLatin1String("--stream")
             || a.startsWith(QLatin1String("--stream=")) || a == QLatin1String("--port")
-            || a.startsWith(QLatin1String("--port=")))
+            || a.startsWith(QLatin1String("--port=")) || a == QLatin1String("--save-job")
+            || a.startsWith(QLatin1String("--save-job=")))
             return true;
     return false;
+}
+
+static int saveJobCommand(const QString &drawingPath)
+{
+    Drawing drawing;
+    switch (readHpgl(drawingPath, &drawing)) {
+    case DrawingResult::Unreadable:
+        say(QStringLiteral("No se puede leer \"%1\"").arg(drawingPath));
+        return 1;
+    case DrawingResult::TooLarge:
+        say(QStringLiteral("Capacidad Máxima de memoria exedida! (\"%1\" tiene más de %2 registros)")
+                .arg(drawingPath)
+                .arg(kDrawingCapacity));
+        return 1;
+    case DrawingResult::Ok:
+        break;
+    }
+    if (drawing.count() < 2) {
+        say(QStringLiteral("\"%1\" no contiene ningún trazo (PU/PD)").arg(drawingPath));
+        return 1;
+    }
+    const DrawingOptions options = DrawingOptions::load();
+    prepareDrawing(drawing, options);
+    const QString cutPath = cutFileNameFor(drawingPath);
+    QString error;
+    if (!saveJob(drawing, cutPath, options.gcode, &error)) {
+        say(error);
+        return 1;
+    }
+    return 0;
 }
 
 int runCommandLine(const QStringList &arguments)
@@ -80,6 +116,13 @@ int runCommandLine(const QStringList &arguments)
     if (parser.isSet(QStringLiteral("help"))) {
         std::fputs(parser.helpText().toLocal8Bit().constData(), stdout);
         return 0;
+    }
+    // --save-job alone converts; with --stream the conversion comes first and
+    // a failed one sends nothing.
+    if (parser.isSet(QStringLiteral("save-job"))) {
+        const int code = saveJobCommand(parser.value(QStringLiteral("save-job")));
+        if (code != 0 || !parser.isSet(QStringLiteral("stream")))
+            return code;
     }
     const QString job = parser.value(QStringLiteral("stream"));
     if (job.isEmpty()) {

@@ -5,6 +5,7 @@
 #include "controller/streamer.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -16,6 +17,7 @@
 
 #include <functional>
 
+#include <cmath>
 #include <csignal>
 
 using namespace cutdeck;
@@ -321,4 +323,125 @@ TEST(StreamCommand, InterruptStopsAfterTheLineInFlight)
     while (t.elapsed() < 200)
         QCoreApplication::processEvents();
     EXPECT_EQ(sim.lines().size(), 1 + acked);
+}
+
+namespace {
+
+// Points of G1 words or PU/PD commands, millimetres, Y as the machine takes it
+// (the plotter's Y negated); origin points and repeats left out, since the
+// two sides frame contours differently.
+using Points = std::vector<std::pair<double, double>>;
+
+void addPoint(Points &out, double x, double y)
+{
+    if (std::fabs(x) < 0.005 && std::fabs(y) < 0.005)
+        return;
+    if (!out.empty() && std::fabs(out.back().first - x) < 0.005 && std::fabs(out.back().second - y) < 0.005)
+        return;
+    out.emplace_back(x, y);
+}
+
+Points hpglPoints(const QByteArray &hpgl)
+{
+    Points out;
+    for (QByteArray l : hpgl.split('\n')) {
+        l = l.trimmed();
+        if (!l.startsWith("PU") && !l.startsWith("PD"))
+            continue;
+        const QList<QByteArray> xy = l.mid(2, l.size() - 3).split(' ');
+        if (xy.size() == 2)
+            addPoint(out, xy[0].toDouble() / 40, -xy[1].toDouble() / 40);
+    }
+    return out;
+}
+
+Points wirePoints(const QStringList &lines)
+{
+    Points out;
+    for (const QString &l : lines) {
+        if (!l.startsWith(QLatin1String("G1 X")) || l.contains(QLatin1Char('F')))
+            continue;
+        const QStringList words = l.split(QLatin1Char(' '));
+        addPoint(out, words.value(1).mid(1).toDouble(), words.value(2).mid(1).toDouble());
+    }
+    return out;
+}
+
+} // namespace
+
+// An HPGL file from Kerfloom (two shapes linked into one path), converted by
+// cutdeck --save-job and streamed to the emulator: the machine gets the
+// drawing's points in order, in millimetres, with the plotter's Y negated.
+TEST(RoundTrip, KerfloomDrawingReachesTheMachineAsDrawn)
+{
+    QTemporaryDir dir;
+    QDir().mkpath(dir.filePath(QStringLiteral("xdg/Brenmoor/Kerfloom")));
+    QFile settings(dir.filePath(QStringLiteral("xdg/Brenmoor/Kerfloom/settings.ini")));
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write("[Actions]\nSaveAsPath=%p/%f.plt\n");
+    settings.close();
+    QFile svg(dir.filePath(QStringLiteral("part.svg")));
+    ASSERT_TRUE(svg.open(QIODevice::WriteOnly));
+    svg.write("<svg xmlns='http://www.w3.org/2000/svg' width='200mm' height='100mm' viewBox='0 0 200 100'>"
+              "<rect x='10' y='10' width='60' height='40' fill='none' stroke='black'/>"
+              "<circle cx='140' cy='50' r='30' fill='none' stroke='black'/></svg>");
+    svg.close();
+    QProcess kerfloom;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QLatin1String(name));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("xdg")));
+    kerfloom.setProcessEnvironment(env);
+    kerfloom.start(QStringLiteral(KERFLOOM_PROGRAM), {svg.fileName()});
+    ASSERT_TRUE(kerfloom.waitForFinished(60000));
+    ASSERT_EQ(kerfloom.exitCode(), 0) << kerfloom.readAllStandardError().constData();
+    QFile plt(dir.filePath(QStringLiteral("part.plt")));
+    ASSERT_TRUE(plt.open(QIODevice::ReadOnly));
+    const Points drawn = hpglPoints(plt.readAll());
+    ASSERT_GT(drawn.size(), 20u);
+
+    QFile ini(dir.filePath(QStringLiteral("cutdeck_config.INI")));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[modo]\r\narduino=1\r\n[vel]\r\nvelgcode=600\r\n");
+    ini.close();
+    QByteArray err;
+    ASSERT_EQ(runProgram({"--save-job", plt.fileName()}, dir, &err), 0) << err.constData();
+    EXPECT_TRUE(err.isEmpty()) << err.constData();
+    Sim sim;
+    ASSERT_TRUE(sim.start({}, dir));
+    ASSERT_EQ(runProgram({"--stream", dir.filePath(QStringLiteral("part.gcode")), "--port", sim.device(), "--settle",
+                          "0"},
+                         dir, &err),
+              0)
+        << err.constData();
+    waitForLog(sim, int(drawn.size()) + 8);
+    const QStringList wire = sim.lines();
+    ASSERT_GE(wire.size(), 6);
+    EXPECT_EQ(wire.mid(0, 6), (QStringList{"M114", "G21", "G90", "G92 X0 Y0", "G4 P2000", "G1 X0 Y0  F600"}));
+    const Points received = wirePoints(wire);
+    ASSERT_EQ(received.size(), drawn.size());
+    for (size_t i = 0; i < drawn.size(); ++i) {
+        EXPECT_NEAR(received[i].first, drawn[i].first, 0.0051) << i;
+        EXPECT_NEAR(received[i].second, drawn[i].second, 0.0051) << i;
+    }
+}
+
+TEST(SaveJobCommand, FailuresAreOneLineAndExitCodeOne)
+{
+    QTemporaryDir dir;
+    QFile empty(dir.filePath(QStringLiteral("empty.plt")));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.write("IN;\nSP0;\n");
+    empty.close();
+    struct Case { QString file; const char *message; };
+    const Case cases[] = {
+        {dir.filePath(QStringLiteral("missing.plt")), "No se puede leer"},
+        {empty.fileName(), "no contiene ningún trazo"},
+    };
+    for (const Case &c : cases) {
+        QByteArray err;
+        EXPECT_EQ(runProgram({"--save-job", c.file}, dir, &err), 1);
+        EXPECT_TRUE(QString::fromLocal8Bit(err).contains(QString::fromUtf8(c.message))) << err.constData();
+        EXPECT_EQ(err.count('\n'), 1) << err.constData();
+    }
 }
