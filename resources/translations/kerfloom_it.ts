@@ -2,6 +2,17 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="it_IT">
 <context>
+    <name>About</name>
+    <message>
+        <source>About Kerfloom</source>
+        <translation type="unfinished">Informazioni su Kerfloom</translation>
+    </message>
+    <message>
+        <source>Check out our other products:</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>BaseFormat</name>
     <message>
         <source>All supported files (*.plt *.dxf *.tap *.svg *.svgz *.kfp)</source>
@@ -349,14 +360,6 @@
         <translation>Imposta posizione iniziale</translation>
     </message>
     <message>
-        <source>Preferences are edited in %1</source>
-        <translation>Le preferenze si modificano in %1</translation>
-    </message>
-    <message>
-        <source>Brenmoor Kerfloom %1</source>
-        <translation>Brenmoor Kerfloom %1</translation>
-    </message>
-    <message>
         <source>Stop simulation</source>
         <translation>Ferma la simulazione</translation>
     </message>
@@ -478,6 +481,14 @@ Vuoi sostituirlo?</translation>
         <source>Drawing dimensions: %1 x %2</source>
         <translation>Dimensioni del disegno: %1 x %2</translation>
     </message>
+    <message>
+        <source>Check for updates</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Checking for updates...</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>QuestionDialog</name>
@@ -492,6 +503,419 @@ Vuoi sostituirlo?</translation>
     <message>
         <source>&amp;Cancel</source>
         <translation>&amp;Annulla</translation>
+    </message>
+</context>
+<context>
+    <name>UpdateSystem</name>
+    <message>
+        <source>Kerfloom is up to date</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Update installed, files replaced: %1; restart Kerfloom to use it</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Update failed: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No update server is configured</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Update downloaded but not installed: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>files not downloaded: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot write %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the updater could not be started</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>files not replaced: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Error launching updater.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The application updater cannot be started. Run the program as Administrator or download new version from our website.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kerfloom::CrashReporter</name>
+    <message>
+        <source>Crash reporting</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;Kerfloom&lt;/b&gt; has stopped working</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>There was an error in the application and it can&apos;t stay running any longer.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Crash report has been generated and you can send it to our developers. Every submission is treated anonymously and the report doesn&apos;t contain any confidential information.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Comment</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Your e-mail address (optional):</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Details...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Add comment</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Send report</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Close application</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Restart application</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Report details</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Kerfloom has failed to restart itself.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Kerfloom has failed to restart itself. Please do it manually.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kerfloom::Settings</name>
+    <message>
+        <source>%o - full path to file
+%p - full path to directory
+%d - directory name
+%f - filename without extension
+%e - file extension</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Application settings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>General</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Actions</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Formats</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Drawing</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Scale line size</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Scale point size</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show points</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Draw direction arrows</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Treat shape as closed when distance from first to last point is less than</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Warn if there are non-closed shapes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Duplicate non-closed shapes when linking</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Units</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Saving</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Default save path</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ask before closing unsaved files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Warn when saving drawing with more than 1 object</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Network</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Empty: the program never connects to the vendor&apos;s server</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Vendor server address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Empty: the vendor server&apos;s address followed by /update</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Update server address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>When the drawing is loaded:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Edit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>only if loaded from command-line</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Auto-join</source>
+        <translation type="unfinished">Unione automatica</translation>
+    </message>
+    <message>
+        <source>Save as</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Exit application</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Format options</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Plotter units</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>per inch</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Automatic weld</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Combine overlapping objects of the same color</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Initial G-Codes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Finishing G-Codes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>X axis name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Y axis name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Output units</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Spline segments (resolution)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>as in file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Automatic welding</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Automatic welding precision</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ignore polyline &quot;closed&quot; flag</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Draw block contents wherever the drawing places them</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Refuse files with more points than</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>millimeters</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>centimeters</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>meters</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>inches</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>top left corner</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>top center</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>top right corner</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>middle left</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>center</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>middle right</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>bottom left corner</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>bottom center</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>bottom right corner</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> relative to drawing&apos;s %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Move drawing %1 %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>by</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>to</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>X: %1 Y: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Set cutting path start position to X: %1 Y: %2%3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Set anchor to X: %1 Y: %2%3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Set default saving file path</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Move drawing</source>
+        <translation type="unfinished">Sposta disegno</translation>
+    </message>
+    <message>
+        <source>Set start point</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Set anchor</source>
+        <translation type="unfinished">Imposta ancoraggio</translation>
     </message>
 </context>
 </TS>
