@@ -5,11 +5,11 @@
     <name>About</name>
     <message>
         <source>About Kerfloom</source>
-        <translation type="unfinished">Acerca de Kerfloom</translation>
+        <translation>Acerca de Kerfloom</translation>
     </message>
     <message>
         <source>Check out our other products:</source>
-        <translation type="unfinished"></translation>
+        <translation>Descubra nuestros otros productos:</translation>
     </message>
 </context>
 <context>
@@ -483,11 +483,11 @@ Do you want to replace it?</source>
     </message>
     <message>
         <source>Check for updates</source>
-        <translation type="unfinished"></translation>
+        <translation>Buscar actualizaciones</translation>
     </message>
     <message>
         <source>Checking for updates...</source>
-        <translation type="unfinished"></translation>
+        <translation>Buscando actualizaciones...</translation>
     </message>
 </context>
 <context>
@@ -509,118 +509,118 @@ Do you want to replace it?</source>
     <name>UpdateSystem</name>
     <message>
         <source>Kerfloom is up to date</source>
-        <translation type="unfinished"></translation>
+        <translation>Kerfloom está actualizado</translation>
     </message>
     <message>
         <source>Update installed, files replaced: %1; restart Kerfloom to use it</source>
-        <translation type="unfinished"></translation>
+        <translation>Actualización instalada, archivos reemplazados: %1; reinicie Kerfloom para usarla</translation>
     </message>
     <message>
         <source>Update failed: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Error en la actualización: %1</translation>
     </message>
     <message>
         <source>No update server is configured</source>
-        <translation type="unfinished"></translation>
+        <translation>No hay ningún servidor de actualizaciones configurado</translation>
     </message>
     <message>
         <source>Update downloaded but not installed: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Actualización descargada pero no instalada: %1</translation>
     </message>
     <message>
         <source>files not downloaded: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>archivos no descargados: %1</translation>
     </message>
     <message>
         <source>cannot write %1</source>
-        <translation type="unfinished"></translation>
+        <translation>no se puede escribir %1</translation>
     </message>
     <message>
         <source>the updater could not be started</source>
-        <translation type="unfinished"></translation>
+        <translation>no se pudo iniciar el actualizador</translation>
     </message>
     <message>
         <source>files not replaced: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>archivos no reemplazados: %1</translation>
     </message>
     <message>
         <source>Error launching updater.</source>
-        <translation type="unfinished"></translation>
+        <translation>Error al iniciar el actualizador.</translation>
     </message>
     <message>
         <source>The application updater cannot be started. Run the program as Administrator or download new version from our website.</source>
-        <translation type="unfinished"></translation>
+        <translation>No se puede iniciar el actualizador de la aplicación. Ejecute el programa como administrador o descargue la nueva versión desde nuestro sitio web.</translation>
     </message>
 </context>
 <context>
     <name>kerfloom::CrashReporter</name>
     <message>
         <source>Crash reporting</source>
-        <translation type="unfinished"></translation>
+        <translation>Informe de fallos</translation>
     </message>
     <message>
         <source>&lt;b&gt;Kerfloom&lt;/b&gt; has stopped working</source>
-        <translation type="unfinished"></translation>
+        <translation>&lt;b&gt;Kerfloom&lt;/b&gt; ha dejado de funcionar</translation>
     </message>
     <message>
         <source>There was an error in the application and it can&apos;t stay running any longer.</source>
-        <translation type="unfinished"></translation>
+        <translation>Se ha producido un error en la aplicación y no puede seguir ejecutándose.</translation>
     </message>
     <message>
         <source>Crash report has been generated and you can send it to our developers. Every submission is treated anonymously and the report doesn&apos;t contain any confidential information.</source>
-        <translation type="unfinished"></translation>
+        <translation>Se ha generado un informe del fallo que puede enviar a nuestros desarrolladores. Todos los envíos se tratan de forma anónima y el informe no contiene información confidencial.</translation>
     </message>
     <message>
         <source>Comment</source>
-        <translation type="unfinished"></translation>
+        <translation>Comentario</translation>
     </message>
     <message>
         <source>Your e-mail address (optional):</source>
-        <translation type="unfinished"></translation>
+        <translation>Su dirección de correo electrónico (opcional):</translation>
     </message>
     <message>
         <source>Details...</source>
-        <translation type="unfinished"></translation>
+        <translation>Detalles...</translation>
     </message>
     <message>
         <source>Add comment</source>
-        <translation type="unfinished"></translation>
+        <translation>Añadir comentario</translation>
     </message>
     <message>
         <source>Send report</source>
-        <translation type="unfinished"></translation>
+        <translation>Enviar informe</translation>
     </message>
     <message>
         <source>Close application</source>
-        <translation type="unfinished"></translation>
+        <translation>Cerrar la aplicación</translation>
     </message>
     <message>
         <source>Restart application</source>
-        <translation type="unfinished"></translation>
+        <translation>Reiniciar la aplicación</translation>
     </message>
     <message>
         <source>Report details</source>
-        <translation type="unfinished"></translation>
+        <translation>Detalles del informe</translation>
     </message>
     <message>
         <source>Name</source>
-        <translation type="unfinished"></translation>
+        <translation>Nombre</translation>
     </message>
     <message>
         <source>Value</source>
-        <translation type="unfinished"></translation>
+        <translation>Valor</translation>
     </message>
     <message>
         <source>Size</source>
-        <translation type="unfinished"></translation>
+        <translation>Tamaño</translation>
     </message>
     <message>
         <source>Kerfloom has failed to restart itself.</source>
-        <translation type="unfinished"></translation>
+        <translation>Kerfloom no ha podido reiniciarse.</translation>
     </message>
     <message>
         <source>Kerfloom has failed to restart itself. Please do it manually.</source>
-        <translation type="unfinished"></translation>
+        <translation>Kerfloom no ha podido reiniciarse. Reinícielo manualmente.</translation>
     </message>
 </context>
 <context>
@@ -631,291 +631,295 @@ Do you want to replace it?</source>
 %d - directory name
 %f - filename without extension
 %e - file extension</source>
-        <translation type="unfinished"></translation>
+        <translation>%o - ruta completa del archivo
+%p - ruta completa de la carpeta
+%d - nombre de la carpeta
+%f - nombre del archivo sin extensión
+%e - extensión del archivo</translation>
     </message>
     <message>
         <source>Application settings</source>
-        <translation type="unfinished"></translation>
+        <translation>Configuración de la aplicación</translation>
     </message>
     <message>
         <source>General</source>
-        <translation type="unfinished"></translation>
+        <translation>General</translation>
     </message>
     <message>
         <source>Actions</source>
-        <translation type="unfinished"></translation>
+        <translation>Acciones</translation>
     </message>
     <message>
         <source>Formats</source>
-        <translation type="unfinished"></translation>
+        <translation>Formatos</translation>
     </message>
     <message>
         <source>Drawing</source>
-        <translation type="unfinished"></translation>
+        <translation>Dibujo</translation>
     </message>
     <message>
         <source>Scale line size</source>
-        <translation type="unfinished"></translation>
+        <translation>Escalar el grosor de las líneas</translation>
     </message>
     <message>
         <source>Scale point size</source>
-        <translation type="unfinished"></translation>
+        <translation>Escalar el tamaño de los puntos</translation>
     </message>
     <message>
         <source>Show points</source>
-        <translation type="unfinished"></translation>
+        <translation>Mostrar los puntos</translation>
     </message>
     <message>
         <source>Draw direction arrows</source>
-        <translation type="unfinished"></translation>
+        <translation>Dibujar flechas de dirección</translation>
     </message>
     <message>
         <source>Treat shape as closed when distance from first to last point is less than</source>
-        <translation type="unfinished"></translation>
+        <translation>Considerar cerrada una forma si la distancia entre el primer y el último punto es menor que</translation>
     </message>
     <message>
         <source>Warn if there are non-closed shapes</source>
-        <translation type="unfinished"></translation>
+        <translation>Avisar si hay formas abiertas</translation>
     </message>
     <message>
         <source>Duplicate non-closed shapes when linking</source>
-        <translation type="unfinished"></translation>
+        <translation>Duplicar las formas abiertas al unir</translation>
     </message>
     <message>
         <source>Language</source>
-        <translation type="unfinished"></translation>
+        <translation>Idioma</translation>
     </message>
     <message>
         <source>Units</source>
-        <translation type="unfinished"></translation>
+        <translation>Unidades</translation>
     </message>
     <message>
         <source>Saving</source>
-        <translation type="unfinished"></translation>
+        <translation>Guardado</translation>
     </message>
     <message>
         <source>Default save path</source>
-        <translation type="unfinished"></translation>
+        <translation>Ruta de guardado predeterminada</translation>
     </message>
     <message>
         <source>Ask before closing unsaved files</source>
-        <translation type="unfinished"></translation>
+        <translation>Preguntar antes de cerrar archivos sin guardar</translation>
     </message>
     <message>
         <source>Warn when saving drawing with more than 1 object</source>
-        <translation type="unfinished"></translation>
+        <translation>Avisar al guardar un dibujo con más de 1 objeto</translation>
     </message>
     <message>
         <source>Network</source>
-        <translation type="unfinished"></translation>
+        <translation>Red</translation>
     </message>
     <message>
         <source>Empty: the program never connects to the vendor&apos;s server</source>
-        <translation type="unfinished"></translation>
+        <translation>Vacío: el programa nunca se conecta al servidor del fabricante</translation>
     </message>
     <message>
         <source>Vendor server address</source>
-        <translation type="unfinished"></translation>
+        <translation>Dirección del servidor del fabricante</translation>
     </message>
     <message>
         <source>Empty: the vendor server&apos;s address followed by /update</source>
-        <translation type="unfinished"></translation>
+        <translation>Vacío: la dirección del servidor del fabricante seguida de /update</translation>
     </message>
     <message>
         <source>Update server address</source>
-        <translation type="unfinished"></translation>
+        <translation>Dirección del servidor de actualizaciones</translation>
     </message>
     <message>
         <source>When the drawing is loaded:</source>
-        <translation type="unfinished"></translation>
+        <translation>Al cargar el dibujo:</translation>
     </message>
     <message>
         <source>Edit</source>
-        <translation type="unfinished"></translation>
+        <translation>Editar</translation>
     </message>
     <message>
         <source>only if loaded from command-line</source>
-        <translation type="unfinished"></translation>
+        <translation>solo si se carga desde la línea de comandos</translation>
     </message>
     <message>
         <source>Auto-join</source>
-        <translation type="unfinished">Unión automática</translation>
+        <translation>Unión automática</translation>
     </message>
     <message>
         <source>Save as</source>
-        <translation type="unfinished"></translation>
+        <translation>Guardar como</translation>
     </message>
     <message>
         <source>Exit application</source>
-        <translation type="unfinished"></translation>
+        <translation>Salir de la aplicación</translation>
     </message>
     <message>
         <source>Format options</source>
-        <translation type="unfinished"></translation>
+        <translation>Opciones de formato</translation>
     </message>
     <message>
         <source>Plotter units</source>
-        <translation type="unfinished"></translation>
+        <translation>Unidades del plóter</translation>
     </message>
     <message>
         <source>per inch</source>
-        <translation type="unfinished"></translation>
+        <translation>por pulgada</translation>
     </message>
     <message>
         <source>Automatic weld</source>
-        <translation type="unfinished"></translation>
+        <translation>Soldadura automática</translation>
     </message>
     <message>
         <source>Combine overlapping objects of the same color</source>
-        <translation type="unfinished"></translation>
+        <translation>Combinar los objetos superpuestos del mismo color</translation>
     </message>
     <message>
         <source>Initial G-Codes</source>
-        <translation type="unfinished"></translation>
+        <translation>Códigos G iniciales</translation>
     </message>
     <message>
         <source>Finishing G-Codes</source>
-        <translation type="unfinished"></translation>
+        <translation>Códigos G finales</translation>
     </message>
     <message>
         <source>X axis name</source>
-        <translation type="unfinished"></translation>
+        <translation>Nombre del eje X</translation>
     </message>
     <message>
         <source>Y axis name</source>
-        <translation type="unfinished"></translation>
+        <translation>Nombre del eje Y</translation>
     </message>
     <message>
         <source>Output units</source>
-        <translation type="unfinished"></translation>
+        <translation>Unidades de salida</translation>
     </message>
     <message>
         <source>Spline segments (resolution)</source>
-        <translation type="unfinished"></translation>
+        <translation>Segmentos de spline (resolución)</translation>
     </message>
     <message>
         <source>as in file</source>
-        <translation type="unfinished"></translation>
+        <translation>como en el archivo</translation>
     </message>
     <message>
         <source>Automatic welding</source>
-        <translation type="unfinished"></translation>
+        <translation>Soldadura automática</translation>
     </message>
     <message>
         <source>Automatic welding precision</source>
-        <translation type="unfinished"></translation>
+        <translation>Precisión de la soldadura automática</translation>
     </message>
     <message>
         <source>Ignore polyline &quot;closed&quot; flag</source>
-        <translation type="unfinished"></translation>
+        <translation>Ignorar el indicador &quot;cerrada&quot; de las polilíneas</translation>
     </message>
     <message>
         <source>Draw block contents wherever the drawing places them</source>
-        <translation type="unfinished"></translation>
+        <translation>Dibujar el contenido de los bloques dondequiera que el dibujo los inserte</translation>
     </message>
     <message>
         <source>Refuse files with more points than</source>
-        <translation type="unfinished"></translation>
+        <translation>Rechazar archivos con más puntos que</translation>
     </message>
     <message>
         <source>Settings</source>
-        <translation type="unfinished"></translation>
+        <translation>Configuración</translation>
     </message>
     <message>
         <source>millimeters</source>
-        <translation type="unfinished"></translation>
+        <translation>milímetros</translation>
     </message>
     <message>
         <source>centimeters</source>
-        <translation type="unfinished"></translation>
+        <translation>centímetros</translation>
     </message>
     <message>
         <source>meters</source>
-        <translation type="unfinished"></translation>
+        <translation>metros</translation>
     </message>
     <message>
         <source>inches</source>
-        <translation type="unfinished"></translation>
+        <translation>pulgadas</translation>
     </message>
     <message>
         <source>top left corner</source>
-        <translation type="unfinished"></translation>
+        <translation>esquina superior izquierda</translation>
     </message>
     <message>
         <source>top center</source>
-        <translation type="unfinished"></translation>
+        <translation>centro superior</translation>
     </message>
     <message>
         <source>top right corner</source>
-        <translation type="unfinished"></translation>
+        <translation>esquina superior derecha</translation>
     </message>
     <message>
         <source>middle left</source>
-        <translation type="unfinished"></translation>
+        <translation>centro izquierdo</translation>
     </message>
     <message>
         <source>center</source>
-        <translation type="unfinished"></translation>
+        <translation>centro</translation>
     </message>
     <message>
         <source>middle right</source>
-        <translation type="unfinished"></translation>
+        <translation>centro derecho</translation>
     </message>
     <message>
         <source>bottom left corner</source>
-        <translation type="unfinished"></translation>
+        <translation>esquina inferior izquierda</translation>
     </message>
     <message>
         <source>bottom center</source>
-        <translation type="unfinished"></translation>
+        <translation>centro inferior</translation>
     </message>
     <message>
         <source>bottom right corner</source>
-        <translation type="unfinished"></translation>
+        <translation>esquina inferior derecha</translation>
     </message>
     <message>
         <source> relative to drawing&apos;s %1</source>
-        <translation type="unfinished"></translation>
+        <translation> respecto al dibujo (%1)</translation>
     </message>
     <message>
         <source>Move drawing %1 %2</source>
-        <translation type="unfinished"></translation>
+        <translation>Mover el dibujo %1 %2</translation>
     </message>
     <message>
         <source>by</source>
-        <translation type="unfinished"></translation>
+        <translation>en</translation>
     </message>
     <message>
         <source>to</source>
-        <translation type="unfinished"></translation>
+        <translation>a</translation>
     </message>
     <message>
         <source>X: %1 Y: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>X: %1 Y: %2</translation>
     </message>
     <message>
         <source>Set cutting path start position to X: %1 Y: %2%3</source>
-        <translation type="unfinished"></translation>
+        <translation>Establecer el inicio de la trayectoria de corte en X: %1 Y: %2%3</translation>
     </message>
     <message>
         <source>Set anchor to X: %1 Y: %2%3</source>
-        <translation type="unfinished"></translation>
+        <translation>Establecer el anclaje en X: %1 Y: %2%3</translation>
     </message>
     <message>
         <source>Set default saving file path</source>
-        <translation type="unfinished"></translation>
+        <translation>Establecer la ruta de guardado predeterminada</translation>
     </message>
     <message>
         <source>Move drawing</source>
-        <translation type="unfinished">Mover dibujo</translation>
+        <translation>Mover dibujo</translation>
     </message>
     <message>
         <source>Set start point</source>
-        <translation type="unfinished"></translation>
+        <translation>Establecer punto de inicio</translation>
     </message>
     <message>
         <source>Set anchor</source>
-        <translation type="unfinished">Establecer anclaje</translation>
+        <translation>Establecer anclaje</translation>
     </message>
 </context>
 </TS>

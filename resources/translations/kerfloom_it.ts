@@ -5,11 +5,11 @@
     <name>About</name>
     <message>
         <source>About Kerfloom</source>
-        <translation type="unfinished">Informazioni su Kerfloom</translation>
+        <translation>Informazioni su Kerfloom</translation>
     </message>
     <message>
         <source>Check out our other products:</source>
-        <translation type="unfinished"></translation>
+        <translation>Scopri gli altri nostri prodotti:</translation>
     </message>
 </context>
 <context>
@@ -483,11 +483,11 @@ Vuoi sostituirlo?</translation>
     </message>
     <message>
         <source>Check for updates</source>
-        <translation type="unfinished"></translation>
+        <translation>Verifica aggiornamenti</translation>
     </message>
     <message>
         <source>Checking for updates...</source>
-        <translation type="unfinished"></translation>
+        <translation>Verifica degli aggiornamenti...</translation>
     </message>
 </context>
 <context>
@@ -509,118 +509,118 @@ Vuoi sostituirlo?</translation>
     <name>UpdateSystem</name>
     <message>
         <source>Kerfloom is up to date</source>
-        <translation type="unfinished"></translation>
+        <translation>Kerfloom è aggiornato</translation>
     </message>
     <message>
         <source>Update installed, files replaced: %1; restart Kerfloom to use it</source>
-        <translation type="unfinished"></translation>
+        <translation>Aggiornamento installato, file sostituiti: %1; riavvia Kerfloom per usarlo</translation>
     </message>
     <message>
         <source>Update failed: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Aggiornamento non riuscito: %1</translation>
     </message>
     <message>
         <source>No update server is configured</source>
-        <translation type="unfinished"></translation>
+        <translation>Nessun server degli aggiornamenti configurato</translation>
     </message>
     <message>
         <source>Update downloaded but not installed: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Aggiornamento scaricato ma non installato: %1</translation>
     </message>
     <message>
         <source>files not downloaded: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>file non scaricati: %1</translation>
     </message>
     <message>
         <source>cannot write %1</source>
-        <translation type="unfinished"></translation>
+        <translation>impossibile scrivere %1</translation>
     </message>
     <message>
         <source>the updater could not be started</source>
-        <translation type="unfinished"></translation>
+        <translation>impossibile avviare il programma di aggiornamento</translation>
     </message>
     <message>
         <source>files not replaced: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>file non sostituiti: %1</translation>
     </message>
     <message>
         <source>Error launching updater.</source>
-        <translation type="unfinished"></translation>
+        <translation>Errore durante l&apos;avvio del programma di aggiornamento.</translation>
     </message>
     <message>
         <source>The application updater cannot be started. Run the program as Administrator or download new version from our website.</source>
-        <translation type="unfinished"></translation>
+        <translation>Impossibile avviare il programma di aggiornamento. Esegui il programma come amministratore o scarica la nuova versione dal nostro sito web.</translation>
     </message>
 </context>
 <context>
     <name>kerfloom::CrashReporter</name>
     <message>
         <source>Crash reporting</source>
-        <translation type="unfinished"></translation>
+        <translation>Segnalazione di arresto anomalo</translation>
     </message>
     <message>
         <source>&lt;b&gt;Kerfloom&lt;/b&gt; has stopped working</source>
-        <translation type="unfinished"></translation>
+        <translation>&lt;b&gt;Kerfloom&lt;/b&gt; ha smesso di funzionare</translation>
     </message>
     <message>
         <source>There was an error in the application and it can&apos;t stay running any longer.</source>
-        <translation type="unfinished"></translation>
+        <translation>Si è verificato un errore nell&apos;applicazione, che non può più restare in esecuzione.</translation>
     </message>
     <message>
         <source>Crash report has been generated and you can send it to our developers. Every submission is treated anonymously and the report doesn&apos;t contain any confidential information.</source>
-        <translation type="unfinished"></translation>
+        <translation>È stato generato un rapporto sull&apos;arresto anomalo che puoi inviare ai nostri sviluppatori. Ogni invio è trattato in forma anonima e il rapporto non contiene informazioni riservate.</translation>
     </message>
     <message>
         <source>Comment</source>
-        <translation type="unfinished"></translation>
+        <translation>Commento</translation>
     </message>
     <message>
         <source>Your e-mail address (optional):</source>
-        <translation type="unfinished"></translation>
+        <translation>Il tuo indirizzo e-mail (facoltativo):</translation>
     </message>
     <message>
         <source>Details...</source>
-        <translation type="unfinished"></translation>
+        <translation>Dettagli...</translation>
     </message>
     <message>
         <source>Add comment</source>
-        <translation type="unfinished"></translation>
+        <translation>Aggiungi un commento</translation>
     </message>
     <message>
         <source>Send report</source>
-        <translation type="unfinished"></translation>
+        <translation>Invia rapporto</translation>
     </message>
     <message>
         <source>Close application</source>
-        <translation type="unfinished"></translation>
+        <translation>Chiudi l&apos;applicazione</translation>
     </message>
     <message>
         <source>Restart application</source>
-        <translation type="unfinished"></translation>
+        <translation>Riavvia l&apos;applicazione</translation>
     </message>
     <message>
         <source>Report details</source>
-        <translation type="unfinished"></translation>
+        <translation>Dettagli del rapporto</translation>
     </message>
     <message>
         <source>Name</source>
-        <translation type="unfinished"></translation>
+        <translation>Nome</translation>
     </message>
     <message>
         <source>Value</source>
-        <translation type="unfinished"></translation>
+        <translation>Valore</translation>
     </message>
     <message>
         <source>Size</source>
-        <translation type="unfinished"></translation>
+        <translation>Dimensione</translation>
     </message>
     <message>
         <source>Kerfloom has failed to restart itself.</source>
-        <translation type="unfinished"></translation>
+        <translation>Kerfloom non è riuscito a riavviarsi.</translation>
     </message>
     <message>
         <source>Kerfloom has failed to restart itself. Please do it manually.</source>
-        <translation type="unfinished"></translation>
+        <translation>Kerfloom non è riuscito a riavviarsi. Riavvialo manualmente.</translation>
     </message>
 </context>
 <context>
@@ -631,291 +631,295 @@ Vuoi sostituirlo?</translation>
 %d - directory name
 %f - filename without extension
 %e - file extension</source>
-        <translation type="unfinished"></translation>
+        <translation>%o - percorso completo del file
+%p - percorso completo della cartella
+%d - nome della cartella
+%f - nome del file senza estensione
+%e - estensione del file</translation>
     </message>
     <message>
         <source>Application settings</source>
-        <translation type="unfinished"></translation>
+        <translation>Impostazioni dell&apos;applicazione</translation>
     </message>
     <message>
         <source>General</source>
-        <translation type="unfinished"></translation>
+        <translation>Generale</translation>
     </message>
     <message>
         <source>Actions</source>
-        <translation type="unfinished"></translation>
+        <translation>Azioni</translation>
     </message>
     <message>
         <source>Formats</source>
-        <translation type="unfinished"></translation>
+        <translation>Formati</translation>
     </message>
     <message>
         <source>Drawing</source>
-        <translation type="unfinished"></translation>
+        <translation>Disegno</translation>
     </message>
     <message>
         <source>Scale line size</source>
-        <translation type="unfinished"></translation>
+        <translation>Scala lo spessore delle linee</translation>
     </message>
     <message>
         <source>Scale point size</source>
-        <translation type="unfinished"></translation>
+        <translation>Scala la dimensione dei punti</translation>
     </message>
     <message>
         <source>Show points</source>
-        <translation type="unfinished"></translation>
+        <translation>Mostra i punti</translation>
     </message>
     <message>
         <source>Draw direction arrows</source>
-        <translation type="unfinished"></translation>
+        <translation>Disegna le frecce di direzione</translation>
     </message>
     <message>
         <source>Treat shape as closed when distance from first to last point is less than</source>
-        <translation type="unfinished"></translation>
+        <translation>Considera chiusa una forma se la distanza tra il primo e l&apos;ultimo punto è minore di</translation>
     </message>
     <message>
         <source>Warn if there are non-closed shapes</source>
-        <translation type="unfinished"></translation>
+        <translation>Avvisa se ci sono forme aperte</translation>
     </message>
     <message>
         <source>Duplicate non-closed shapes when linking</source>
-        <translation type="unfinished"></translation>
+        <translation>Duplica le forme aperte durante il collegamento</translation>
     </message>
     <message>
         <source>Language</source>
-        <translation type="unfinished"></translation>
+        <translation>Lingua</translation>
     </message>
     <message>
         <source>Units</source>
-        <translation type="unfinished"></translation>
+        <translation>Unità</translation>
     </message>
     <message>
         <source>Saving</source>
-        <translation type="unfinished"></translation>
+        <translation>Salvataggio</translation>
     </message>
     <message>
         <source>Default save path</source>
-        <translation type="unfinished"></translation>
+        <translation>Percorso di salvataggio predefinito</translation>
     </message>
     <message>
         <source>Ask before closing unsaved files</source>
-        <translation type="unfinished"></translation>
+        <translation>Chiedi prima di chiudere file non salvati</translation>
     </message>
     <message>
         <source>Warn when saving drawing with more than 1 object</source>
-        <translation type="unfinished"></translation>
+        <translation>Avvisa quando si salva un disegno con più di 1 oggetto</translation>
     </message>
     <message>
         <source>Network</source>
-        <translation type="unfinished"></translation>
+        <translation>Rete</translation>
     </message>
     <message>
         <source>Empty: the program never connects to the vendor&apos;s server</source>
-        <translation type="unfinished"></translation>
+        <translation>Vuoto: il programma non si collega mai al server del produttore</translation>
     </message>
     <message>
         <source>Vendor server address</source>
-        <translation type="unfinished"></translation>
+        <translation>Indirizzo del server del produttore</translation>
     </message>
     <message>
         <source>Empty: the vendor server&apos;s address followed by /update</source>
-        <translation type="unfinished"></translation>
+        <translation>Vuoto: l&apos;indirizzo del server del produttore seguito da /update</translation>
     </message>
     <message>
         <source>Update server address</source>
-        <translation type="unfinished"></translation>
+        <translation>Indirizzo del server degli aggiornamenti</translation>
     </message>
     <message>
         <source>When the drawing is loaded:</source>
-        <translation type="unfinished"></translation>
+        <translation>Quando il disegno viene caricato:</translation>
     </message>
     <message>
         <source>Edit</source>
-        <translation type="unfinished"></translation>
+        <translation>Modifica</translation>
     </message>
     <message>
         <source>only if loaded from command-line</source>
-        <translation type="unfinished"></translation>
+        <translation>solo se caricato dalla riga di comando</translation>
     </message>
     <message>
         <source>Auto-join</source>
-        <translation type="unfinished">Unione automatica</translation>
+        <translation>Unione automatica</translation>
     </message>
     <message>
         <source>Save as</source>
-        <translation type="unfinished"></translation>
+        <translation>Salva con nome</translation>
     </message>
     <message>
         <source>Exit application</source>
-        <translation type="unfinished"></translation>
+        <translation>Esci dall&apos;applicazione</translation>
     </message>
     <message>
         <source>Format options</source>
-        <translation type="unfinished"></translation>
+        <translation>Opzioni dei formati</translation>
     </message>
     <message>
         <source>Plotter units</source>
-        <translation type="unfinished"></translation>
+        <translation>Unità del plotter</translation>
     </message>
     <message>
         <source>per inch</source>
-        <translation type="unfinished"></translation>
+        <translation>per pollice</translation>
     </message>
     <message>
         <source>Automatic weld</source>
-        <translation type="unfinished"></translation>
+        <translation>Saldatura automatica</translation>
     </message>
     <message>
         <source>Combine overlapping objects of the same color</source>
-        <translation type="unfinished"></translation>
+        <translation>Combina gli oggetti sovrapposti dello stesso colore</translation>
     </message>
     <message>
         <source>Initial G-Codes</source>
-        <translation type="unfinished"></translation>
+        <translation>G-code iniziali</translation>
     </message>
     <message>
         <source>Finishing G-Codes</source>
-        <translation type="unfinished"></translation>
+        <translation>G-code finali</translation>
     </message>
     <message>
         <source>X axis name</source>
-        <translation type="unfinished"></translation>
+        <translation>Nome dell&apos;asse X</translation>
     </message>
     <message>
         <source>Y axis name</source>
-        <translation type="unfinished"></translation>
+        <translation>Nome dell&apos;asse Y</translation>
     </message>
     <message>
         <source>Output units</source>
-        <translation type="unfinished"></translation>
+        <translation>Unità di output</translation>
     </message>
     <message>
         <source>Spline segments (resolution)</source>
-        <translation type="unfinished"></translation>
+        <translation>Segmenti delle spline (risoluzione)</translation>
     </message>
     <message>
         <source>as in file</source>
-        <translation type="unfinished"></translation>
+        <translation>come nel file</translation>
     </message>
     <message>
         <source>Automatic welding</source>
-        <translation type="unfinished"></translation>
+        <translation>Saldatura automatica</translation>
     </message>
     <message>
         <source>Automatic welding precision</source>
-        <translation type="unfinished"></translation>
+        <translation>Precisione della saldatura automatica</translation>
     </message>
     <message>
         <source>Ignore polyline &quot;closed&quot; flag</source>
-        <translation type="unfinished"></translation>
+        <translation>Ignora il flag &quot;chiusa&quot; delle polilinee</translation>
     </message>
     <message>
         <source>Draw block contents wherever the drawing places them</source>
-        <translation type="unfinished"></translation>
+        <translation>Disegna il contenuto dei blocchi ovunque il disegno li inserisca</translation>
     </message>
     <message>
         <source>Refuse files with more points than</source>
-        <translation type="unfinished"></translation>
+        <translation>Rifiuta i file con più punti di</translation>
     </message>
     <message>
         <source>Settings</source>
-        <translation type="unfinished"></translation>
+        <translation>Impostazioni</translation>
     </message>
     <message>
         <source>millimeters</source>
-        <translation type="unfinished"></translation>
+        <translation>millimetri</translation>
     </message>
     <message>
         <source>centimeters</source>
-        <translation type="unfinished"></translation>
+        <translation>centimetri</translation>
     </message>
     <message>
         <source>meters</source>
-        <translation type="unfinished"></translation>
+        <translation>metri</translation>
     </message>
     <message>
         <source>inches</source>
-        <translation type="unfinished"></translation>
+        <translation>pollici</translation>
     </message>
     <message>
         <source>top left corner</source>
-        <translation type="unfinished"></translation>
+        <translation>angolo in alto a sinistra</translation>
     </message>
     <message>
         <source>top center</source>
-        <translation type="unfinished"></translation>
+        <translation>centro in alto</translation>
     </message>
     <message>
         <source>top right corner</source>
-        <translation type="unfinished"></translation>
+        <translation>angolo in alto a destra</translation>
     </message>
     <message>
         <source>middle left</source>
-        <translation type="unfinished"></translation>
+        <translation>centro a sinistra</translation>
     </message>
     <message>
         <source>center</source>
-        <translation type="unfinished"></translation>
+        <translation>centro</translation>
     </message>
     <message>
         <source>middle right</source>
-        <translation type="unfinished"></translation>
+        <translation>centro a destra</translation>
     </message>
     <message>
         <source>bottom left corner</source>
-        <translation type="unfinished"></translation>
+        <translation>angolo in basso a sinistra</translation>
     </message>
     <message>
         <source>bottom center</source>
-        <translation type="unfinished"></translation>
+        <translation>centro in basso</translation>
     </message>
     <message>
         <source>bottom right corner</source>
-        <translation type="unfinished"></translation>
+        <translation>angolo in basso a destra</translation>
     </message>
     <message>
         <source> relative to drawing&apos;s %1</source>
-        <translation type="unfinished"></translation>
+        <translation> rispetto al disegno (%1)</translation>
     </message>
     <message>
         <source>Move drawing %1 %2</source>
-        <translation type="unfinished"></translation>
+        <translation>Sposta il disegno %1 %2</translation>
     </message>
     <message>
         <source>by</source>
-        <translation type="unfinished"></translation>
+        <translation>di</translation>
     </message>
     <message>
         <source>to</source>
-        <translation type="unfinished"></translation>
+        <translation>in</translation>
     </message>
     <message>
         <source>X: %1 Y: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>X: %1 Y: %2</translation>
     </message>
     <message>
         <source>Set cutting path start position to X: %1 Y: %2%3</source>
-        <translation type="unfinished"></translation>
+        <translation>Imposta l&apos;inizio del percorso di taglio in X: %1 Y: %2%3</translation>
     </message>
     <message>
         <source>Set anchor to X: %1 Y: %2%3</source>
-        <translation type="unfinished"></translation>
+        <translation>Imposta l&apos;ancoraggio in X: %1 Y: %2%3</translation>
     </message>
     <message>
         <source>Set default saving file path</source>
-        <translation type="unfinished"></translation>
+        <translation>Imposta il percorso di salvataggio predefinito</translation>
     </message>
     <message>
         <source>Move drawing</source>
-        <translation type="unfinished">Sposta disegno</translation>
+        <translation>Sposta disegno</translation>
     </message>
     <message>
         <source>Set start point</source>
-        <translation type="unfinished"></translation>
+        <translation>Imposta punto di partenza</translation>
     </message>
     <message>
         <source>Set anchor</source>
-        <translation type="unfinished">Imposta ancoraggio</translation>
+        <translation>Imposta ancoraggio</translation>
     </message>
 </context>
 </TS>

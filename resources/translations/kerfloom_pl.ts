@@ -5,11 +5,11 @@
     <name>About</name>
     <message>
         <source>About Kerfloom</source>
-        <translation type="unfinished">O programie Kerfloom</translation>
+        <translation>O programie Kerfloom</translation>
     </message>
     <message>
         <source>Check out our other products:</source>
-        <translation type="unfinished"></translation>
+        <translation>Zobacz nasze inne produkty:</translation>
     </message>
 </context>
 <context>
@@ -483,11 +483,11 @@ Czy chcesz go zastąpić?</translation>
     </message>
     <message>
         <source>Check for updates</source>
-        <translation type="unfinished"></translation>
+        <translation>Sprawdź aktualizacje</translation>
     </message>
     <message>
         <source>Checking for updates...</source>
-        <translation type="unfinished"></translation>
+        <translation>Sprawdzanie aktualizacji...</translation>
     </message>
 </context>
 <context>
@@ -509,118 +509,118 @@ Czy chcesz go zastąpić?</translation>
     <name>UpdateSystem</name>
     <message>
         <source>Kerfloom is up to date</source>
-        <translation type="unfinished"></translation>
+        <translation>Kerfloom jest aktualny</translation>
     </message>
     <message>
         <source>Update installed, files replaced: %1; restart Kerfloom to use it</source>
-        <translation type="unfinished"></translation>
+        <translation>Zainstalowano aktualizację, zastąpione pliki: %1; uruchom ponownie Kerfloom, aby z niej korzystać</translation>
     </message>
     <message>
         <source>Update failed: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Aktualizacja nie powiodła się: %1</translation>
     </message>
     <message>
         <source>No update server is configured</source>
-        <translation type="unfinished"></translation>
+        <translation>Nie skonfigurowano serwera aktualizacji</translation>
     </message>
     <message>
         <source>Update downloaded but not installed: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Pobrano aktualizację, ale jej nie zainstalowano: %1</translation>
     </message>
     <message>
         <source>files not downloaded: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>nie pobrano plików: %1</translation>
     </message>
     <message>
         <source>cannot write %1</source>
-        <translation type="unfinished"></translation>
+        <translation>nie można zapisać %1</translation>
     </message>
     <message>
         <source>the updater could not be started</source>
-        <translation type="unfinished"></translation>
+        <translation>nie udało się uruchomić programu aktualizującego</translation>
     </message>
     <message>
         <source>files not replaced: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>nie zastąpiono plików: %1</translation>
     </message>
     <message>
         <source>Error launching updater.</source>
-        <translation type="unfinished"></translation>
+        <translation>Błąd uruchamiania programu aktualizującego.</translation>
     </message>
     <message>
         <source>The application updater cannot be started. Run the program as Administrator or download new version from our website.</source>
-        <translation type="unfinished"></translation>
+        <translation>Nie można uruchomić programu aktualizującego. Uruchom program jako administrator lub pobierz nową wersję z naszej strony internetowej.</translation>
     </message>
 </context>
 <context>
     <name>kerfloom::CrashReporter</name>
     <message>
         <source>Crash reporting</source>
-        <translation type="unfinished"></translation>
+        <translation>Raportowanie awarii</translation>
     </message>
     <message>
         <source>&lt;b&gt;Kerfloom&lt;/b&gt; has stopped working</source>
-        <translation type="unfinished"></translation>
+        <translation>Program &lt;b&gt;Kerfloom&lt;/b&gt; przestał działać</translation>
     </message>
     <message>
         <source>There was an error in the application and it can&apos;t stay running any longer.</source>
-        <translation type="unfinished"></translation>
+        <translation>W programie wystąpił błąd i nie może on dalej działać.</translation>
     </message>
     <message>
         <source>Crash report has been generated and you can send it to our developers. Every submission is treated anonymously and the report doesn&apos;t contain any confidential information.</source>
-        <translation type="unfinished"></translation>
+        <translation>Utworzono raport o awarii, który możesz wysłać naszym programistom. Każde zgłoszenie jest anonimowe, a raport nie zawiera żadnych poufnych informacji.</translation>
     </message>
     <message>
         <source>Comment</source>
-        <translation type="unfinished"></translation>
+        <translation>Komentarz</translation>
     </message>
     <message>
         <source>Your e-mail address (optional):</source>
-        <translation type="unfinished"></translation>
+        <translation>Twój adres e-mail (opcjonalnie):</translation>
     </message>
     <message>
         <source>Details...</source>
-        <translation type="unfinished"></translation>
+        <translation>Szczegóły...</translation>
     </message>
     <message>
         <source>Add comment</source>
-        <translation type="unfinished"></translation>
+        <translation>Dodaj komentarz</translation>
     </message>
     <message>
         <source>Send report</source>
-        <translation type="unfinished"></translation>
+        <translation>Wyślij raport</translation>
     </message>
     <message>
         <source>Close application</source>
-        <translation type="unfinished"></translation>
+        <translation>Zamknij program</translation>
     </message>
     <message>
         <source>Restart application</source>
-        <translation type="unfinished"></translation>
+        <translation>Uruchom program ponownie</translation>
     </message>
     <message>
         <source>Report details</source>
-        <translation type="unfinished"></translation>
+        <translation>Szczegóły raportu</translation>
     </message>
     <message>
         <source>Name</source>
-        <translation type="unfinished"></translation>
+        <translation>Nazwa</translation>
     </message>
     <message>
         <source>Value</source>
-        <translation type="unfinished"></translation>
+        <translation>Wartość</translation>
     </message>
     <message>
         <source>Size</source>
-        <translation type="unfinished"></translation>
+        <translation>Rozmiar</translation>
     </message>
     <message>
         <source>Kerfloom has failed to restart itself.</source>
-        <translation type="unfinished"></translation>
+        <translation>Nie udało się ponownie uruchomić programu Kerfloom.</translation>
     </message>
     <message>
         <source>Kerfloom has failed to restart itself. Please do it manually.</source>
-        <translation type="unfinished"></translation>
+        <translation>Nie udało się ponownie uruchomić programu Kerfloom. Uruchom go ręcznie.</translation>
     </message>
 </context>
 <context>
@@ -631,291 +631,295 @@ Czy chcesz go zastąpić?</translation>
 %d - directory name
 %f - filename without extension
 %e - file extension</source>
-        <translation type="unfinished"></translation>
+        <translation>%o - pełna ścieżka do pliku
+%p - pełna ścieżka do folderu
+%d - nazwa folderu
+%f - nazwa pliku bez rozszerzenia
+%e - rozszerzenie pliku</translation>
     </message>
     <message>
         <source>Application settings</source>
-        <translation type="unfinished"></translation>
+        <translation>Ustawienia programu</translation>
     </message>
     <message>
         <source>General</source>
-        <translation type="unfinished"></translation>
+        <translation>Ogólne</translation>
     </message>
     <message>
         <source>Actions</source>
-        <translation type="unfinished"></translation>
+        <translation>Akcje</translation>
     </message>
     <message>
         <source>Formats</source>
-        <translation type="unfinished"></translation>
+        <translation>Formaty</translation>
     </message>
     <message>
         <source>Drawing</source>
-        <translation type="unfinished"></translation>
+        <translation>Rysunek</translation>
     </message>
     <message>
         <source>Scale line size</source>
-        <translation type="unfinished"></translation>
+        <translation>Skaluj grubość linii</translation>
     </message>
     <message>
         <source>Scale point size</source>
-        <translation type="unfinished"></translation>
+        <translation>Skaluj rozmiar punktów</translation>
     </message>
     <message>
         <source>Show points</source>
-        <translation type="unfinished"></translation>
+        <translation>Pokaż punkty</translation>
     </message>
     <message>
         <source>Draw direction arrows</source>
-        <translation type="unfinished"></translation>
+        <translation>Rysuj strzałki kierunku</translation>
     </message>
     <message>
         <source>Treat shape as closed when distance from first to last point is less than</source>
-        <translation type="unfinished"></translation>
+        <translation>Traktuj kształt jako zamknięty, gdy odległość od pierwszego do ostatniego punktu jest mniejsza niż</translation>
     </message>
     <message>
         <source>Warn if there are non-closed shapes</source>
-        <translation type="unfinished"></translation>
+        <translation>Ostrzegaj, gdy są otwarte kształty</translation>
     </message>
     <message>
         <source>Duplicate non-closed shapes when linking</source>
-        <translation type="unfinished"></translation>
+        <translation>Powielaj otwarte kształty podczas łączenia</translation>
     </message>
     <message>
         <source>Language</source>
-        <translation type="unfinished"></translation>
+        <translation>Język</translation>
     </message>
     <message>
         <source>Units</source>
-        <translation type="unfinished"></translation>
+        <translation>Jednostki</translation>
     </message>
     <message>
         <source>Saving</source>
-        <translation type="unfinished"></translation>
+        <translation>Zapisywanie</translation>
     </message>
     <message>
         <source>Default save path</source>
-        <translation type="unfinished"></translation>
+        <translation>Domyślna ścieżka zapisu</translation>
     </message>
     <message>
         <source>Ask before closing unsaved files</source>
-        <translation type="unfinished"></translation>
+        <translation>Pytaj przed zamknięciem niezapisanych plików</translation>
     </message>
     <message>
         <source>Warn when saving drawing with more than 1 object</source>
-        <translation type="unfinished"></translation>
+        <translation>Ostrzegaj przy zapisie rysunku z więcej niż 1 obiektem</translation>
     </message>
     <message>
         <source>Network</source>
-        <translation type="unfinished"></translation>
+        <translation>Sieć</translation>
     </message>
     <message>
         <source>Empty: the program never connects to the vendor&apos;s server</source>
-        <translation type="unfinished"></translation>
+        <translation>Puste: program nigdy nie łączy się z serwerem producenta</translation>
     </message>
     <message>
         <source>Vendor server address</source>
-        <translation type="unfinished"></translation>
+        <translation>Adres serwera producenta</translation>
     </message>
     <message>
         <source>Empty: the vendor server&apos;s address followed by /update</source>
-        <translation type="unfinished"></translation>
+        <translation>Puste: adres serwera producenta z dopisanym /update</translation>
     </message>
     <message>
         <source>Update server address</source>
-        <translation type="unfinished"></translation>
+        <translation>Adres serwera aktualizacji</translation>
     </message>
     <message>
         <source>When the drawing is loaded:</source>
-        <translation type="unfinished"></translation>
+        <translation>Po wczytaniu rysunku:</translation>
     </message>
     <message>
         <source>Edit</source>
-        <translation type="unfinished"></translation>
+        <translation>Edytuj</translation>
     </message>
     <message>
         <source>only if loaded from command-line</source>
-        <translation type="unfinished"></translation>
+        <translation>tylko przy wczytaniu z wiersza poleceń</translation>
     </message>
     <message>
         <source>Auto-join</source>
-        <translation type="unfinished">Automatyczne łączenie</translation>
+        <translation>Automatyczne łączenie</translation>
     </message>
     <message>
         <source>Save as</source>
-        <translation type="unfinished"></translation>
+        <translation>Zapisz jako</translation>
     </message>
     <message>
         <source>Exit application</source>
-        <translation type="unfinished"></translation>
+        <translation>Zakończ program</translation>
     </message>
     <message>
         <source>Format options</source>
-        <translation type="unfinished"></translation>
+        <translation>Opcje formatów</translation>
     </message>
     <message>
         <source>Plotter units</source>
-        <translation type="unfinished"></translation>
+        <translation>Jednostki plotera</translation>
     </message>
     <message>
         <source>per inch</source>
-        <translation type="unfinished"></translation>
+        <translation>na cal</translation>
     </message>
     <message>
         <source>Automatic weld</source>
-        <translation type="unfinished"></translation>
+        <translation>Automatyczne scalanie</translation>
     </message>
     <message>
         <source>Combine overlapping objects of the same color</source>
-        <translation type="unfinished"></translation>
+        <translation>Łącz nakładające się obiekty w tym samym kolorze</translation>
     </message>
     <message>
         <source>Initial G-Codes</source>
-        <translation type="unfinished"></translation>
+        <translation>G-code na początku</translation>
     </message>
     <message>
         <source>Finishing G-Codes</source>
-        <translation type="unfinished"></translation>
+        <translation>G-code na końcu</translation>
     </message>
     <message>
         <source>X axis name</source>
-        <translation type="unfinished"></translation>
+        <translation>Nazwa osi X</translation>
     </message>
     <message>
         <source>Y axis name</source>
-        <translation type="unfinished"></translation>
+        <translation>Nazwa osi Y</translation>
     </message>
     <message>
         <source>Output units</source>
-        <translation type="unfinished"></translation>
+        <translation>Jednostki wyjściowe</translation>
     </message>
     <message>
         <source>Spline segments (resolution)</source>
-        <translation type="unfinished"></translation>
+        <translation>Odcinki splajnów (rozdzielczość)</translation>
     </message>
     <message>
         <source>as in file</source>
-        <translation type="unfinished"></translation>
+        <translation>jak w pliku</translation>
     </message>
     <message>
         <source>Automatic welding</source>
-        <translation type="unfinished"></translation>
+        <translation>Automatyczne scalanie</translation>
     </message>
     <message>
         <source>Automatic welding precision</source>
-        <translation type="unfinished"></translation>
+        <translation>Dokładność automatycznego scalania</translation>
     </message>
     <message>
         <source>Ignore polyline &quot;closed&quot; flag</source>
-        <translation type="unfinished"></translation>
+        <translation>Ignoruj flagę „zamknięta” polilinii</translation>
     </message>
     <message>
         <source>Draw block contents wherever the drawing places them</source>
-        <translation type="unfinished"></translation>
+        <translation>Rysuj zawartość bloków wszędzie, gdzie rysunek je wstawia</translation>
     </message>
     <message>
         <source>Refuse files with more points than</source>
-        <translation type="unfinished"></translation>
+        <translation>Odrzucaj pliki z liczbą punktów większą niż</translation>
     </message>
     <message>
         <source>Settings</source>
-        <translation type="unfinished"></translation>
+        <translation>Ustawienia</translation>
     </message>
     <message>
         <source>millimeters</source>
-        <translation type="unfinished"></translation>
+        <translation>milimetry</translation>
     </message>
     <message>
         <source>centimeters</source>
-        <translation type="unfinished"></translation>
+        <translation>centymetry</translation>
     </message>
     <message>
         <source>meters</source>
-        <translation type="unfinished"></translation>
+        <translation>metry</translation>
     </message>
     <message>
         <source>inches</source>
-        <translation type="unfinished"></translation>
+        <translation>cale</translation>
     </message>
     <message>
         <source>top left corner</source>
-        <translation type="unfinished"></translation>
+        <translation>lewy górny róg</translation>
     </message>
     <message>
         <source>top center</source>
-        <translation type="unfinished"></translation>
+        <translation>środek górnej krawędzi</translation>
     </message>
     <message>
         <source>top right corner</source>
-        <translation type="unfinished"></translation>
+        <translation>prawy górny róg</translation>
     </message>
     <message>
         <source>middle left</source>
-        <translation type="unfinished"></translation>
+        <translation>środek lewej krawędzi</translation>
     </message>
     <message>
         <source>center</source>
-        <translation type="unfinished"></translation>
+        <translation>środek</translation>
     </message>
     <message>
         <source>middle right</source>
-        <translation type="unfinished"></translation>
+        <translation>środek prawej krawędzi</translation>
     </message>
     <message>
         <source>bottom left corner</source>
-        <translation type="unfinished"></translation>
+        <translation>lewy dolny róg</translation>
     </message>
     <message>
         <source>bottom center</source>
-        <translation type="unfinished"></translation>
+        <translation>środek dolnej krawędzi</translation>
     </message>
     <message>
         <source>bottom right corner</source>
-        <translation type="unfinished"></translation>
+        <translation>prawy dolny róg</translation>
     </message>
     <message>
         <source> relative to drawing&apos;s %1</source>
-        <translation type="unfinished"></translation>
+        <translation> względem rysunku (%1)</translation>
     </message>
     <message>
         <source>Move drawing %1 %2</source>
-        <translation type="unfinished"></translation>
+        <translation>Przesuń rysunek %1 %2</translation>
     </message>
     <message>
         <source>by</source>
-        <translation type="unfinished"></translation>
+        <translation>o</translation>
     </message>
     <message>
         <source>to</source>
-        <translation type="unfinished"></translation>
+        <translation>do</translation>
     </message>
     <message>
         <source>X: %1 Y: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>X: %1 Y: %2</translation>
     </message>
     <message>
         <source>Set cutting path start position to X: %1 Y: %2%3</source>
-        <translation type="unfinished"></translation>
+        <translation>Ustaw początek ścieżki cięcia na X: %1 Y: %2%3</translation>
     </message>
     <message>
         <source>Set anchor to X: %1 Y: %2%3</source>
-        <translation type="unfinished"></translation>
+        <translation>Ustaw punkt zaczepienia na X: %1 Y: %2%3</translation>
     </message>
     <message>
         <source>Set default saving file path</source>
-        <translation type="unfinished"></translation>
+        <translation>Ustaw domyślną ścieżkę zapisu</translation>
     </message>
     <message>
         <source>Move drawing</source>
-        <translation type="unfinished"></translation>
+        <translation>Przesuń rysunek</translation>
     </message>
     <message>
         <source>Set start point</source>
-        <translation type="unfinished"></translation>
+        <translation>Ustaw punkt startowy</translation>
     </message>
     <message>
         <source>Set anchor</source>
-        <translation type="unfinished"></translation>
+        <translation>Ustaw punkt zaczepienia</translation>
     </message>
 </context>
 </TS>
