@@ -675,7 +675,7 @@ Do you want to replace it?</source>
     </message>
     <message>
         <source>Treat shape as closed when distance from first to last point is less than</source>
-        <translation>Considerar cerrada una forma si la distancia entre el primer y el último punto es menor que</translation>
+        <translation>Considerar cerrada una forma si sus extremos distan menos de</translation>
     </message>
     <message>
         <source>Warn if there are non-closed shapes</source>
@@ -719,7 +719,7 @@ Do you want to replace it?</source>
     </message>
     <message>
         <source>Vendor server address</source>
-        <translation>Dirección del servidor del fabricante</translation>
+        <translation>Servidor del fabricante</translation>
     </message>
     <message>
         <source>Empty: the vendor server&apos;s address followed by /update</source>
@@ -727,7 +727,7 @@ Do you want to replace it?</source>
     </message>
     <message>
         <source>Update server address</source>
-        <translation>Dirección del servidor de actualizaciones</translation>
+        <translation>Servidor de actualizaciones</translation>
     </message>
     <message>
         <source>When the drawing is loaded:</source>
@@ -739,7 +739,7 @@ Do you want to replace it?</source>
     </message>
     <message>
         <source>only if loaded from command-line</source>
-        <translation>solo si se carga desde la línea de comandos</translation>
+        <translation>solo desde la línea de comandos</translation>
     </message>
     <message>
         <source>Auto-join</source>
@@ -815,7 +815,7 @@ Do you want to replace it?</source>
     </message>
     <message>
         <source>Draw block contents wherever the drawing places them</source>
-        <translation>Dibujar el contenido de los bloques dondequiera que el dibujo los inserte</translation>
+        <translation>Dibujar los bloques allí donde el dibujo los inserte</translation>
     </message>
     <message>
         <source>Refuse files with more points than</source>
@@ -899,7 +899,7 @@ Do you want to replace it?</source>
     </message>
     <message>
         <source>Set cutting path start position to X: %1 Y: %2%3</source>
-        <translation>Establecer el inicio de la trayectoria de corte en X: %1 Y: %2%3</translation>
+        <translation>Establecer el inicio del corte en X: %1 Y: %2%3</translation>
     </message>
     <message>
         <source>Set anchor to X: %1 Y: %2%3</source>

@@ -675,7 +675,7 @@ Vuoi sostituirlo?</translation>
     </message>
     <message>
         <source>Treat shape as closed when distance from first to last point is less than</source>
-        <translation>Considera chiusa una forma se la distanza tra il primo e l&apos;ultimo punto è minore di</translation>
+        <translation>Considera chiusa una forma se i suoi estremi distano meno di</translation>
     </message>
     <message>
         <source>Warn if there are non-closed shapes</source>
@@ -739,7 +739,7 @@ Vuoi sostituirlo?</translation>
     </message>
     <message>
         <source>only if loaded from command-line</source>
-        <translation>solo se caricato dalla riga di comando</translation>
+        <translation>solo dalla riga di comando</translation>
     </message>
     <message>
         <source>Auto-join</source>
@@ -815,7 +815,7 @@ Vuoi sostituirlo?</translation>
     </message>
     <message>
         <source>Draw block contents wherever the drawing places them</source>
-        <translation>Disegna il contenuto dei blocchi ovunque il disegno li inserisca</translation>
+        <translation>Disegna i blocchi ovunque il disegno li inserisca</translation>
     </message>
     <message>
         <source>Refuse files with more points than</source>
@@ -899,7 +899,7 @@ Vuoi sostituirlo?</translation>
     </message>
     <message>
         <source>Set cutting path start position to X: %1 Y: %2%3</source>
-        <translation>Imposta l&apos;inizio del percorso di taglio in X: %1 Y: %2%3</translation>
+        <translation>Imposta l&apos;inizio del taglio in X: %1 Y: %2%3</translation>
     </message>
     <message>
         <source>Set anchor to X: %1 Y: %2%3</source>

@@ -675,7 +675,7 @@ Czy chcesz go zastąpić?</translation>
     </message>
     <message>
         <source>Treat shape as closed when distance from first to last point is less than</source>
-        <translation>Traktuj kształt jako zamknięty, gdy odległość od pierwszego do ostatniego punktu jest mniejsza niż</translation>
+        <translation>Uznaj kształt za zamknięty, gdy jego końce dzieli mniej niż</translation>
     </message>
     <message>
         <source>Warn if there are non-closed shapes</source>
@@ -739,7 +739,7 @@ Czy chcesz go zastąpić?</translation>
     </message>
     <message>
         <source>only if loaded from command-line</source>
-        <translation>tylko przy wczytaniu z wiersza poleceń</translation>
+        <translation>tylko z wiersza poleceń</translation>
     </message>
     <message>
         <source>Auto-join</source>
@@ -815,7 +815,7 @@ Czy chcesz go zastąpić?</translation>
     </message>
     <message>
         <source>Draw block contents wherever the drawing places them</source>
-        <translation>Rysuj zawartość bloków wszędzie, gdzie rysunek je wstawia</translation>
+        <translation>Rysuj bloki wszędzie, gdzie rysunek je wstawia</translation>
     </message>
     <message>
         <source>Refuse files with more points than</source>
@@ -899,7 +899,7 @@ Czy chcesz go zastąpić?</translation>
     </message>
     <message>
         <source>Set cutting path start position to X: %1 Y: %2%3</source>
-        <translation>Ustaw początek ścieżki cięcia na X: %1 Y: %2%3</translation>
+        <translation>Ustaw początek cięcia na X: %1 Y: %2%3</translation>
     </message>
     <message>
         <source>Set anchor to X: %1 Y: %2%3</source>
