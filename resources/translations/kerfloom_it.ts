@@ -719,7 +719,7 @@ Vuoi sostituirlo?</translation>
     </message>
     <message>
         <source>Vendor server address</source>
-        <translation>Indirizzo del server del produttore</translation>
+        <translation>Server del produttore</translation>
     </message>
     <message>
         <source>Empty: the vendor server&apos;s address followed by /update</source>
@@ -727,7 +727,7 @@ Vuoi sostituirlo?</translation>
     </message>
     <message>
         <source>Update server address</source>
-        <translation>Indirizzo del server degli aggiornamenti</translation>
+        <translation>Server degli aggiornamenti</translation>
     </message>
     <message>
         <source>When the drawing is loaded:</source>
