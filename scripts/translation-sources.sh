@@ -6,7 +6,7 @@ kerfloom_catalogues=()
 for _lang in "${kerfloom_languages[@]}"; do
     kerfloom_catalogues+=("resources/translations/kerfloom_${_lang}.ts")
 done
-kerfloom_source_dirs=(app core formats ui platform)
+kerfloom_source_dirs=(app core formats ui platform crash update)
 
 lupdate_cmd() {
     local lupdate=lupdate

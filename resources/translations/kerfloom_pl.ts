@@ -2,6 +2,17 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="pl_PL">
 <context>
+    <name>About</name>
+    <message>
+        <source>About Kerfloom</source>
+        <translation>O programie Kerfloom</translation>
+    </message>
+    <message>
+        <source>Check out our other products:</source>
+        <translation>Zobacz nasze inne produkty:</translation>
+    </message>
+</context>
+<context>
     <name>BaseFormat</name>
     <message>
         <source>All supported files (*.plt *.dxf *.tap *.svg *.svgz *.kfp)</source>
@@ -349,14 +360,6 @@
         <translation>Ustaw pozycję startową</translation>
     </message>
     <message>
-        <source>Preferences are edited in %1</source>
-        <translation>Preferencje edytuje się w pliku %1</translation>
-    </message>
-    <message>
-        <source>Brenmoor Kerfloom %1</source>
-        <translation>Brenmoor Kerfloom %1</translation>
-    </message>
-    <message>
         <source>Stop simulation</source>
         <translation>Zatrzymaj symulację</translation>
     </message>
@@ -478,6 +481,14 @@ Czy chcesz go zastąpić?</translation>
         <source>Drawing dimensions: %1 x %2</source>
         <translation>Wymiary rysunku: %1 x %2</translation>
     </message>
+    <message>
+        <source>Check for updates</source>
+        <translation>Sprawdź aktualizacje</translation>
+    </message>
+    <message>
+        <source>Checking for updates...</source>
+        <translation>Sprawdzanie aktualizacji...</translation>
+    </message>
 </context>
 <context>
     <name>QuestionDialog</name>
@@ -492,6 +503,423 @@ Czy chcesz go zastąpić?</translation>
     <message>
         <source>&amp;Cancel</source>
         <translation>&amp;Anuluj</translation>
+    </message>
+</context>
+<context>
+    <name>UpdateSystem</name>
+    <message>
+        <source>Kerfloom is up to date</source>
+        <translation>Kerfloom jest aktualny</translation>
+    </message>
+    <message>
+        <source>Update installed, files replaced: %1; restart Kerfloom to use it</source>
+        <translation>Zainstalowano aktualizację, zastąpione pliki: %1; uruchom ponownie Kerfloom, aby z niej korzystać</translation>
+    </message>
+    <message>
+        <source>Update failed: %1</source>
+        <translation>Aktualizacja nie powiodła się: %1</translation>
+    </message>
+    <message>
+        <source>No update server is configured</source>
+        <translation>Nie skonfigurowano serwera aktualizacji</translation>
+    </message>
+    <message>
+        <source>Update downloaded but not installed: %1</source>
+        <translation>Pobrano aktualizację, ale jej nie zainstalowano: %1</translation>
+    </message>
+    <message>
+        <source>files not downloaded: %1</source>
+        <translation>nie pobrano plików: %1</translation>
+    </message>
+    <message>
+        <source>cannot write %1</source>
+        <translation>nie można zapisać %1</translation>
+    </message>
+    <message>
+        <source>the updater could not be started</source>
+        <translation>nie udało się uruchomić programu aktualizującego</translation>
+    </message>
+    <message>
+        <source>files not replaced: %1</source>
+        <translation>nie zastąpiono plików: %1</translation>
+    </message>
+    <message>
+        <source>Error launching updater.</source>
+        <translation>Błąd uruchamiania programu aktualizującego.</translation>
+    </message>
+    <message>
+        <source>The application updater cannot be started. Run the program as Administrator or download new version from our website.</source>
+        <translation>Nie można uruchomić programu aktualizującego. Uruchom program jako administrator lub pobierz nową wersję z naszej strony internetowej.</translation>
+    </message>
+</context>
+<context>
+    <name>kerfloom::CrashReporter</name>
+    <message>
+        <source>Crash reporting</source>
+        <translation>Raportowanie awarii</translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;Kerfloom&lt;/b&gt; has stopped working</source>
+        <translation>Program &lt;b&gt;Kerfloom&lt;/b&gt; przestał działać</translation>
+    </message>
+    <message>
+        <source>There was an error in the application and it can&apos;t stay running any longer.</source>
+        <translation>W programie wystąpił błąd i nie może on dalej działać.</translation>
+    </message>
+    <message>
+        <source>Crash report has been generated and you can send it to our developers. Every submission is treated anonymously and the report doesn&apos;t contain any confidential information.</source>
+        <translation>Utworzono raport o awarii, który możesz wysłać naszym programistom. Każde zgłoszenie jest anonimowe, a raport nie zawiera żadnych poufnych informacji.</translation>
+    </message>
+    <message>
+        <source>Comment</source>
+        <translation>Komentarz</translation>
+    </message>
+    <message>
+        <source>Your e-mail address (optional):</source>
+        <translation>Twój adres e-mail (opcjonalnie):</translation>
+    </message>
+    <message>
+        <source>Details...</source>
+        <translation>Szczegóły...</translation>
+    </message>
+    <message>
+        <source>Add comment</source>
+        <translation>Dodaj komentarz</translation>
+    </message>
+    <message>
+        <source>Send report</source>
+        <translation>Wyślij raport</translation>
+    </message>
+    <message>
+        <source>Close application</source>
+        <translation>Zamknij program</translation>
+    </message>
+    <message>
+        <source>Restart application</source>
+        <translation>Uruchom program ponownie</translation>
+    </message>
+    <message>
+        <source>Report details</source>
+        <translation>Szczegóły raportu</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Nazwa</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>Wartość</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Rozmiar</translation>
+    </message>
+    <message>
+        <source>Kerfloom has failed to restart itself.</source>
+        <translation>Nie udało się ponownie uruchomić programu Kerfloom.</translation>
+    </message>
+    <message>
+        <source>Kerfloom has failed to restart itself. Please do it manually.</source>
+        <translation>Nie udało się ponownie uruchomić programu Kerfloom. Uruchom go ręcznie.</translation>
+    </message>
+</context>
+<context>
+    <name>kerfloom::Settings</name>
+    <message>
+        <source>%o - full path to file
+%p - full path to directory
+%d - directory name
+%f - filename without extension
+%e - file extension</source>
+        <translation>%o - pełna ścieżka do pliku
+%p - pełna ścieżka do folderu
+%d - nazwa folderu
+%f - nazwa pliku bez rozszerzenia
+%e - rozszerzenie pliku</translation>
+    </message>
+    <message>
+        <source>Application settings</source>
+        <translation>Ustawienia programu</translation>
+    </message>
+    <message>
+        <source>General</source>
+        <translation>Ogólne</translation>
+    </message>
+    <message>
+        <source>Actions</source>
+        <translation>Akcje</translation>
+    </message>
+    <message>
+        <source>Formats</source>
+        <translation>Formaty</translation>
+    </message>
+    <message>
+        <source>Drawing</source>
+        <translation>Rysunek</translation>
+    </message>
+    <message>
+        <source>Scale line size</source>
+        <translation>Skaluj grubość linii</translation>
+    </message>
+    <message>
+        <source>Scale point size</source>
+        <translation>Skaluj rozmiar punktów</translation>
+    </message>
+    <message>
+        <source>Show points</source>
+        <translation>Pokaż punkty</translation>
+    </message>
+    <message>
+        <source>Draw direction arrows</source>
+        <translation>Rysuj strzałki kierunku</translation>
+    </message>
+    <message>
+        <source>Treat shape as closed when distance from first to last point is less than</source>
+        <translation>Uznaj kształt za zamknięty, gdy jego końce dzieli mniej niż</translation>
+    </message>
+    <message>
+        <source>Warn if there are non-closed shapes</source>
+        <translation>Ostrzegaj, gdy są otwarte kształty</translation>
+    </message>
+    <message>
+        <source>Duplicate non-closed shapes when linking</source>
+        <translation>Powielaj otwarte kształty podczas łączenia</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>Język</translation>
+    </message>
+    <message>
+        <source>Units</source>
+        <translation>Jednostki</translation>
+    </message>
+    <message>
+        <source>Saving</source>
+        <translation>Zapisywanie</translation>
+    </message>
+    <message>
+        <source>Default save path</source>
+        <translation>Domyślna ścieżka zapisu</translation>
+    </message>
+    <message>
+        <source>Ask before closing unsaved files</source>
+        <translation>Pytaj przed zamknięciem niezapisanych plików</translation>
+    </message>
+    <message>
+        <source>Warn when saving drawing with more than 1 object</source>
+        <translation>Ostrzegaj przy zapisie rysunku z więcej niż 1 obiektem</translation>
+    </message>
+    <message>
+        <source>Network</source>
+        <translation>Sieć</translation>
+    </message>
+    <message>
+        <source>Empty: the program never connects to the vendor&apos;s server</source>
+        <translation>Puste: program nigdy nie łączy się z serwerem producenta</translation>
+    </message>
+    <message>
+        <source>Vendor server address</source>
+        <translation>Adres serwera producenta</translation>
+    </message>
+    <message>
+        <source>Empty: the vendor server&apos;s address followed by /update</source>
+        <translation>Puste: adres serwera producenta z dopisanym /update</translation>
+    </message>
+    <message>
+        <source>Update server address</source>
+        <translation>Adres serwera aktualizacji</translation>
+    </message>
+    <message>
+        <source>When the drawing is loaded:</source>
+        <translation>Po wczytaniu rysunku:</translation>
+    </message>
+    <message>
+        <source>Edit</source>
+        <translation>Edytuj</translation>
+    </message>
+    <message>
+        <source>only if loaded from command-line</source>
+        <translation>tylko z wiersza poleceń</translation>
+    </message>
+    <message>
+        <source>Auto-join</source>
+        <translation>Automatyczne łączenie</translation>
+    </message>
+    <message>
+        <source>Save as</source>
+        <translation>Zapisz jako</translation>
+    </message>
+    <message>
+        <source>Exit application</source>
+        <translation>Zakończ program</translation>
+    </message>
+    <message>
+        <source>Format options</source>
+        <translation>Opcje formatów</translation>
+    </message>
+    <message>
+        <source>Plotter units</source>
+        <translation>Jednostki plotera</translation>
+    </message>
+    <message>
+        <source>per inch</source>
+        <translation>na cal</translation>
+    </message>
+    <message>
+        <source>Automatic weld</source>
+        <translation>Automatyczne scalanie</translation>
+    </message>
+    <message>
+        <source>Combine overlapping objects of the same color</source>
+        <translation>Łącz nakładające się obiekty w tym samym kolorze</translation>
+    </message>
+    <message>
+        <source>Initial G-Codes</source>
+        <translation>G-code na początku</translation>
+    </message>
+    <message>
+        <source>Finishing G-Codes</source>
+        <translation>G-code na końcu</translation>
+    </message>
+    <message>
+        <source>X axis name</source>
+        <translation>Nazwa osi X</translation>
+    </message>
+    <message>
+        <source>Y axis name</source>
+        <translation>Nazwa osi Y</translation>
+    </message>
+    <message>
+        <source>Output units</source>
+        <translation>Jednostki wyjściowe</translation>
+    </message>
+    <message>
+        <source>Spline segments (resolution)</source>
+        <translation>Odcinki splajnów (rozdzielczość)</translation>
+    </message>
+    <message>
+        <source>as in file</source>
+        <translation>jak w pliku</translation>
+    </message>
+    <message>
+        <source>Automatic welding</source>
+        <translation>Automatyczne scalanie</translation>
+    </message>
+    <message>
+        <source>Automatic welding precision</source>
+        <translation>Dokładność automatycznego scalania</translation>
+    </message>
+    <message>
+        <source>Ignore polyline &quot;closed&quot; flag</source>
+        <translation>Ignoruj flagę „zamknięta” polilinii</translation>
+    </message>
+    <message>
+        <source>Draw block contents wherever the drawing places them</source>
+        <translation>Rysuj bloki wszędzie, gdzie rysunek je wstawia</translation>
+    </message>
+    <message>
+        <source>Refuse files with more points than</source>
+        <translation>Odrzucaj pliki z liczbą punktów większą niż</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Ustawienia</translation>
+    </message>
+    <message>
+        <source>millimeters</source>
+        <translation>milimetry</translation>
+    </message>
+    <message>
+        <source>centimeters</source>
+        <translation>centymetry</translation>
+    </message>
+    <message>
+        <source>meters</source>
+        <translation>metry</translation>
+    </message>
+    <message>
+        <source>inches</source>
+        <translation>cale</translation>
+    </message>
+    <message>
+        <source>top left corner</source>
+        <translation>lewy górny róg</translation>
+    </message>
+    <message>
+        <source>top center</source>
+        <translation>środek górnej krawędzi</translation>
+    </message>
+    <message>
+        <source>top right corner</source>
+        <translation>prawy górny róg</translation>
+    </message>
+    <message>
+        <source>middle left</source>
+        <translation>środek lewej krawędzi</translation>
+    </message>
+    <message>
+        <source>center</source>
+        <translation>środek</translation>
+    </message>
+    <message>
+        <source>middle right</source>
+        <translation>środek prawej krawędzi</translation>
+    </message>
+    <message>
+        <source>bottom left corner</source>
+        <translation>lewy dolny róg</translation>
+    </message>
+    <message>
+        <source>bottom center</source>
+        <translation>środek dolnej krawędzi</translation>
+    </message>
+    <message>
+        <source>bottom right corner</source>
+        <translation>prawy dolny róg</translation>
+    </message>
+    <message>
+        <source> relative to drawing&apos;s %1</source>
+        <translation> względem rysunku (%1)</translation>
+    </message>
+    <message>
+        <source>Move drawing %1 %2</source>
+        <translation>Przesuń rysunek %1 %2</translation>
+    </message>
+    <message>
+        <source>by</source>
+        <translation>o</translation>
+    </message>
+    <message>
+        <source>to</source>
+        <translation>do</translation>
+    </message>
+    <message>
+        <source>X: %1 Y: %2</source>
+        <translation>X: %1 Y: %2</translation>
+    </message>
+    <message>
+        <source>Set cutting path start position to X: %1 Y: %2%3</source>
+        <translation>Ustaw początek cięcia na X: %1 Y: %2%3</translation>
+    </message>
+    <message>
+        <source>Set anchor to X: %1 Y: %2%3</source>
+        <translation>Ustaw punkt zaczepienia na X: %1 Y: %2%3</translation>
+    </message>
+    <message>
+        <source>Set default saving file path</source>
+        <translation>Ustaw domyślną ścieżkę zapisu</translation>
+    </message>
+    <message>
+        <source>Move drawing</source>
+        <translation>Przesuń rysunek</translation>
+    </message>
+    <message>
+        <source>Set start point</source>
+        <translation>Ustaw punkt startowy</translation>
+    </message>
+    <message>
+        <source>Set anchor</source>
+        <translation>Ustaw punkt zaczepienia</translation>
     </message>
 </context>
 </TS>
