@@ -309,8 +309,16 @@ private:
             m_cells[size_t(cellY(m_recs[i].y)) * m_side + cellX(m_recs[i].x)].push_back(i);
     }
 
-    int cellX(double x) const { return std::clamp(int(std::floor((x - m_x0) / m_cellW)), 0, m_side - 1); }
-    int cellY(double y) const { return std::clamp(int(std::floor((y - m_y0) / m_cellH)), 0, m_side - 1); }
+    int cellX(double x) const { return cellOf((x - m_x0) / m_cellW); }
+    int cellY(double y) const { return cellOf((y - m_y0) / m_cellH); }
+    // Clamped before the conversion: a far-off point would overflow an int.
+    int cellOf(double position) const
+    {
+        const double c = std::floor(position);
+        if (!(c > 0))
+            return 0;
+        return c >= m_side - 1 ? m_side - 1 : int(c);
+    }
 
     const std::vector<DrawingRecord> &m_recs;
     std::vector<std::vector<size_t>> m_cells;

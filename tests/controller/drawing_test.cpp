@@ -148,6 +148,17 @@ TEST(DrawingSteps, OrderFromOriginMatchesABruteForceScan)
     }
 }
 
+TEST(DrawingSteps, OrderFromOriginCopesWithFarPoints)
+{
+    // 1e11 mm away: its grid cell lies beyond any int, and must still be found.
+    Drawing d = read("IN;\nPU0 0;\nPD4011111111110 0;\nLT;\nPU400 400;\nPD800 400;\nSP0;\n");
+    const auto expected = bruteForceOrder(d);
+    orderFromOrigin(d);
+    ASSERT_EQ(size_t(d.count()), expected.size() + 2);
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(d.records[i + 1].x, expected[i].first) << i;
+}
+
 TEST(DrawingSteps, SegmentingSplitsLongVectorsIntoEqualPieces)
 {
     Drawing d = read("IN;\nPU0 0;\nPD400 0;\nPD400 120;\nSP0;\n");
