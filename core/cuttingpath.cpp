@@ -15,9 +15,11 @@
 
 #include <QVector2D>
 
+#include <algorithm>
 #include <cstdint>
 #include <unordered_map>
 #include <utility>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -470,8 +472,16 @@ void Drawing::buildCuttingPath()
     if (groups[0].merged < 0 && !groups[0].composite)
         startSequence = m_startObject.points;
     m_startObject.points.clear();
-    for (Point *p : unusedStartPoints)
-        delete p;
+    if (!unusedStartPoints.empty()) {
+        // The start joint of a loop taken as it stands points at a start
+        // point that goes now; a joint must never outlive its points.
+        const std::unordered_set<const Point *> gone(unusedStartPoints.begin(), unusedStartPoints.end());
+        m_joints.erase(std::remove_if(m_joints.begin(), m_joints.end(),
+                                      [&](const Object::Joint &j) { return gone.count(j.a) || gone.count(j.b); }),
+                       m_joints.end());
+        for (Point *p : unusedStartPoints)
+            delete p;
+    }
 
     removeEmptyObjects();
 

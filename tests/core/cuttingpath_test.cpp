@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -57,6 +59,20 @@ void expectConsistent(const Drawing &d)
     }
     ASSERT_EQ(d.startObject().size(), 2);
     EXPECT_EQ(d.startObject().points[0]->pos(), d.startPosition());
+    // A joint never outlives its points. A freed point's memory may be
+    // handed out again at once, so the plain build can miss a dangling one;
+    // the AddressSanitizer pass, which holds freed memory back, reports the
+    // read of its owner.
+    std::set<const Object::Point *> live(d.startObject().points.begin(), d.startObject().points.end());
+    for (const Object *o : d.objects())
+        live.insert(o->points.begin(), o->points.end());
+    for (const Object::Joint &j : d.joints()) {
+        for (const Object::Point *p : {j.a, j.b}) {
+            ASSERT_TRUE(live.count(p));
+            EXPECT_TRUE(p->owner == &d.startObject()
+                        || std::find(d.objects().begin(), d.objects().end(), p->owner) != d.objects().end());
+        }
+    }
 }
 
 } // namespace
