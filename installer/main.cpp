@@ -1,6 +1,7 @@
 // BrenmoorInstaller: installs Kerfloom from the folder the setup unpacked,
 // or, as the "Uninstall" copy in an installation, removes it. "/quiet" (in
-// exactly that case) does either without a window or question.
+// exactly that case) does either without a window or question, and so also
+// without a display.
 #include "installer/installation.h"
 #include "installer/installerdialog.h"
 #include "ui/style/brenmoorstyle.h"
@@ -9,14 +10,59 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
-#include <QMetaObject>
 #include <QTranslator>
+
+#include <cstring>
+
+namespace {
+
+// The deletions that must wait until this process has ended.
+void startDeferred(bool uninstallMode, const QStringList &deferred, const QString &ownFolder)
+{
+    if (uninstallMode) {
+        installer::startDeferredDeletions(deferred, false);
+        return;
+    }
+    // The setup's work folder goes; an installer started from anywhere else
+    // leaves its folder alone.
+    const QString work = installer::bootstrapWorkFolder(ownFolder);
+    if (!work.isEmpty())
+        installer::startDeferredDeletions({work + QLatin1Char('/')}, true);
+}
+
+int runQuiet(bool uninstallMode)
+{
+    const QString self = QCoreApplication::applicationFilePath();
+    const QString ownFolder = QCoreApplication::applicationDirPath();
+    if (uninstallMode) {
+        startDeferred(true, installer::uninstall(self), ownFolder);
+        return 0;
+    }
+    installer::InstallRequest request;
+    request.sourceDir = ownFolder;
+    request.targetDir = installer::defaultLocation();
+    request.installerPath = self;
+    const installer::InstallResult result = installer::install(request);
+    if (!result.ok) {
+        fprintf(stderr, "%s\n", qPrintable(result.error));
+        return 1;
+    }
+    startDeferred(false, {}, ownFolder);
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
+    const bool quiet = argc > 1 && std::strcmp(argv[1], "/quiet") == 0;
+    if (quiet) {
+        QCoreApplication app(argc, argv);
+        return runQuiet(QCoreApplication::applicationFilePath().endsWith(installer::UninstallerName));
+    }
+
     QApplication app(argc, argv);
     installBrenmoorStyle();
-
     if (QLocale::system().language() == QLocale::Polish) {
         for (const char *name : {"qt_pl.qm", "installer_pl.qm"}) {
             auto *translator = new QTranslator(&app);
@@ -26,31 +72,15 @@ int main(int argc, char **argv)
                 delete translator;
         }
     }
-
-    const QString self = QCoreApplication::applicationFilePath();
-    const bool uninstallMode = self.endsWith(installer::UninstallerName);
-    const QStringList args = QCoreApplication::arguments();
-    const bool quiet = args.size() > 1 && args.at(1) == QLatin1String("/quiet");
+    const bool uninstalling = QCoreApplication::applicationFilePath().endsWith(installer::UninstallerName);
     const QString ownFolder = QCoreApplication::applicationDirPath();
-
-    BrenmoorInstaller dialog(uninstallMode, quiet);
+    BrenmoorInstaller dialog(uninstalling, false);
     QDir::setCurrent(ownFolder);
-    if (quiet)
-        QMetaObject::invokeMethod(&dialog, "on_installButton_clicked", Qt::QueuedConnection);
-    else
-        dialog.show();
+    dialog.show();
     QObject::connect(&dialog, &QDialog::finished, &app, &QCoreApplication::quit);
-    const int code = app.exec();
+    app.exec();
 
-    if (uninstallMode) {
-        if (dialog.result() == QDialog::Accepted)
-            installer::startDeferredDeletions(dialog.deferredDeletions(), false);
-    } else {
-        // The setup's work folder goes once this process has ended; an
-        // installer started from anywhere else leaves its folder alone.
-        const QString work = installer::bootstrapWorkFolder(ownFolder);
-        if (!work.isEmpty())
-            installer::startDeferredDeletions({work + QLatin1Char('/')}, true);
-    }
-    return code == 0 && dialog.result() == QDialog::Accepted ? 0 : (code ? code : 1);
+    if (!uninstalling || dialog.result() == QDialog::Accepted)
+        startDeferred(uninstalling, dialog.deferredDeletions(), ownFolder);
+    return dialog.result() == QDialog::Accepted ? 0 : 1;
 }
