@@ -43,16 +43,17 @@ QLabel *heading(QWidget *parent)
 
 } // namespace
 
-BrenmoorInstaller::BrenmoorInstaller(bool uninstallMode, bool quiet, QWidget *parent)
+BrenmoorInstaller::BrenmoorInstaller(bool uninstallMode, QWidget *parent)
     : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
     , m_uninstall(uninstallMode)
-    , m_quiet(quiet)
 {
     const QString title = (m_uninstall ? tr("%1 uninstallation") : tr("%1 installation")).arg(installer::ProductName);
     setWindowTitle(title);
     setStyleSheet(QStringLiteral(
         "QDialog { background-color: qlineargradient(spread:pad, x1:0, y1:0, x2:0, y2:1, stop:0 #232322, "
-        "stop: 1 #4a4a4a); } QLabel, QCheckBox { color: white; }"));
+        "stop: 1 #4a4a4a); } QLabel, QCheckBox { color: white; } "
+        "QProgressBar { border: 1px solid #444; border-radius: 3px; background-color: #bbbcbb; } "
+        "QProgressBar::chunk { background-color: #fbcb31; }"));
 
     m_title = heading(this);
     m_title->setText(title);
@@ -212,12 +213,7 @@ void BrenmoorInstaller::doInstall()
     const QString dir = QDir::fromNativeSeparators(m_path->text().trimmed());
     QString error;
     if (!installer::createTargetDir(dir, &error)) {
-        if (m_quiet) {
-            qCritical("%s", qPrintable(error));
-            done(QDialog::Rejected);
-        } else {
-            QMessageBox::critical(this, tr("Error"), error);
-        }
+        QMessageBox::critical(this, tr("Error"), error);
         return;
     }
     emit installStarted();
@@ -237,29 +233,18 @@ void BrenmoorInstaller::doInstall()
     request.desktopShortcut = m_desktopShortcut->isChecked();
     const installer::InstallResult result = installer::install(request);
     if (!result.ok) {
-        if (m_quiet) {
-            qCritical("%s", qPrintable(result.error));
-            done(QDialog::Rejected);
-            return;
-        }
         QMessageBox::critical(this, tr("Error"), result.error);
         m_finishLabel->setText(result.error);
         emit finishWizard();
         return;
     }
     m_programPath = result.programPath;
-    if (m_quiet) {
-        // Nobody is there to press "Finish".
-        done(QDialog::Accepted);
-        return;
-    }
     finishAfterMinimum(clock.elapsed());
 }
 
 void BrenmoorInstaller::doUninstall()
 {
-    if (!m_quiet
-        && QMessageBox::question(this, tr("Uninstallation"),
+    if (QMessageBox::question(this, tr("Uninstallation"),
                                  tr("You are about to uninstall %1! Do you really want to do this?")
                                      .arg(installer::ProductName),
                                  QMessageBox::Yes | QMessageBox::No)
@@ -277,10 +262,6 @@ void BrenmoorInstaller::doUninstall()
     clock.start();
 
     m_deferred = installer::uninstall(QCoreApplication::applicationFilePath());
-    if (m_quiet) {
-        done(QDialog::Accepted);
-        return;
-    }
     m_finishLabel->setText(tr("Uninstallation finished! Check out our other products:"));
     finishAfterMinimum(clock.elapsed());
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The installation wizard: one fixed-size window whose pages (path and
 // options, progress, finish) follow a three-state machine. In uninstall mode
-// the same window removes the installation.
+// the same window removes the installation. Quiet runs do without it.
 
 #include <QDialog>
 #include <QStringList>
@@ -18,9 +18,8 @@ class BrenmoorInstaller : public QDialog
     Q_OBJECT
 
 public:
-    BrenmoorInstaller(bool uninstallMode, bool quiet, QWidget *parent = nullptr);
+    explicit BrenmoorInstaller(bool uninstallMode, QWidget *parent = nullptr);
 
-    bool isQuiet() const { return m_quiet; }
     bool isUninstallMode() const { return m_uninstall; }
     // Deletions left for after the window has closed.
     const QStringList &deferredDeletions() const { return m_deferred; }
@@ -43,7 +42,6 @@ private:
     void finishAfterMinimum(qint64 elapsedMs);
 
     bool m_uninstall;
-    bool m_quiet;
     bool m_finished = false;
     QString m_programPath;
     QStringList m_deferred;

@@ -74,7 +74,7 @@ int main(int argc, char **argv)
     }
     const bool uninstalling = QCoreApplication::applicationFilePath().endsWith(installer::UninstallerName);
     const QString ownFolder = QCoreApplication::applicationDirPath();
-    BrenmoorInstaller dialog(uninstalling, false);
+    BrenmoorInstaller dialog(uninstalling);
     QDir::setCurrent(ownFolder);
     dialog.show();
     QObject::connect(&dialog, &QDialog::finished, &app, &QCoreApplication::quit);
