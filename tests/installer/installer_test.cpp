@@ -1,10 +1,16 @@
 // BrenmoorInstaller installs and uninstalls as a user runs it, in and out of
 // quiet mode, against temporary folders for every place it writes to.
 #include "installer/installation.h"
+#include "installer/installerdialog.h"
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -123,11 +129,12 @@ protected:
         return false;
     }
 
-    void expectInstalled(const QString &dir)
+    // `uninstaller`: the program that ran the installation.
+    void expectInstalled(const QString &dir, const QString &uninstaller = INSTALLER_PROGRAM)
     {
         for (const StageEntry &e : Entries)
             EXPECT_EQ(readAll(dir + "/" + placed(e.path)), readAll(e.source)) << e.path;
-        EXPECT_EQ(readAll(dir + "/Uninstall"), readAll(INSTALLER_PROGRAM));
+        EXPECT_EQ(readAll(dir + "/Uninstall"), readAll(uninstaller));
         QSettings entry(entriesFile(), QSettings::IniFormat);
         entry.beginGroup("Brenmoor Kerfloom");
         EXPECT_EQ(entry.value("DisplayName").toString(), "Brenmoor Kerfloom");
@@ -284,6 +291,52 @@ TEST_F(Installer, HostileEntryDeletesNothingOutsideTheInstallation)
     EXPECT_EQ(installer::bootstrapWorkFolder(stage), work);
     EXPECT_EQ(installer::bootstrapWorkFolder(root + "/build/installer"), QString());
     EXPECT_EQ(installer::bootstrapWorkFolder(root + "/not-a-uuid/BrenmoorInstaller"), QString());
+}
+
+QPushButton *button(QWidget &w, const QString &text)
+{
+    for (QPushButton *b : w.findChildren<QPushButton *>()) {
+        if (b->text() == text)
+            return b;
+    }
+    return nullptr;
+}
+
+TEST_F(Installer, WindowInstallsThroughItsPagesAndUninstallModeOffersNoOptions)
+{
+    QDir::setCurrent(stage);
+    BrenmoorInstaller wizard(false);
+    wizard.show();
+    EXPECT_EQ(wizard.windowTitle(), "Kerfloom installation");
+    EXPECT_EQ(wizard.findChild<QLineEdit *>()->text(), location);
+    QCheckBox *run = nullptr;
+    for (QCheckBox *c : wizard.findChildren<QCheckBox *>()) {
+        if (c->text() == "Run application")
+            run = c;
+    }
+    ASSERT_TRUE(run);
+    EXPECT_FALSE(run->isVisible());
+    QPushButton *install = button(wizard, "Install");
+    ASSERT_TRUE(install);
+    EXPECT_TRUE(install->isDefault());
+    QTest::mouseClick(install, Qt::LeftButton);
+    expectInstalled(location, QCoreApplication::applicationFilePath());
+    // The finish page waits for the progress animation.
+    EXPECT_NE(install->text(), "Finish");
+    QTest::qWait(1300);
+    EXPECT_EQ(install->text(), "Finish");
+    EXPECT_TRUE(run->isVisible());
+    run->setChecked(false);
+    QTest::mouseClick(install, Qt::LeftButton);
+    EXPECT_EQ(wizard.result(), QDialog::Accepted);
+
+    BrenmoorInstaller uninstaller(true);
+    uninstaller.show();
+    EXPECT_EQ(uninstaller.windowTitle(), "Kerfloom uninstallation");
+    EXPECT_FALSE(uninstaller.findChild<QLineEdit *>()->isEnabled());
+    EXPECT_TRUE(button(uninstaller, "Uninstall"));
+    for (QCheckBox *c : uninstaller.findChildren<QCheckBox *>())
+        EXPECT_FALSE(c->isVisible()) << c->text().toStdString();
 }
 
 } // namespace
