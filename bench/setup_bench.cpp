@@ -1,5 +1,5 @@
 // KerfloomSetup as a user runs it, without a display: from start until the
-// (quiet) installer has been launched and has returned, on the real payload.
+// (quiet) installer has been launched and has installed, on the real payload.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -28,6 +28,13 @@ void BM_SetupStartToInstaller(benchmark::State &state)
         pid_t pid = fork();
         if (pid == 0) {
             setenv("TMPDIR", temp.c_str(), 1);
+            // The installer really installs: everything it writes stays in
+            // the temporary folder.
+            setenv("ProgramFiles", (temp + "/pf").c_str(), 1);
+            setenv("HOME", (temp + "/home").c_str(), 1);
+            setenv("XDG_CONFIG_HOME", (temp + "/home/.config").c_str(), 1);
+            setenv("XDG_DATA_HOME", (temp + "/home/.local/share").c_str(), 1);
+            setenv("XDG_CONFIG_DIRS", (temp + "/etcxdg").c_str(), 1);
             unsetenv("DISPLAY");
             freopen("/dev/null", "w", stderr);
             freopen("/dev/null", "w", stdout);

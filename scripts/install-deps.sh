@@ -11,7 +11,7 @@ packages=(
     libnanoflann-dev zlib1g-dev libarchive-dev libx11-dev 7zip python3
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
-    xvfb xauth x11-utils
+    xvfb xauth x11-utils desktop-file-utils
     librsvg2-bin python3-svgelements
     hp2xx
     lldb

@@ -1,0 +1,86 @@
+// BrenmoorInstaller: installs Kerfloom from the folder the setup unpacked,
+// or, as the "Uninstall" copy in an installation, removes it. "/quiet" (in
+// exactly that case) does either without a window or question, and so also
+// without a display.
+#include "installer/installation.h"
+#include "installer/installerdialog.h"
+#include "ui/style/brenmoorstyle.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include <cstring>
+
+namespace {
+
+// The deletions that must wait until this process has ended.
+void startDeferred(bool uninstallMode, const QStringList &deferred, const QString &ownFolder)
+{
+    if (uninstallMode) {
+        installer::startDeferredDeletions(deferred, false);
+        return;
+    }
+    // The setup's work folder goes; an installer started from anywhere else
+    // leaves its folder alone.
+    const QString work = installer::bootstrapWorkFolder(ownFolder);
+    if (!work.isEmpty())
+        installer::startDeferredDeletions({work + QLatin1Char('/')}, true);
+}
+
+int runQuiet(bool uninstallMode)
+{
+    const QString self = QCoreApplication::applicationFilePath();
+    const QString ownFolder = QCoreApplication::applicationDirPath();
+    if (uninstallMode) {
+        startDeferred(true, installer::uninstall(self), ownFolder);
+        return 0;
+    }
+    installer::InstallRequest request;
+    request.sourceDir = ownFolder;
+    request.targetDir = installer::defaultLocation();
+    request.installerPath = self;
+    const installer::InstallResult result = installer::install(request);
+    if (!result.ok) {
+        fprintf(stderr, "%s\n", qPrintable(result.error));
+        return 1;
+    }
+    startDeferred(false, {}, ownFolder);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const bool quiet = argc > 1 && std::strcmp(argv[1], "/quiet") == 0;
+    if (quiet) {
+        QCoreApplication app(argc, argv);
+        return runQuiet(QCoreApplication::applicationFilePath().endsWith(installer::UninstallerName));
+    }
+
+    QApplication app(argc, argv);
+    installBrenmoorStyle();
+    if (QLocale::system().language() == QLocale::Polish) {
+        for (const char *name : {"qt_pl.qm", "installer_pl.qm"}) {
+            auto *translator = new QTranslator(&app);
+            if (translator->load(QStringLiteral(":/BrenmoorInstaller/Resources/") + QLatin1String(name)))
+                QCoreApplication::installTranslator(translator);
+            else
+                delete translator;
+        }
+    }
+    const bool uninstalling = QCoreApplication::applicationFilePath().endsWith(installer::UninstallerName);
+    const QString ownFolder = QCoreApplication::applicationDirPath();
+    BrenmoorInstaller dialog(uninstalling);
+    QDir::setCurrent(ownFolder);
+    dialog.show();
+    QObject::connect(&dialog, &QDialog::finished, &app, &QCoreApplication::quit);
+    app.exec();
+
+    if (!uninstalling || dialog.result() == QDialog::Accepted)
+        startDeferred(uninstalling, dialog.deferredDeletions(), ownFolder);
+    return dialog.result() == QDialog::Accepted ? 0 : 1;
+}
