@@ -64,6 +64,7 @@ int32_t PointTree::build(uint32_t begin, uint32_t end, int32_t parent)
             n.maxX = std::max(n.maxX, m_slots[s].x);
             n.minY = std::min(n.minY, m_slots[s].y);
             n.maxY = std::max(n.maxY, m_slots[s].y);
+            n.minId = std::min(n.minId, m_slots[s].id);
         }
     }
     if (end - begin <= LeafSize) {
@@ -90,8 +91,25 @@ void PointTree::remove(uint32_t id)
         return;
     const uint32_t slot = m_slotOf[id];
     m_alive[slot] = 0;
-    for (int32_t n = m_leafOf[slot]; n >= 0; n = m_nodes[size_t(n)].parent)
+    const int32_t leaf = m_leafOf[slot];
+    for (int32_t n = leaf; n >= 0; n = m_nodes[size_t(n)].parent)
         --m_nodes[size_t(n)].alive;
+    // The smallest live id changes only where it was this one.
+    Node &l = m_nodes[size_t(leaf)];
+    if (l.minId != id)
+        return;
+    l.minId = None;
+    for (uint32_t s = l.begin; s < l.end; ++s)
+        if (m_alive[s])
+            l.minId = std::min(l.minId, m_slots[s].id);
+    for (int32_t n = l.parent; n >= 0; n = m_nodes[size_t(n)].parent) {
+        Node &node = m_nodes[size_t(n)];
+        const uint32_t smallest =
+            std::min(m_nodes[size_t(node.left)].minId, m_nodes[size_t(node.right)].minId);
+        if (node.minId == smallest)
+            break;
+        node.minId = smallest;
+    }
 }
 
 // A lower bound of the squared distance from (x, y) to any point in the box,
@@ -138,8 +156,13 @@ void PointTree::search(int32_t index, double x, double y, Hit &best) const
     const int32_t first = leftFirst ? n.left : n.right, second = leftFirst ? n.right : n.left;
     const double dFirst = leftFirst ? dl : dr, dSecond = leftFirst ? dr : dl;
     const bool secondAlive = (leftFirst ? r : l).alive != 0;
-    if (best.id == None || dFirst <= best.distance2)
+    // A box as far as the best can only win by a smaller id: with many
+    // coincident points, looking only where one is keeps a search short.
+    auto worthIt = [&](const Node &box, double d) {
+        return best.id == None || d < best.distance2 || (d == best.distance2 && box.minId < best.id);
+    };
+    if (worthIt(m_nodes[size_t(first)], dFirst))
         search(first, x, y, best);
-    if (secondAlive && (best.id == None || dSecond <= best.distance2))
+    if (secondAlive && worthIt(m_nodes[size_t(second)], dSecond))
         search(second, x, y, best);
 }

@@ -52,6 +52,7 @@ private:
         int32_t right = -1;
         int32_t parent = -1;
         uint32_t alive = 0;
+        uint32_t minId = None; // smallest live id below; settles ties without a visit
     };
     struct Slot
     {

@@ -10,6 +10,7 @@
 #include "formats/svgscan.h"
 #include "formats/svgtransform.h"
 
+#include <atomic>
 #include <QFile>
 #include <QHash>
 #include <QSet>
@@ -140,7 +141,7 @@ QSet<QString> referencedIds(const char *data, size_t size, size_t inflateLimit)
 // every 64 characters of its path data or points; past this budget (cycles
 // are cut, but nesting multiplies) the file is refused. Two million copies
 // of small shapes take seconds to read.
-constexpr long long UseBudget = 2'000'000;
+std::atomic<long long> g_useBudget{svg::DefaultUseBudget};
 // "use" inside what a "use" draws, nested deeper than this, is refused.
 constexpr int MaxUseNesting = 64;
 
@@ -253,7 +254,8 @@ private:
     std::vector<QString> m_recording; // ids (or empty) of the open recorded elements
     std::vector<Deferred> m_deferred; // "use" of elements further on
     QStringList m_expanding;          // ids being drawn through "use", innermost last
-    long long m_budget = UseBudget;
+    const long long m_useBudget = g_useBudget.load();
+    long long m_budget = m_useBudget;
     QHash<QString, long long> m_costs; // what drawing each id again costs, once known
     QSet<QString> m_costing;            // ids whose cost is being added up
     bool m_costIncomplete = false;      // a reference was cut or to an element not read yet
@@ -566,7 +568,7 @@ long long Reader::cost(const QString &id, int depth)
     const bool incompleteBefore = m_costIncomplete;
     m_costIncomplete = false;
     long long total = 0;
-    for (int i = found.value().first; i < found.value().second && total <= UseBudget; ++i) {
+    for (int i = found.value().first; i < found.value().second && total <= m_useBudget; ++i) {
         const Event &e = m_events[size_t(i)];
         if (e.name.isEmpty())
             continue;
@@ -575,7 +577,7 @@ long long Reader::cost(const QString &id, int depth)
         if (e.name == QLatin1String("use"))
             total += cost(useTarget(e.attributes), depth + 1);
     }
-    total = std::min(total, UseBudget + 1);
+    total = std::min(total, m_useBudget + 1);
     m_costing.remove(id);
     if (!m_costIncomplete)
         m_costs.insert(id, total);
@@ -730,6 +732,11 @@ bool Reader::finish()
 }
 
 } // namespace
+
+void setUseBudget(long long units)
+{
+    g_useBudget.store(units);
+}
 
 bool readData(const char *data, size_t size, Drawing &drawing, size_t inflateLimit)
 {
