@@ -28,7 +28,7 @@ const std::map<QString, const char *> &knownDifferences()
         {QStringLiteral("286x192.5_qh.hpg"), rotated},
         {QStringLiteral("286x192.5_qh2.hpg"), rotated},
         {QStringLiteral("fig2dev_eschertr.plt"), rotated},
-        {QStringLiteral("spectrum.plt"), rotated},
+        {QStringLiteral("rainbow_bands.plt"), rotated},
         {QStringLiteral("286x192.5_qq.hpg"), "hp2xx clips to the IW window; IW is not read"},
         {QStringLiteral("iw.hp"), "hp2xx clips to the IW window; IW is not read"},
         {QStringLiteral("cp.hp"), text},
