@@ -66,6 +66,23 @@ void BM_ViewPaint(benchmark::State &state)
 }
 BENCHMARK(BM_ViewPaint)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// The frame the loading veil grabs, and the one painted when it goes, on the
+// interactive Auto-join sheet: range(0) shapes of range(1) points, linked.
+void BM_ViewGrabSheet(benchmark::State &state)
+{
+    GraphWidget view;
+    view.resize(1000, 700);
+    view.setCacheUpdatesEnabled(false);
+    bench::linkedSheet(*view.drawing(), int(state.range(0)), int(state.range(1)));
+    view.setCacheUpdatesEnabled(true);
+    view.initDrawing(true);
+    view.show();
+    QCoreApplication::processEvents();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(view.grab());
+}
+BENCHMARK(BM_ViewGrabSheet)->Args({22500, 50})->Unit(benchmark::kMillisecond)->Iterations(20);
+
 // One object of many points: the painted markers and the single polyline.
 void BM_ViewOneLongObject(benchmark::State &state)
 {

@@ -34,6 +34,37 @@ QPen objectPen(bool scaleLines, const QColor &colour)
     return QPen(colour, scaleLines ? 1 : 0, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
 }
 
+// Points of `polygon` closer than `tolerance` to the last one kept are
+// dropped; the ends stay. Empty when nothing would be dropped.
+QPolygonF thinned(const QPolygonF &polygon, double tolerance)
+{
+    const double tol2 = tolerance * tolerance;
+    const int n = polygon.size();
+    QPolygonF out;
+    QPointF last = n > 0 ? polygon[0] : QPointF();
+    for (int i = 1; i < n; ++i) {
+        const QPointF p = polygon[i];
+        const QPointF d = p - last;
+        if (i < n - 1 && d.x() * d.x() + d.y() * d.y() < tol2) {
+            if (out.isEmpty())
+                out = polygon.mid(0, i); // the first drop: keep what came before
+            continue;
+        }
+        if (!out.isEmpty())
+            out.push_back(p);
+        last = p;
+    }
+    return out;
+}
+
+const QCursor &objectCursor()
+{
+    // One picture for every shape: loading it per item stats the resource
+    // each time, which a sheet of tens of thousands of shapes feels.
+    static const QCursor cursor(QPixmap(QStringLiteral(":/Kerfloom/Resources/objcursor.png")), 0, 0);
+    return cursor;
+}
+
 QPainterPath polygonPath(const QPolygonF &polygon)
 {
     QPainterPath path;
@@ -49,6 +80,40 @@ double scaleOf(const GraphWidget *view)
 
 } // namespace
 
+// ---- SmallPicture -----------------------------------------------------------
+
+void SmallPicture::paint(QPainter *painter, const QRectF &bounds,
+                         const std::function<void(QPainter *)> &draw)
+{
+    // Larger items are few on screen and change as one scrolls over them.
+    constexpr double largest = 48;
+    const QTransform world = painter->worldTransform();
+    const QRectF device = world.mapRect(bounds);
+    if (world.type() > QTransform::TxScale || device.width() > largest || device.height() > largest
+        || !painter->device() || painter->device()->devicePixelRatioF() != 1) {
+        m_picture = QPixmap();
+        draw(painter);
+        return;
+    }
+    // Whole pixels: the fast copy. The picture may sit up to half a pixel
+    // from where direct drawing would put it after a scroll.
+    const QPoint origin(int(std::floor(device.left())) - 1, int(std::floor(device.top())) - 1);
+    if (m_picture.isNull() || world.m11() != m_scaleX || world.m22() != m_scaleY) {
+        m_picture = QPixmap(int(std::ceil(device.width())) + 3, int(std::ceil(device.height())) + 3);
+        m_picture.fill(Qt::transparent);
+        QPainter p(&m_picture);
+        p.setRenderHints(painter->renderHints());
+        p.setTransform(world * QTransform::fromTranslate(-origin.x(), -origin.y()));
+        draw(&p);
+        m_scaleX = world.m11();
+        m_scaleY = world.m22();
+    }
+    painter->save();
+    painter->resetTransform();
+    painter->drawPixmap(origin, m_picture);
+    painter->restore();
+}
+
 // ---- DrawingObject ----------------------------------------------------------
 
 DrawingObject::DrawingObject(GraphWidget *view, Object *object, const QPolygonF &polygon,
@@ -58,9 +123,8 @@ DrawingObject::DrawingObject(GraphWidget *view, Object *object, const QPolygonF 
 {
     setPen(objectPen(scaleLines, Qt::black));
     setBrush(Qt::NoBrush);
-    setCursor(QCursor(QPixmap(QStringLiteral(":/Kerfloom/Resources/objcursor.png")), 0, 0));
+    setCursor(objectCursor());
     setAcceptedMouseButtons(Qt::LeftButton);
-    setFlag(ItemUsesExtendedStyleOption);
     if (m_drawArrows && object)
         m_arrows = arrows(*object, polygon, reversed);
 }
@@ -73,12 +137,14 @@ void DrawingObject::setReversed(bool reversed)
     if (!m_drawArrows || !m_object || m_object->explicitDirection)
         return;
     m_arrows = arrows(*m_object, m_polygon, reversed);
+    m_picture.clear();
     update();
 }
 
 void DrawingObject::setHighlighted(bool on)
 {
     m_highlighted = on;
+    m_picture.clear();
     update();
 }
 
@@ -86,7 +152,7 @@ QRectF DrawingObject::boundingRect() const
 {
     double margin = pen().widthF() / 2;
     if (m_drawArrows)
-        margin = std::max(margin, 0.8);
+        margin = std::max(margin, arrowSize);
     return m_polygonBounds.adjusted(-margin, -margin, margin, margin);
 }
 
@@ -133,16 +199,29 @@ bool DrawingObject::encloses(const DrawingObject &other) const
     return path().contains(other.path());
 }
 
-void DrawingObject::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *)
+void DrawingObject::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *)
 {
-    Q_UNUSED(option);
+    m_picture.paint(painter, boundingRect(), [this](QPainter *p) { draw(p); });
+}
+
+void DrawingObject::draw(QPainter *painter)
+{
     QPen p = pen();
     if (m_highlighted)
         p.setColor(Qt::gray);
     painter->setPen(p);
     painter->setBrush(Qt::NoBrush);
-    painter->drawPolyline(m_polygon);
-    if (m_arrows.empty())
+    // Zoomed out, many points of a shape fall on the same pixel: drawing
+    // them all costs time and shows nothing more.
+    const double scale = QStyleOptionGraphicsItem::levelOfDetailFromTransform(painter->worldTransform());
+    if (scale != m_screenScale) {
+        m_screenScale = scale;
+        m_screenPolygon = scale > 0 ? thinned(m_polygon, 0.5 / scale) : QPolygonF();
+    }
+    painter->drawPolyline(m_screenPolygon.isEmpty() ? m_polygon : m_screenPolygon);
+    // An arrow smaller than a pixel cannot be told from the line it sits on,
+    // and a large sheet has hundreds of thousands of them.
+    if (m_arrows.empty() || arrowSize * scale < 1)
         return;
     QPen outline(Qt::white, 0);
     painter->setPen(outline);
@@ -185,7 +264,7 @@ std::vector<QPolygonF> DrawingObject::arrows(const Object &object, const QPolygo
             const QPointF m = (c + p) / 2;
             const QPointF a(std::sin(theta - M_PI / 3), std::cos(theta - M_PI / 3));
             const QPointF b(std::sin(theta - M_PI + M_PI / 3), std::cos(theta - M_PI + M_PI / 3));
-            out.push_back(QPolygonF({m, m + 0.8 * a, m + 0.8 * b}));
+            out.push_back(QPolygonF({m, m + arrowSize * a, m + arrowSize * b}));
         }
         p = c;
     }
@@ -252,7 +331,6 @@ DrawingPointSet::DrawingPointSet(GraphWidget *view, Object *object, const QPolyg
     setZValue(1.0);
     setCursor(Qt::PointingHandCursor);
     setAcceptedMouseButtons(Qt::LeftButton);
-    setFlag(ItemUsesExtendedStyleOption);
     m_margin = radius();
 }
 
@@ -336,9 +414,13 @@ static QPixmap markerPixmap(double radius, const QColor &colour)
     return pix;
 }
 
-void DrawingPointSet::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *)
+void DrawingPointSet::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *)
 {
-    const QRectF exposed = option->exposedRect.adjusted(-m_margin, -m_margin, m_margin, m_margin);
+    m_picture.paint(painter, boundingRect(), [this](QPainter *p) { draw(p); });
+}
+
+void DrawingPointSet::draw(QPainter *painter)
+{
     const QTransform world = painter->worldTransform();
     painter->save();
     painter->setPen(Qt::NoPen);
@@ -350,12 +432,23 @@ void DrawingPointSet::paint(QPainter *painter, const QStyleOptionGraphicsItem *o
     constexpr double largestPictureRadius = 16;
     const QPixmap marker = r <= largestPictureRadius ? markerPixmap(r, Qt::red) : QPixmap();
     const QPoint offset(marker.width() / 2, marker.height() / 2);
+    const double scale = QStyleOptionGraphicsItem::levelOfDetailFromTransform(world);
+    if (scale != m_screenScale) {
+        // A marker drawn within half its radius of the one before changes
+        // the picture by a fraction of a pixel.
+        m_screenScale = scale;
+        m_screenPolygon = scale > 0 ? thinned(m_polygon, std::max(1.0, r / 2) / scale) : QPolygonF();
+    }
+    // Zoomed in, most markers lie outside the picture. Asking the scene for
+    // each item's exposed part costs more than this test on a large sheet.
+    const QRectF device = QRectF(0, 0, painter->device()->width(), painter->device()->height())
+                              .adjusted(-r - 1, -r - 1, r + 1, r + 1);
     painter->resetTransform();
     QPoint last(INT_MIN, INT_MIN);
-    for (const QPointF &pt : m_polygon) {
-        if (!exposed.contains(pt))
-            continue;
+    for (const QPointF &pt : m_screenPolygon.isEmpty() ? m_polygon : m_screenPolygon) {
         const QPointF d = world.map(pt);
+        if (!device.contains(d))
+            continue;
         const QPoint px = d.toPoint();
         if (px == last)
             continue;

@@ -5,9 +5,28 @@
 #include <QGraphicsEllipseItem>
 #include <QGraphicsLineItem>
 #include <QGraphicsPathItem>
+#include <QPixmap>
 #include <QPolygonF>
 
+#include <functional>
+
 class GraphWidget;
+
+// The picture of an item that covers only a few pixels, kept while the
+// scale stays: a zoomed-out sheet has tens of thousands of such items, and
+// copying each picture costs a fraction of drawing its lines and markers.
+class SmallPicture
+{
+public:
+    // Paints `bounds` (item coordinates) through `draw`, or from the
+    // picture `draw` made at this scale before.
+    void paint(QPainter *painter, const QRectF &bounds, const std::function<void(QPainter *)> &draw);
+    void clear() { m_picture = QPixmap(); }
+
+private:
+    QPixmap m_picture;
+    double m_scaleX = 0, m_scaleY = 0;
+};
 
 // Item types, so the scene can tell the drawing's items apart cheaply.
 enum DrawingItemType {
@@ -54,6 +73,8 @@ public:
     // Arrow triangles in item coordinates, in the cutting direction: a shape
     // with a direction of its own keeps it, any other turns with the
     // drawing's overall direction.
+    // Side of a direction arrow, in drawing units.
+    static constexpr double arrowSize = 0.8;
     static std::vector<QPolygonF> arrows(const Object &object, const QPolygonF &polygon,
                                          bool reversed = false);
     // The drawing's overall direction flipped.
@@ -74,7 +95,14 @@ private:
     bool m_highlighted = false;
     bool m_drawArrows;
     bool m_reversed;
+    void draw(QPainter *painter);
+
     std::vector<QPolygonF> m_arrows;
+    // The outline as drawn at the last scale: points closer than half a
+    // pixel merged. Empty when that merges nothing.
+    QPolygonF m_screenPolygon;
+    double m_screenScale = 0;
+    SmallPicture m_picture;
 };
 
 // A single marker: the start point (blue) or one vertex (red).
@@ -123,6 +151,7 @@ protected:
 
 private:
     double radius() const;
+    void draw(QPainter *painter);
 
     GraphWidget *m_view;
     Object *m_object;
@@ -130,6 +159,11 @@ private:
     QRectF m_bounds;
     bool m_scalePoints;
     double m_margin = 0;
+    // The markers worth drawing at the last scale: one per pixel. Empty when
+    // every point is.
+    QPolygonF m_screenPolygon;
+    double m_screenScale = 0;
+    SmallPicture m_picture;
 };
 
 // A joint line; the temporary joint follows the mouse from its first point.

@@ -181,4 +181,58 @@ TEST_F(ViewTest, OverlayProgressOnlyWhileBusy)
     EXPECT_TRUE(view.updatesEnabled());
 }
 
+// Zoomed out, shapes are painted from small pictures: every one must still
+// be there, whole, and a highlight must not leave the old picture behind.
+TEST_F(ViewTest, ZoomedOutSheetShowsEveryShapeAndItsHighlight)
+{
+    Drawing &d = *view.drawing();
+    std::vector<Object *> shapes;
+    for (int i = 0; i < 100; ++i) {
+        Object *o = d.addObject();
+        // Few vertices, so that the line shows between their markers.
+        for (int k = 0; k <= 12; ++k) {
+            const double t = 2 * M_PI * k / 12;
+            o->appendPoint((i % 10) * 30 + 10 * std::cos(t), (i / 10) * 30 + 10 * std::sin(t));
+        }
+        shapes.push_back(o);
+    }
+    showDrawing();
+    view.setScale(1.0);
+    QCoreApplication::processEvents();
+    ASSERT_LT(20 * std::abs(view.currentScale()), 40) << "the shapes must be small on screen";
+
+    // Ink of one kind on the circle's outline, sampled every few degrees.
+    auto inkOn = [&](const QImage &img, const Object *o, auto isInk) {
+        const QPointF c((o->points[0]->x + o->points[6]->x) / 2, o->points[0]->y);
+        int hits = 0;
+        for (int k = 0; k < 36; ++k) {
+            const double t = 2 * M_PI * k / 36;
+            const QPoint p = viewportPos(c.x() + 10 * std::cos(t), c.y() + 10 * std::sin(t));
+            bool found = false;
+            for (int dy = -1; dy <= 1 && !found; ++dy)
+                for (int dx = -1; dx <= 1 && !found; ++dx)
+                    found = img.rect().contains(p + QPoint(dx, dy)) && isInk(img.pixelColor(p + QPoint(dx, dy)));
+            hits += found;
+        }
+        return hits;
+    };
+    auto dark = [](QColor c) { return c.red() < 90 && c.green() < 90 && c.blue() < 90; };
+    auto grey = [](QColor c) { return c.red() > 90 && c.red() < 200 && std::abs(c.red() - c.blue()) < 30; };
+
+    const QImage before = view.viewport()->grab().toImage();
+    for (const Object *o : shapes)
+        EXPECT_GE(inkOn(before, o, dark), 28) << "shape at " << o->points[0]->x << ", " << o->points[0]->y;
+
+    DrawingObject *first = nullptr;
+    for (QGraphicsItem *item : view.scene()->items())
+        if (item->type() == DrawingObjectType && static_cast<DrawingObject *>(item)->object() == shapes[0])
+            first = static_cast<DrawingObject *>(item);
+    ASSERT_TRUE(first);
+    first->setHighlighted(true);
+    const QImage after = view.viewport()->grab().toImage();
+    EXPECT_LE(inkOn(after, shapes[0], dark), 3);
+    EXPECT_GE(inkOn(after, shapes[0], grey), 20);
+    EXPECT_GE(inkOn(after, shapes[1], dark), 20);
+}
+
 } // namespace
