@@ -6,6 +6,7 @@
 #include "ui/graphwidget.h"
 
 #include <QApplication>
+#include <random>
 #include <cmath>
 #include <QFile>
 #include <QImage>
@@ -81,6 +82,37 @@ void BM_ViewGrabSheet(benchmark::State &state)
     for (auto _ : state)
         benchmark::DoNotOptimize(view.grab());
 }
+// The first frame after Auto-join linked the sheet: every joint item is new.
+void BM_ViewFirstFrameAfterLink(benchmark::State &state)
+{
+    GraphWidget view;
+    view.resize(1000, 700);
+    std::mt19937 rng(3);
+    const std::vector<Object *> shapes =
+        bench::sheet(*view.drawing(), int(state.range(0)), int(state.range(1)), rng);
+    view.initDrawing(true);
+    view.show();
+    QCoreApplication::processEvents();
+    view.viewport()->repaint();
+    std::vector<Object::Joint> joints;
+    joints.push_back({view.drawing()->startObject().points[0], shapes[0]->points[0]});
+    for (size_t i = 1; i < shapes.size(); ++i)
+        joints.push_back({shapes[i - 1]->points[1], shapes[i]->points[0]});
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (const Object::Joint &j : joints)
+            view.addDrawingJoint(j);
+        state.ResumeTiming();
+        view.viewport()->repaint();
+        state.PauseTiming();
+        for (const Object::Joint &j : joints)
+            view.removeDrawingJoint(j);
+        view.viewport()->repaint();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ViewFirstFrameAfterLink)->Args({22500, 50})->Unit(benchmark::kMillisecond)->Iterations(5);
+
 BENCHMARK(BM_ViewGrabSheet)->Args({22500, 50})->Unit(benchmark::kMillisecond)->Iterations(20);
 
 // One object of many points: the painted markers and the single polyline.
