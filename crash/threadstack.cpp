@@ -9,6 +9,19 @@
 #include <cerrno>
 #include <cstdlib>
 
+// The sanitizer runtimes wrap pthread_create themselves and own the fatal
+// signals in those builds: leave the threads to them there.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define KERFLOOM_WRAP_PTHREAD_CREATE 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
+#define KERFLOOM_WRAP_PTHREAD_CREATE 0
+#endif
+#endif
+#ifndef KERFLOOM_WRAP_PTHREAD_CREATE
+#define KERFLOOM_WRAP_PTHREAD_CREATE 1
+#endif
+
 namespace kerfloom::crash {
 namespace {
 
@@ -68,7 +81,7 @@ bool ensureThreadAltStack()
     return false;
 }
 
-#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+#if KERFLOOM_WRAP_PTHREAD_CREATE
 // Why interpose pthread_create rather than hook the places where the program
 // starts its workers: the threads that fault are as often Qt's (the global
 // thread pool that linking and the view's cache run on, QThread, the xcb and
@@ -76,8 +89,7 @@ bool ensureThreadAltStack()
 // code would miss every thread someone adds later. Defined in the
 // executable, this definition comes first for every library that calls
 // pthread_create; it hands the real one a trampoline that sets up the
-// alternate stack before the thread's own function runs. The sanitizer
-// builds leave pthread_create to their runtimes, which wrap it themselves.
+// alternate stack before the thread's own function runs.
 namespace {
 
 using CreateFunction = int (*)(pthread_t *, const pthread_attr_t *, void *(*)(void *), void *);
@@ -144,7 +156,7 @@ CreateFunction realPthreadCreate()
 
 } // namespace kerfloom::crash
 
-#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+#if KERFLOOM_WRAP_PTHREAD_CREATE
 extern "C" int pthread_create(pthread_t *__restrict thread, const pthread_attr_t *__restrict attr,
                               void *(*routine)(void *), void *__restrict argument) noexcept
 {
