@@ -124,25 +124,4 @@ TEST(ThreadAltStack, ThreadsOfTheLibrariesGetOneToo)
     }
 }
 
-// A thread without one (the main thread at install time) gets one; a
-// second call keeps it.
-TEST(ThreadAltStack, EnsureSetsUpOnceAndKeepsIt)
-{
-    stack_t first{}, second{};
-    bool ok = false;
-    std::thread([&] {
-        stack_t off{};
-        off.ss_flags = SS_DISABLE;
-        sigaltstack(&off, nullptr);
-        ok = kerfloom::crash::ensureThreadAltStack();
-        first = currentAltStack();
-        ok = ok && kerfloom::crash::ensureThreadAltStack();
-        second = currentAltStack();
-    }).join();
-    EXPECT_TRUE(ok);
-    EXPECT_FALSE(first.ss_flags & SS_DISABLE);
-    EXPECT_EQ(first.ss_size, kerfloom::crash::kAltStackSize);
-    EXPECT_EQ(second.ss_sp, first.ss_sp);
-}
-
 } // namespace
