@@ -1,6 +1,7 @@
 // What crash capture costs a running program: the message log per message
-// (with a long log already in memory), and the whole program's start-up and
-// unattended run with and without the crash handler.
+// (with a long log already in memory), starting a thread with and without its
+// alternate signal stack, and the whole program's start-up and unattended run
+// with and without the crash handler.
 #include "crash/crashhandler.h"
 
 #include <QCoreApplication>
@@ -9,6 +10,9 @@
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
+
+#include <dlfcn.h>
+#include <pthread.h>
 
 namespace {
 
@@ -37,6 +41,28 @@ void BM_MessageWithLog(benchmark::State &state)
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_MessageWithLog)->Arg(0)->Arg(100000);
+
+void *nothing(void *) { return nullptr; }
+
+// A thread started and joined: through the program's own pthread_create,
+// which sets up and frees the alternate signal stack, or straight through
+// the C library's.
+void BM_ThreadStartJoin(benchmark::State &state)
+{
+    using Create = int (*)(pthread_t *, const pthread_attr_t *, void *(*)(void *), void *);
+    const Create create = state.range(0) ? &pthread_create
+                                         : reinterpret_cast<Create>(::dlsym(RTLD_NEXT, "pthread_create"));
+    for (auto _ : state) {
+        pthread_t thread;
+        if (create(&thread, nullptr, nothing, nullptr) != 0) {
+            state.SkipWithError("no thread");
+            break;
+        }
+        pthread_join(thread, nullptr);
+    }
+    state.SetLabel(state.range(0) ? "with alternate stack" : "C library only");
+}
+BENCHMARK(BM_ThreadStartJoin)->Arg(0)->Arg(1);
 
 // The program run as a script runs it: load, link, save, quit.
 void BM_ProgramRun(benchmark::State &state)

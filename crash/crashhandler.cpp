@@ -2,6 +2,7 @@
 
 #include "crash/details.h"
 #include "crash/minidump.h"
+#include "crash/threadstack.h"
 
 #include <QCoreApplication>
 #include <QDataStream>
@@ -33,7 +34,6 @@ namespace kerfloom {
 namespace {
 
 constexpr int kSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGTRAP};
-constexpr size_t kAltStackSize = 256 * 1024;
 
 // What the signal handler needs, prepared at install time in plain storage.
 struct Prepared {
@@ -278,11 +278,9 @@ void CrashHandler::install()
     g_prepared.argv[3] = nullptr;
     g_prepared.startTime = QDateTime::currentSecsSinceEpoch();
 
-    static void *altStack = std::malloc(kAltStackSize);
-    stack_t stack{};
-    stack.ss_sp = altStack;
-    stack.ss_size = kAltStackSize;
-    ::sigaltstack(&stack, nullptr);
+    // Other threads get theirs as they start (threadstack.cpp); this one
+    // may be well past that.
+    crash::ensureThreadAltStack();
 
     struct sigaction action{};
     action.sa_sigaction = onFatalSignal;

@@ -22,8 +22,8 @@ public:
 
     // Chooses this run's dump identifier and paths, records the start time and
     // the program path, and takes over SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT
-    // and SIGTRAP. Only the installing thread gets the alternate stack, so a
-    // stack overflow is caught on that thread.
+    // and SIGTRAP. The handler runs on each thread's alternate signal stack,
+    // so a stack overflow is caught in any thread.
     void install();
     // Gives the signals back to their previous handlers.
     void uninstall();

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QThread>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <cassert>
@@ -14,9 +15,21 @@ namespace {
 
 const char *const kKinds[] = {"null", "abort", "assert", "cassert", "divide", "overflow"};
 
+// Where the fault happens: "thread:" in a QThread of its own, "pool:" in
+// the global thread pool, where linking runs.
+const char *const kPlaces[] = {"thread:", "pool:"};
+
+QString placeOf(const QString &kind)
+{
+    for (const char *place : kPlaces)
+        if (kind.startsWith(QLatin1String(place)))
+            return QLatin1String(place);
+    return QString();
+}
+
 QString baseKind(const QString &kind)
 {
-    return kind.startsWith(QLatin1String("thread:")) ? kind.mid(7) : kind;
+    return kind.mid(placeOf(kind).size());
 }
 
 // noinline and volatile keep the optimiser from folding the faults away, and
@@ -85,12 +98,15 @@ void scheduleCrashTest()
     }
     const int delayMs = std::max(0, qEnvironmentVariableIntValue("KERFLOOM_CRASH_TEST_DELAY"));
     QTimer::singleShot(delayMs, QCoreApplication::instance(), [kind] {
-        if (!kind.startsWith(QLatin1String("thread:"))) {
+        const QString place = placeOf(kind);
+        if (place.isEmpty()) {
             crashNow(kind);
-            return;
+        } else if (place == QLatin1String("pool:")) {
+            QThreadPool::globalInstance()->start([kind] { crashNow(kind); });
+        } else {
+            QThread *worker = QThread::create([kind] { crashNow(kind); });
+            worker->start();
         }
-        QThread *worker = QThread::create([kind] { crashNow(kind); });
-        worker->start();
     });
 }
 

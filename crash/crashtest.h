@@ -7,7 +7,8 @@
 // fault once start-up is done. Kinds: "null" (write through a null pointer),
 // "abort", "assert" (a failed Q_ASSERT), "cassert" (a failed C assert),
 // "divide" (integer division by zero), "overflow" (endless recursion); a
-// "thread:" prefix faults in a worker thread instead of the GUI thread.
+// "thread:" prefix faults in a QThread of its own instead of the GUI thread,
+// a "pool:" prefix in a thread of the global pool, where linking runs.
 // KERFLOOM_CRASH_TEST_DELAY=ms waits that long after start-up first.
 namespace kerfloom::crash {
 

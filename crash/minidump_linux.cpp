@@ -295,6 +295,37 @@ bool mappingOf(uint64_t address, uint64_t &start, uint64_t &end)
     return false;
 }
 
+// The stack that sp belongs to. A thread that ran out of stack has sp in the
+// guard below it (a PROT_NONE page under a thread's stack, the unmapped gap
+// under the main thread's); its stack is then the readable mapping right
+// above, which holds the frames a reader unwinds through.
+bool stackMappingOf(uint64_t sp, uint64_t &start, uint64_t &end)
+{
+    constexpr uint64_t kGuardReach = (1 << 20) + (64 << 10); // the kernel's gap, and then some
+    const char *p = s_maps, *stop = s_maps + s_mapsLength;
+    while (p < stop) {
+        const char *lineEnd = static_cast<const char *>(std::memchr(p, '\n', size_t(stop - p)));
+        if (!lineEnd)
+            lineEnd = stop;
+        const char *q = p;
+        const uint64_t a = parseHex(q, lineEnd);
+        if (q < lineEnd && *q == '-') {
+            ++q;
+            const uint64_t b = parseHex(q, lineEnd);
+            const bool readable = q + 1 < lineEnd && q[1] == 'r';
+            if (sp < b && (sp >= a || a - sp <= kGuardReach) && readable) {
+                start = a;
+                end = b;
+                return true;
+            }
+            if (sp < a)
+                return false; // the maps are sorted: nothing nearer follows
+        }
+        p = lineEnd + 1;
+    }
+    return false;
+}
+
 // Copies [start, start + size) of the crashed process into the dump, page by
 // page so that an unreadable page leaves zeros instead of losing the rest.
 uint32_t writeRemoteMemory(Writer &w, pid_t pid, uint64_t start, uint64_t size)
@@ -427,7 +458,7 @@ void writeThreads(Writer &w, const CrashContext &ctx)
         // The stack from below the red zone to the end of its mapping, capped.
         const uint64_t sp = t.context.rsp;
         uint64_t start = 0, end = 0;
-        if (sp && mappingOf(sp, start, end)) {
+        if (sp && stackMappingOf(sp, start, end)) {
             uint64_t from = sp > 128 ? (sp - 128) & ~uint64_t(15) : 0;
             if (from < start)
                 from = start;

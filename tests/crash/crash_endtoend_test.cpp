@@ -13,6 +13,8 @@
 
 #include <signal.h>
 
+#include <cstring>
+
 namespace {
 
 bool underSanitizer()
@@ -87,8 +89,13 @@ TEST_F(CrashRun, EveryKindGivesDumpReportLogAndExitCodeOne)
     const Kind kinds[] = {
         {"null", "EXCEPTION_ACCESS_VIOLATION", "The thread tried to read from or write", false},
         {"thread:null", "EXCEPTION_ACCESS_VIOLATION", "The thread tried to read from or write", false},
+        {"pool:null", "EXCEPTION_ACCESS_VIOLATION", "The thread tried to read from or write", false},
         {"divide", "EXCEPTION_INT_DIVIDE_BY_ZERO", "The thread tried to divide an integer", false},
         {"overflow", "EXCEPTION_STACK_OVERFLOW", "The thread used up its stack.", false},
+        // A worker has no room left for the handler on its own stack either.
+        {"thread:overflow", "EXCEPTION_STACK_OVERFLOW", "The thread used up its stack.", false},
+        {"pool:overflow", "EXCEPTION_STACK_OVERFLOW", "The thread used up its stack.", false},
+        {"pool:divide", "EXCEPTION_INT_DIVIDE_BY_ZERO", "The thread tried to divide an integer", false},
         {"abort", "Unknown exception code", "", false},
         {"assert", "Unknown exception code", "", true},
         {"cassert", "Unknown exception code", "", true},
@@ -162,28 +169,131 @@ TEST_F(CrashRun, SignalSentFromOutsideIsReportedLikeAFault)
     }
 }
 
-// A third-party reader: lldb opens the dump and unwinds the crashed thread
-// through the function that faulted.
+// Just enough of the minidump to check whose crash it is.
+struct DumpThread {
+    quint32 id = 0;
+    quint64 stackStart = 0;
+    quint32 stackSize = 0, contextRva = 0;
+};
+struct DumpView {
+    QList<DumpThread> threads;
+    quint32 exceptionThread = 0, exceptionSignal = 0, exceptionContextRva = 0;
+    quint64 exceptionStackPointer = 0;
+};
+
+template <typename T>
+T at(const QByteArray &bytes, qint64 offset)
+{
+    T value{};
+    if (offset >= 0 && offset + qint64(sizeof value) <= bytes.size())
+        std::memcpy(&value, bytes.constData() + offset, sizeof value);
+    return value;
+}
+
+DumpView readDump(const QByteArray &bytes)
+{
+    DumpView view;
+    const auto streams = at<quint32>(bytes, 8), directory = at<quint32>(bytes, 12);
+    for (quint32 i = 0; i < streams && i < 64; ++i) {
+        const qint64 entry = qint64(directory) + 12 * i;
+        const auto type = at<quint32>(bytes, entry), rva = at<quint32>(bytes, entry + 8);
+        if (type == 3) { // thread list: 48 bytes per thread
+            for (quint32 t = 0, n = at<quint32>(bytes, rva); t < n && t < 1024; ++t) {
+                const qint64 record = qint64(rva) + 4 + 48 * t;
+                view.threads.append({at<quint32>(bytes, record), at<quint64>(bytes, record + 24),
+                                     at<quint32>(bytes, record + 32), at<quint32>(bytes, record + 44)});
+            }
+        } else if (type == 6) { // exception
+            view.exceptionThread = at<quint32>(bytes, rva);
+            view.exceptionSignal = at<quint32>(bytes, rva + 8);
+            view.exceptionContextRva = at<quint32>(bytes, rva + 164);
+            view.exceptionStackPointer = at<quint64>(bytes, qint64(view.exceptionContextRva) + 0x98); // Rsp
+        }
+    }
+    return view;
+}
+
+// A fault in a worker: the dump's exception names the worker, whose stack
+// and registers are those of the fault, and the GUI thread is there beside it.
+TEST_F(CrashRun, WorkerCrashDumpNamesTheWorker)
+{
+    SKIP_UNDER_SANITIZER();
+    for (const char *kind : {"pool:null", "thread:overflow"}) {
+        SCOPED_TRACE(kind);
+        for (const QString &f : QDir(tmp.path()).entryList(QDir::Files))
+            QFile::remove(tmp.filePath(f));
+        ASSERT_EQ(run(QString::fromLatin1(kind)), 1);
+        const QString xml = QString::fromUtf8(read(only(QStringLiteral("*.xml"))));
+        const quint32 pid = element(xml, QStringLiteral("ProcessId")).section(QLatin1Char(' '), 0, 0).toUInt();
+        const quint32 tid = element(xml, QStringLiteral("ThreadId")).section(QLatin1Char(' '), 0, 0).toUInt();
+        ASSERT_NE(pid, 0u);
+        EXPECT_NE(tid, pid) << "the worker, not the GUI thread";
+
+        const DumpView dump = readDump(read(only(QStringLiteral("*.dmp"))));
+        EXPECT_EQ(dump.exceptionThread, tid);
+        EXPECT_EQ(dump.exceptionSignal, quint32(SIGSEGV));
+        QList<quint32> ids;
+        for (const DumpThread &t : dump.threads)
+            ids.append(t.id);
+        EXPECT_TRUE(ids.contains(pid)) << "the GUI thread is listed";
+        EXPECT_EQ(ids.count(tid), 1);
+        for (const DumpThread &t : dump.threads) {
+            if (t.id != tid)
+                continue;
+            EXPECT_EQ(t.contextRva, dump.exceptionContextRva);
+            // From just below the stack pointer, or for an overflow, whose stack
+            // pointer is in the guard page, from the stack right above it.
+            EXPECT_GT(t.stackSize, 4096u);
+            EXPECT_LE(t.stackStart, dump.exceptionStackPointer + 65536);
+            EXPECT_GT(t.stackStart + t.stackSize, dump.exceptionStackPointer);
+        }
+    }
+}
+
+// A third-party reader: lldb opens the dump, stops in the worker that
+// faulted and unwinds it through the faulting function; the GUI thread, whose
+// registers the helper read through ptrace, is there too.
 TEST_F(CrashRun, LldbReadsTheDump)
 {
     SKIP_UNDER_SANITIZER();
     const QString lldb = QStandardPaths::findExecutable(QStringLiteral("lldb"));
     if (lldb.isEmpty())
         GTEST_SKIP() << "lldb is not installed (scripts/install-deps.sh installs it)";
-    // In a worker thread, so that the GUI thread is an "other" thread whose
-    // registers the helper read through ptrace.
-    ASSERT_EQ(run(QStringLiteral("thread:null")), 1);
-    const QString dump = only(QStringLiteral("*.dmp"));
-    ASSERT_FALSE(dump.isEmpty());
-    QProcess p;
-    p.start(lldb, {QStringLiteral("--batch"), QStringLiteral("-o"), QStringLiteral("thread backtrace all"),
-                   QStringLiteral("-c"), dump, QStringLiteral(KERFLOOM_PROGRAM)});
-    ASSERT_TRUE(p.waitForFinished(120000));
-    const QString out = QString::fromLocal8Bit(p.readAll());
-    EXPECT_TRUE(out.contains(QLatin1String("writeThroughNull"))) << qPrintable(out);
-    EXPECT_TRUE(out.contains(QLatin1String("crashNow"))) << qPrintable(out);
-    EXPECT_GE(out.count(QRegularExpression(QStringLiteral("thread #\\d"))), 2) << qPrintable(out);
-    EXPECT_TRUE(out.contains(QLatin1String("QCoreApplication::exec"))) << "the GUI thread's stack";
+    const struct {
+        const char *kind;
+        const char *faulting;
+        const char *caller; // the crashed thread's next frame
+    } cases[] = {
+        {"thread:null", "writeThroughNull", "crashNow"},
+        {"pool:overflow", "recurse", "recurse"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.kind);
+        for (const QString &f : QDir(tmp.path()).entryList(QDir::Files))
+            QFile::remove(tmp.filePath(f));
+        ASSERT_EQ(run(QString::fromLatin1(c.kind)), 1);
+        const QString dump = only(QStringLiteral("*.dmp"));
+        ASSERT_FALSE(dump.isEmpty());
+        const QString xml = QString::fromUtf8(read(only(QStringLiteral("*.xml"))));
+        const QString tid = element(xml, QStringLiteral("ThreadId")).section(QLatin1Char(' '), 0, 0);
+        QProcess p;
+        p.start(lldb, {QStringLiteral("--batch"), QStringLiteral("-o"), QStringLiteral("thread list"),
+                       QStringLiteral("-o"), QStringLiteral("thread backtrace all -c 60"),
+                       QStringLiteral("-c"), dump, QStringLiteral(KERFLOOM_PROGRAM)});
+        ASSERT_TRUE(p.waitForFinished(120000));
+        const QString out = QString::fromLocal8Bit(p.readAll());
+        const auto stopped = QRegularExpression(QStringLiteral("^\\* thread #\\d+: tid = (\\d+),.*$"),
+                                                QRegularExpression::MultilineOption).match(out);
+        ASSERT_TRUE(stopped.hasMatch()) << qPrintable(out);
+        EXPECT_EQ(stopped.captured(1), tid) << "lldb stops in the thread the report names";
+        EXPECT_TRUE(stopped.captured(0).contains(QLatin1String(c.faulting))) << qPrintable(out);
+        EXPECT_TRUE(stopped.captured(0).contains(QLatin1String("SIGSEGV"))) << qPrintable(out);
+        const auto caller = QRegularExpression(QStringLiteral("^\\* thread #\\d+, .*\n.*frame #0: .*\n +frame #1: (.*)$"),
+                                               QRegularExpression::MultilineOption).match(out);
+        EXPECT_TRUE(caller.captured(1).contains(QLatin1String(c.caller))) << qPrintable(out);
+        EXPECT_GE(out.count(QRegularExpression(QStringLiteral("thread #\\d+: tid"))), 2) << qPrintable(out);
+        EXPECT_TRUE(out.contains(QLatin1String("QCoreApplication::exec"))) << "the GUI thread's stack";
+    }
 }
 
 } // namespace
