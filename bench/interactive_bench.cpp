@@ -49,7 +49,7 @@ void BM_InteractiveAutoJoin(benchmark::State &state)
         state.SkipWithError("cannot write the sheet");
         return;
     }
-    double worstEvent = 0, worstLate = 0, p99 = 0, worstAfter = 0;
+    double worstEvent = 0, worstLate = 0, p99 = 0, worstAfter = 0, worstUndo = 0;
     for (auto _ : state) {
         state.PauseTiming();
         Kerfloom window;
@@ -101,6 +101,23 @@ void BM_InteractiveAutoJoin(benchmark::State &state)
         if (!window.currentView() || window.currentView()->drawing()->joints().size()
                                          != size_t(state.range(0)))
             state.SkipWithError("not every shape was linked");
+
+        // Taking the link back is one keystroke too.
+        timedApp()->durationsMs.clear();
+        timedApp()->recording = true;
+        QElapsedTimer undoKey;
+        undoKey.start();
+        window.action(QStringLiteral("action_Undo"))->trigger();
+        timedApp()->durationsMs.push_back(double(undoKey.nsecsElapsed()) / 1e6);
+        QElapsedTimer undone;
+        undone.start();
+        while (undone.elapsed() < 1000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        timedApp()->recording = false;
+        const auto &u = timedApp()->durationsMs;
+        worstUndo = std::max(worstUndo, u.empty() ? 0.0 : *std::max_element(u.begin(), u.end()));
+        if (!window.currentView()->drawing()->joints().empty())
+            state.SkipWithError("the undo left joints");
         state.ResumeTiming();
     }
     state.counters["shapes"] = double(state.range(0));
@@ -109,6 +126,7 @@ void BM_InteractiveAutoJoin(benchmark::State &state)
     state.counters["p99_event_ms"] = p99;
     state.counters["worst_timer_late_ms"] = worstLate;
     state.counters["worst_event_after_ms"] = worstAfter;
+    state.counters["undo_worst_event_ms"] = worstUndo;
 }
 BENCHMARK(BM_InteractiveAutoJoin)->Args({22500, 50})->Unit(benchmark::kMillisecond)->Iterations(1);
 

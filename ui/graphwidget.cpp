@@ -358,15 +358,15 @@ struct GraphWidget::CacheBuild
 
 namespace {
 
-std::shared_ptr<GraphWidget::CacheBuild> buildCache(const Drawing &drawing)
+std::shared_ptr<GraphWidget::CacheBuild> buildCache(std::unique_ptr<Drawing> copy)
 {
     auto build = std::make_shared<GraphWidget::CacheBuild>();
-    build->copy = std::make_unique<Drawing>(drawing);
+    build->figures.openShapes = copy->hasOpenShapes();
+    build->copy = std::move(copy);
     build->copy->buildCuttingPath();
     build->figures.objects = build->copy->objects().size();
     for (const Object *o : build->copy->objects())
         build->figures.points += o->points.size();
-    build->figures.openShapes = drawing.hasOpenShapes();
     return build;
 }
 
@@ -387,7 +387,7 @@ void GraphWidget::settleLongOperation(std::function<void()> done)
         const Drawing *source = m_drawing.get();
         m_cacheBuild = QtConcurrent::run([source, old, gui] {
             delete old;
-            auto build = buildCache(*source);
+            auto build = buildCache(std::make_unique<Drawing>(*source));
             build->copy->moveAllToThread(gui);
             return build;
         });
@@ -439,6 +439,10 @@ bool GraphWidget::adoptCacheBuild() const
     m_cacheBuildPending = false;
     const std::shared_ptr<CacheBuild> build = m_cacheBuild.result();
     m_cacheBuild = {};
+    // A copy made here and planned without a thread of its own is taken
+    // back into this one.
+    if (!build->copy->thread())
+        build->copy->moveAllToThread(thread());
     m_cachedDrawing = std::move(build->copy);
     m_figures = build->figures;
     m_cacheStale = m_cacheInvalidatedDuringBuild;
@@ -473,8 +477,38 @@ const GraphWidget::CutFigures &GraphWidget::cutFigures() const
     // figures it had and follows when the copy is in.
     if (m_cacheBuildPending)
         return m_figures;
+    adoptCacheBuild();
+    if (m_cacheStale && m_cacheUpdatesEnabled && m_figures.points >= backgroundFigures) {
+        const_cast<GraphWidget *>(this)->startFiguresBuild();
+        return m_figures;
+    }
     cachedDrawing();
     return m_figures;
+}
+
+void GraphWidget::startFiguresBuild()
+{
+    // The user may edit on while the worker plans the cut, so it gets a copy
+    // of its own, made here; the planning is the larger part.
+    auto *copy = new Drawing(*m_drawing);
+    copy->moveAllToThread(nullptr);
+    Drawing *old = m_cachedDrawing.release(); // freed there too: it costs as much as the copy
+    if (old)
+        old->moveAllToThread(nullptr);
+    m_cacheInvalidatedDuringBuild = false;
+    m_cacheBuildPending = true;
+    m_cacheBuild = QtConcurrent::run([copy, old] {
+        delete old;
+        return buildCache(std::unique_ptr<Drawing>(copy));
+    });
+    auto *watcher = new QFutureWatcher<std::shared_ptr<CacheBuild>>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
+        watcher->deleteLater();
+        if (adoptCacheBuild())
+            emit drawingChanged();
+        settleStepDone(); // a long operation may have begun meanwhile and wait for it
+    });
+    watcher->setFuture(m_cacheBuild);
 }
 
 // ---- joints -----------------------------------------------------------------
@@ -504,8 +538,21 @@ QPair<quintptr, quintptr> jointKey(const Object::Joint &joint)
 }
 } // namespace
 
+void GraphWidget::noteItemChange()
+{
+    // An undo or redo of a large link adds or removes thousands of items in
+    // one go. Each would add its own small rectangle to the area to repaint,
+    // and merging thousands of them costs far more than repainting the whole
+    // view once, which a pending update of the whole scene makes Qt do.
+    if (m_itemChangesThisTurn++ == 0)
+        QTimer::singleShot(0, this, [this] { m_itemChangesThisTurn = 0; });
+    if (m_itemChangesThisTurn == manyItemChanges)
+        m_scene->update();
+}
+
 void GraphWidget::addJointItem(const Object::Joint &joint)
 {
+    noteItemChange();
     auto *item = new DrawingJoint(this, joint, m_scaleLines);
     m_scene->addItem(item);
     m_jointItems.insert(jointKey(joint), item);
@@ -535,6 +582,7 @@ void GraphWidget::removeDrawingJoint(Object::Joint joint)
         return;
     DrawingJoint *item = it.value();
     m_jointItems.erase(it);
+    noteItemChange();
     m_scene->removeItem(item);
     delete item;
 }

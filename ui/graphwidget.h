@@ -52,6 +52,9 @@ public:
         bool openShapes = false; // the drawing has open shapes
     };
     const CutFigures &cutFigures() const;
+    // From this many points on, the figures are counted in the background
+    // after an edit; until they are in, the last ones stand.
+    static constexpr size_t backgroundFigures = 200000;
     struct CacheBuild; // a cutting-order copy built in the pool
 
     // Without items the view only computes: the headless pipeline neither
@@ -157,6 +160,8 @@ private:
     void addObjectItems(Object *object);
     void removeObjectItems(const Object *object);
     void addJointItem(const Object::Joint &joint);
+    void noteItemChange();
+    void startFiguresBuild();
     void invalidateCache();
     void rebuildCache() const;
     // Takes the result of a copy built in the pool, waiting for it if
@@ -216,4 +221,6 @@ private:
     // Joints linked while the overlay covers the view get their items when
     // it goes: one scene update instead of one per joint.
     std::vector<Object::Joint> m_deferredJoints;
+    static constexpr int manyItemChanges = 32;
+    int m_itemChangesThisTurn = 0;
 };

@@ -1,3 +1,4 @@
+#include "core/commands.h"
 #include "core/drawing.h"
 #include "resources/resources.h"
 #include "testsupport.h"
@@ -8,6 +9,7 @@
 
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QTest>
 #include <QUndoStack>
 
@@ -233,6 +235,39 @@ TEST_F(ViewTest, ZoomedOutSheetShowsEveryShapeAndItsHighlight)
     EXPECT_LE(inkOn(after, shapes[0], dark), 3);
     EXPECT_GE(inkOn(after, shapes[0], grey), 20);
     EXPECT_GE(inkOn(after, shapes[1], dark), 20);
+}
+
+// On a large drawing the status bar's figures are counted off the GUI
+// thread after an edit: they must still arrive, and a long operation that
+// begins meanwhile must not wait for them forever.
+TEST_F(ViewTest, LargeDrawingFiguresFollowEditsFromTheBackground)
+{
+    Drawing &d = *view.drawing();
+    std::vector<Object *> shapes;
+    for (int i = 0; i < 3; ++i) {
+        Object *o = d.addObject();
+        for (int k = 0; k < 70000; ++k)
+            o->appendPoint(i * 100 + 20 * std::cos(k * 1e-4), 20 * std::sin(k * 1e-4));
+        shapes.push_back(o);
+    }
+    showDrawing();
+    ASSERT_EQ(view.cutFigures().objects, 3u);
+    ASSERT_GE(view.cutFigures().points, GraphWidget::backgroundFigures);
+
+    QSignalSpy changed(&view, &GraphWidget::drawingChanged);
+    d.undoStack()->push(new AddJointCommand(&d, {shapes[0]->points[0], shapes[1]->points[0]}));
+    view.cutFigures();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view.cutFigures().objects == 2; }, 10000));
+    EXPECT_GE(changed.count(), 1);
+
+    d.undoStack()->push(new AddJointCommand(&d, {shapes[1]->points[5], shapes[2]->points[0]}));
+    view.cutFigures(); // starts the count
+    bool settled = false;
+    view.beginLongOperation(QStringLiteral("Linking objects"));
+    view.settleLongOperation([&] { settled = true; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return settled; }, 10000));
+    view.endLongOperation();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view.cutFigures().objects == 1; }, 10000));
 }
 
 } // namespace
