@@ -14,7 +14,7 @@ class Drawing;
 namespace hpgl {
 
 // Points that flattening curves may add to one file; a file that would need
-// more is refused. Ten million points take about a gigabyte.
+// more is refused; the same order as the DXF reader's point budget.
 inline constexpr long long DefaultCurveBudget = 10'000'000;
 void setCurveBudget(long long points);
 
