@@ -398,6 +398,7 @@ private:
         if (m_placed || !m_object->isEmpty())
             m_lift = true;
         m_penDown = false;
+        m_resume = false;
     }
 
     void penDown(size_t position)
@@ -408,6 +409,7 @@ private:
             resolveLift(m_x, m_y, position);
         m_welded = false;
         m_penDown = true;
+        m_resume = false;
         // Only the pen's start, before anything placed it, is no vertex.
         if (m_placed)
             vertex(m_x, m_y);
@@ -443,8 +445,12 @@ private:
             m_lift = true;
         if (m_lift)
             resolveLift(x, y, position);
-        if (m_penDown)
+        if (m_penDown) {
+            if (m_resume)
+                vertex(m_x, m_y);
+            m_resume = false;
             vertex(x, y);
+        }
         m_x = x;
         m_y = y;
     }
@@ -682,6 +688,7 @@ private:
         }
         if (!flatten(path))
             return;
+        m_resume = false;
         const Object &flat = *m_flat.objects().front();
         for (const Object::Point *p : flat.points)
             vertex(p->x, p->y);
@@ -695,6 +702,10 @@ private:
     {
         if (m_lift)
             resolveLift(m_x, m_y, position);
+        // The pen lowered on the spot just before ("PD;CI5") leaves a dot
+        // on paper; for the wire it would be a trip out and back.
+        if (m_object->size() == 1 && m_object->points[0]->x == m_x && m_object->points[0]->y == m_y)
+            m_object->clear();
         if (!m_object->isEmpty())
             startObject(position);
         m_hasLast = m_outside = false;
@@ -706,9 +717,9 @@ private:
             startObject(position);
         m_hasLast = m_outside = false;
         m_welded = false;
-        // A pen that was down goes on drawing from the pen's place.
-        if (m_penDown && m_placed)
-            vertex(m_x, m_y);
+        // A pen that was down draws on from the pen's place once it moves:
+        // a lone point there would only send the wire out and back.
+        m_resume = m_penDown && m_placed;
     }
 
     // "CI r": a circle about the pen, starting at angle 0 (180 for a
@@ -789,6 +800,9 @@ private:
             path.cubicTo(output(p[0], p[1]), output(p[2], p[3]), output(p[4], p[5]));
             if (!flatten(path))
                 return;
+            if (m_resume)
+                vertex(m_x, m_y);
+            m_resume = false;
             const Object &flat = *m_flat.objects().front();
             for (size_t i = 1; i < flat.points.size(); ++i)
                 travel(flat.points[i]->x, flat.points[i]->y, position);
@@ -833,6 +847,7 @@ private:
     bool m_penDown = false;
     bool m_lift = false;
     bool m_welded = false; // the last lift continued the shape in place
+    bool m_resume = false; // a closed shape interrupted the pen-down path here
     std::deque<uint8_t> m_pens; // pens given by "SP", not yet taken by an object
     int m_rotation = 0;
     bool m_windowOn = false;

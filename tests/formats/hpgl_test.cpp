@@ -555,6 +555,10 @@ TEST_F(Hpgl, ClosedShapesAreOutlinesOfTheirOwn)
     EXPECT_EQ(objects[2].front(), std::make_pair(20.0, 10.0));
     EXPECT_EQ(objects[2].back(), std::make_pair(20.0, 20.0));
     EXPECT_EQ(objectsOf("PU40,40;EA400,200;PD40,400;").back(), (Pts{{1, 1}, {1, 10}}));
+    // A pen lifted right after the shape leaves no lone point behind.
+    EXPECT_EQ(objectsOf("PU400,400;PD;CI200;PU;PU800,800;").size(), 1u);
+    EXPECT_EQ(objectsOf("PU400,400;PD;CI200;BZ400,440,440,440,440,400;").back().front(),
+              std::make_pair(10.0, 10.0));
     // A shape that has no size draws nothing.
     for (const char *empty : {"PU40,40;CI0;", "PU40,40;EA40,40;", "PU40,40;EW0,0,90;", "PU40,40;EA400;"}) {
         Drawing d;
