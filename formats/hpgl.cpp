@@ -650,9 +650,9 @@ private:
         arc(cx, cy, v[2], newX, newY);
         if (m_lift)
             resolveLift(newX, newY, position);
+        // The pen in plotter units is before the turn.
         const QPointF plotter = turn(360 - m_rotation).map(QPointF(newX, newY)) * m_scale;
-        setPosition(m_rotation == 0 ? newX * m_scale : plotter.x(), m_rotation == 0 ? newY * m_scale : plotter.y(),
-                    newX, newY);
+        setPosition(plotter.x(), plotter.y(), newX, newY);
     }
 
     // An arc about (cx, cy) in plotter units from the pen's position,
