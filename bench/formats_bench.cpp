@@ -86,6 +86,28 @@ static void BM_HpglRead(benchmark::State &state)
 }
 BENCHMARK(BM_HpglRead)->Unit(benchmark::kMillisecond);
 
+// Twenty thousand circles, wedges, rectangles and Bezier curves (about two
+// million points), without a window (0) and inside one that clips half of
+// them (1).
+static void BM_HpglReadShapes(benchmark::State &state)
+{
+    QByteArray text = state.range(0) ? "IN;IW0,0,400000,800000;" : "IN;";
+    for (int i = 0; i < 5000; ++i) {
+        const int x = (i % 100) * 8000, y = (i / 100) * 8000;
+        text += "PU" + QByteArray::number(x) + "," + QByteArray::number(y) + ";CI3000;EW2000,30,120;ER3000,2000;";
+        text += "PD;BR1000,3000,3000,3000,4000,0;PU;";
+    }
+    int64_t points = 0;
+    for (auto _ : state) {
+        Drawing d;
+        hpgl::readData(text.constData(), size_t(text.size()), d);
+        for (const Object *o : d.objects())
+            points += o->size();
+    }
+    state.counters["points"] = benchmark::Counter(double(points), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_HpglReadShapes)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 // Ten thousand circles of growing size through the path conversion.
 static void BM_PathConvertCircles(benchmark::State &state)
 {

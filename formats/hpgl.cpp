@@ -109,10 +109,15 @@ public:
     double ay() const { return m_ay; }
     double bx() const { return m_bx; }
     double by() const { return m_by; }
+    // P1 and P2 as a file placed them; false while they are the defaults.
+    bool pointsGiven() const { return m_pointsGiven; }
+    const double *p1() const { return m_p1; }
+    const double *p2() const { return m_p2; }
 
     void reset()
     {
         m_on = false;
+        m_pointsGiven = false;
         m_p1[0] = m_p1[1] = 0;
         m_p2[0] = DefaultP2X;
         m_p2[1] = DefaultP2Y;
@@ -127,12 +132,14 @@ public:
             reset();
             m_on = was;
         } else if (n == 2 || n == 3) {
+            m_pointsGiven = true;
             const double dx = m_p2[0] - m_p1[0], dy = m_p2[1] - m_p1[1];
             m_p1[0] = v[0];
             m_p1[1] = v[1];
             m_p2[0] = v[0] + dx;
             m_p2[1] = v[1] + dy;
         } else if (n >= 4) {
+            m_pointsGiven = true;
             m_p1[0] = v[0];
             m_p1[1] = v[1];
             m_p2[0] = v[2];
@@ -205,16 +212,37 @@ private:
     }
 
     bool m_on = false;
+    bool m_pointsGiven = false;
     double m_p1[2] = {0, 0};
     double m_p2[2] = {DefaultP2X, DefaultP2Y};
     double m_sc[7] = {0, 1, 0, 1, 0, 50, 50};
     double m_ax = 1, m_ay = 1, m_bx = 0, m_by = 0;
 };
 
+// Points that curves (arcs, circles, wedges, Bezier curves) may add to one
+// file; plain pairs are bounded by the file's size already.
+long long g_curveBudget = DefaultCurveBudget;
+
+// "RO": the plot turned about the origin by a multiple of 90 degrees, as
+// hp2xx shows it (the page is not moved back into view).
+QTransform turn(int degrees)
+{
+    switch (degrees) {
+    case 90:
+        return QTransform(0, 1, -1, 0, 0, 0);
+    case 180:
+        return QTransform(-1, 0, 0, -1, 0, 0);
+    case 270:
+        return QTransform(0, -1, 1, 0, 0, 0);
+    default:
+        return QTransform();
+    }
+}
+
 class Reader
 {
 public:
-    Reader(Drawing &drawing, size_t size) : m_drawing(drawing), m_size(size)
+    Reader(Drawing &drawing, size_t size) : m_drawing(drawing), m_size(size), m_budget(std::max(0LL, g_curveBudget))
     {
         const Settings::FormatOptions &options = Settings::formatOptions();
         // A scale of 0 plotter units per inch would divide by zero: such a
@@ -228,7 +256,7 @@ public:
     void command(const char *b, const char *e, size_t position)
     {
         trim(b, e);
-        if (e - b < 2)
+        if (e - b < 2 || m_failed)
             return;
         const char c0 = b[0], c1 = b[1];
         if (c0 == 'S' && c1 == 'P') {
@@ -239,6 +267,24 @@ public:
             plot(b + 2, e, c1, position);
         } else if (c0 == 'A' && (c1 == 'A' || c1 == 'R')) {
             arcCommand(b + 2, e, c1 == 'R', position);
+        } else if (c0 == 'C' && c1 == 'I') {
+            circle(b + 2, e, position);
+        } else if ((c0 == 'E' || c0 == 'R') && (c1 == 'A' || c1 == 'R')) {
+            rectangle(b + 2, e, c1 == 'R', position);
+        } else if ((c0 == 'E' && c1 == 'W') || (c0 == 'W' && c1 == 'G')) {
+            wedge(b + 2, e, position);
+        } else if (c0 == 'B' && (c1 == 'Z' || c1 == 'R')) {
+            bezier(b + 2, e, c1 == 'R', position);
+        } else if (c0 == 'R' && c1 == 'O') {
+            double v = 0;
+            Arguments(b + 2, e).number(v);
+            // Only the four right angles exist; anything else leaves the turn.
+            if (v == 0 || v == 90 || v == 180 || v == 270) {
+                m_rotation = int(v);
+                updateWindow();
+            }
+        } else if (c0 == 'I' && c1 == 'W') {
+            inputWindow(b + 2, e);
         } else if ((c0 == 'I' && c1 == 'P') || (c0 == 'S' && c1 == 'C')) {
             double v[7];
             const int n = Arguments(b + 2, e).numbers(v, 7);
@@ -247,20 +293,28 @@ public:
             else
                 m_scaling.scale(v, n);
         } else if ((c0 == 'I' && c1 == 'N') || (c0 == 'D' && c1 == 'F')) {
-            // Both restore absolute plotting without scaling; only an
-            // initialisation also lifts the pen and resets P1 and P2.
+            // Both restore absolute plotting without scaling or window; only
+            // an initialisation also lifts the pen, resets P1 and P2 and
+            // the turn.
             m_relative = false;
+            m_windowOn = false;
             if (c0 == 'I') {
                 m_scaling.reset();
+                m_rotation = 0;
                 penUp();
             } else {
                 m_scaling.scale(nullptr, 0);
             }
+            updateWindow();
         }
     }
 
     bool finish()
     {
+        if (m_failed) {
+            m_drawing.clearObjects();
+            return false;
+        }
         if (!m_pens.empty())
             takePen(m_object);
         m_drawing.removeEmptyObjects();
@@ -330,6 +384,13 @@ private:
         return std::isfinite(px) && std::isfinite(py);
     }
 
+    // Millimetres of the drawing, turned by "RO", for plotter units.
+    QPointF output(double px, double py) const
+    {
+        const double x = px / m_scale, y = py / m_scale;
+        return m_rotation == 0 ? QPointF(x, y) : turn(m_rotation).map(QPointF(x, y));
+    }
+
     void penUp()
     {
         // A lift after a shape that ended at the origin still separates
@@ -337,6 +398,7 @@ private:
         if (m_placed || !m_object->isEmpty())
             m_lift = true;
         m_penDown = false;
+        m_resume = false;
     }
 
     void penDown(size_t position)
@@ -347,9 +409,10 @@ private:
             resolveLift(m_x, m_y, position);
         m_welded = false;
         m_penDown = true;
+        m_resume = false;
         // Only the pen's start, before anything placed it, is no vertex.
         if (m_placed)
-            m_object->appendPoint(m_x, m_y);
+            vertex(m_x, m_y);
     }
 
     void resolveLift(double newX, double newY, size_t position)
@@ -362,19 +425,34 @@ private:
         m_welded = !start && !m_object->isEmpty();
         m_penDown = false;
         m_lift = false;
+        // What the pen draws next does not join a segment cut off before.
+        m_hasLast = false;
+        m_outside = false;
     }
 
     void moveTo(double px, double py, size_t position)
     {
-        const double x = px / m_scale, y = py / m_scale;
+        const QPointF p = output(px, py);
+        travel(p.x(), p.y(), position);
+        setPosition(px, py, p.x(), p.y());
+    }
+
+    // The pen to a point of the drawing, drawing when it is down.
+    void travel(double x, double y, size_t position)
+    {
         // After a lift welded the shape on, a pen-up move away is a lift.
         if (!m_penDown && m_welded && (std::abs(x - m_x) > 1e-12 || std::abs(y - m_y) > 1e-12))
             m_lift = true;
         if (m_lift)
             resolveLift(x, y, position);
-        if (m_penDown)
-            m_object->appendPoint(x, y);
-        setPosition(px, py, x, y);
+        if (m_penDown) {
+            if (m_resume)
+                vertex(m_x, m_y);
+            m_resume = false;
+            vertex(x, y);
+        }
+        m_x = x;
+        m_y = y;
     }
 
     void setPosition(double px, double py, double x, double y)
@@ -384,6 +462,178 @@ private:
         m_x = x;
         m_y = y;
         m_placed = true;
+    }
+
+    // The next vertex of the current contour. Inside an "IW" window only
+    // what lies inside is kept: a contour that leaves the window ends at
+    // its edge and goes on as a new object where it comes back, so that
+    // the clipped part is not cut.
+    void vertex(double x, double y)
+    {
+        if (!m_windowOn) {
+            m_object->appendPoint(x, y);
+            return;
+        }
+        const bool inside = m_window.contains(x, y);
+        if (!m_hasLast) {
+            m_hasLast = true;
+            if (inside)
+                m_object->appendPoint(x, y);
+        } else {
+            double ax = m_lastX, ay = m_lastY, bx = x, by = y;
+            if (clip(ax, ay, bx, by)) {
+                if (m_outside) {
+                    splitObject();
+                    m_object->appendPoint(ax, ay);
+                }
+                m_object->appendPoint(bx, by);
+            }
+        }
+        m_lastX = x;
+        m_lastY = y;
+        m_outside = !inside;
+    }
+
+    // Liang-Barsky: the part of a segment inside the window; false when
+    // none is.
+    bool clip(double &ax, double &ay, double &bx, double &by) const
+    {
+        const double dx = bx - ax, dy = by - ay;
+        double t0 = 0, t1 = 1;
+        const double p[4] = {-dx, dx, -dy, dy};
+        const double q[4] = {ax - m_window.left, m_window.right - ax, ay - m_window.bottom, m_window.top - ay};
+        for (int i = 0; i < 4; ++i) {
+            if (p[i] == 0) {
+                if (q[i] < 0)
+                    return false;
+                continue;
+            }
+            const double t = q[i] / p[i];
+            if (p[i] < 0)
+                t0 = std::max(t0, t);
+            else
+                t1 = std::min(t1, t);
+        }
+        if (t0 > t1)
+            return false;
+        const double x0 = ax, y0 = ay;
+        if (t1 < 1) {
+            bx = x0 + t1 * dx;
+            by = y0 + t1 * dy;
+        }
+        if (t0 > 0) {
+            ax = x0 + t0 * dx;
+            ay = y0 + t0 * dy;
+        }
+        return true;
+    }
+
+    // A contour cut by the window: the part so far keeps the pen the rest
+    // of it will take.
+    void splitObject()
+    {
+        if (m_object->isEmpty())
+            return;
+        if (!m_pens.empty())
+            m_object->pen = m_pens.front();
+        m_object = m_drawing.addObject();
+    }
+
+    // "IW x1,y1,x2,y2" in the current units; without parameters the window
+    // is P1 to P2 when the file placed them (turned with a turned plot, as
+    // hp2xx takes it), else there is none.
+    void inputWindow(const char *b, const char *e)
+    {
+        double v[4];
+        const int n = Arguments(b, e).numbers(v, 4);
+        if (n == 0) {
+            m_windowOn = m_scaling.pointsGiven();
+            const double *p1 = m_scaling.p1(), *p2 = m_scaling.p2();
+            const bool across = m_rotation == 90 || m_rotation == 270;
+            m_windowPlotter = across ? QRectF(QPointF(p1[1], p1[0]), QPointF(p2[1], p2[0]))
+                                     : QRectF(QPointF(p1[0], p1[1]), QPointF(p2[0], p2[1]));
+        } else if (n == 4) {
+            double x0, y0, x1, y1;
+            if (!target(v[0], v[1], false, x0, y0) || !target(v[2], v[3], false, x1, y1))
+                return;
+            m_windowOn = true;
+            m_windowPlotter = QRectF(QPointF(x0, y0), QPointF(x1, y1));
+        } else {
+            return;
+        }
+        updateWindow();
+    }
+
+    // The window is kept in plotter units, before the turn; drawing is
+    // clipped in the drawing's millimetres.
+    void updateWindow()
+    {
+        if (!m_windowOn)
+            return;
+        const QRectF r = m_windowPlotter.normalized();
+        const QPointF a = output(r.left(), r.top()), b = output(r.right(), r.bottom());
+        m_window.left = std::min(a.x(), b.x());
+        m_window.right = std::max(a.x(), b.x());
+        m_window.bottom = std::min(a.y(), b.y());
+        m_window.top = std::max(a.y(), b.y());
+        m_hasLast = false;
+        m_outside = false;
+    }
+
+    // Curves are round in the units the file gives them in: user units
+    // under scaling, otherwise millimetres before the turn.
+    QTransform curveToOutput() const
+    {
+        QTransform t;
+        if (m_scaling.on()) {
+            const Scaling &s = m_scaling;
+            t = QTransform(s.ax() / m_scale, 0, 0, s.ay() / m_scale, s.bx() / m_scale, s.by() / m_scale);
+        }
+        return m_rotation == 0 ? t : t * turn(m_rotation);
+    }
+
+    QPointF penInCurveUnits() const
+    {
+        if (m_scaling.on()) {
+            const Scaling &s = m_scaling;
+            return QPointF((m_px - s.bx()) / s.ax(), (m_py - s.by()) / s.ay());
+        }
+        return m_rotation == 0 ? QPointF(m_x, m_y) : turn(360 - m_rotation).map(QPointF(m_x, m_y));
+    }
+
+    // A plotter-unit point (or length along x) in curve units.
+    QPointF plotterInCurveUnits(double px, double py) const
+    {
+        if (m_scaling.on()) {
+            const Scaling &s = m_scaling;
+            return QPointF((px - s.bx()) / s.ax(), (py - s.by()) / s.ay());
+        }
+        return QPointF(px / m_scale, py / m_scale);
+    }
+
+    // A radius from the file in curve units: user units under scaling.
+    double radiusInCurveUnits(double r) const { return m_scaling.on() ? r : r / m_scale; }
+
+    // Flattens a path of the drawing's millimetres into `m_flat`, charging
+    // its points; false once the file has spent its points or a point is
+    // not finite.
+    bool flatten(const QPainterPath &path)
+    {
+        for (int i = 0; i < path.elementCount(); ++i) {
+            const QPainterPath::Element el = path.elementAt(i);
+            if (!std::isfinite(el.x) || !std::isfinite(el.y))
+                return false;
+        }
+        m_flat.clearObjects();
+        Object *o = appendPath(path, m_flat);
+        const long long points = o ? o->size() : 0;
+        if (points > m_budget) {
+            qWarning("HPGL: the curves of the file would need more than %lld points; not loading it", g_curveBudget);
+            m_failed = true;
+            return false;
+        }
+        m_budget -= points;
+        return o != nullptr && !o->isEmpty();
     }
 
     // "AA x,y,degrees" about an absolute centre, "AR" about one relative to
@@ -400,40 +650,30 @@ private:
         arc(cx, cy, v[2], newX, newY);
         if (m_lift)
             resolveLift(newX, newY, position);
-        setPosition(newX * m_scale, newY * m_scale, newX, newY);
+        // The pen in plotter units is before the turn.
+        const QPointF plotter = turn(360 - m_rotation).map(QPointF(newX, newY)) * m_scale;
+        setPosition(plotter.x(), plotter.y(), newX, newY);
     }
 
     // An arc about (cx, cy) in plotter units from the pen's position,
     // counter-clockwise for a positive sweep in degrees, appended whether
-    // the pen is down or not. Under scaling it is round in user units, as
-    // the file describes it.
+    // the pen is down or not.
     void arc(double cx, double cy, double sweep, double &endX, double &endY)
     {
-        QTransform toMillimetres;
-        double sx = m_x, sy = m_y; // the pen, in the arc's own units
-        if (m_scaling.on()) {
-            const Scaling &s = m_scaling;
-            toMillimetres = QTransform(s.ax() / m_scale, 0, 0, s.ay() / m_scale, s.bx() / m_scale, s.by() / m_scale);
-            sx = (m_px - s.bx()) / s.ax();
-            sy = (m_py - s.by()) / s.ay();
-            cx = (cx - s.bx()) / s.ax();
-            cy = (cy - s.by()) / s.ay();
-        } else {
-            cx /= m_scale;
-            cy /= m_scale;
-        }
-        const double r = std::hypot(sx - cx, sy - cy);
-        const QRectF box(cx - r, cy - r, 2 * r, 2 * r);
+        const QPointF s = penInCurveUnits(), c = plotterInCurveUnits(cx, cy);
+        const double r = std::hypot(s.x() - c.x(), s.y() - c.y());
+        const QRectF box(c.x() - r, c.y() - r, 2 * r, 2 * r);
         if (!std::isfinite(box.left()) || !std::isfinite(box.right()) || !std::isfinite(box.top())
             || !std::isfinite(box.bottom()) || !std::isfinite(sweep))
             return;
-        const double start = std::atan2(sy - cy, sx - cx) * (180 / M_PI);
-        // The painter path counts angles clockwise in our y-up frame.
-        QPainterPath built(QPointF(sx, sy));
-        built.arcTo(box, -start, -sweep);
+        const double start = std::atan2(s.y() - c.y(), s.x() - c.x()) * (180 / M_PI);
+        // The painter path counts angles clockwise in our y-up frame; more
+        // than one turn would only retrace the circle.
+        QPainterPath built(s);
+        built.arcTo(box, -start, -std::clamp(sweep, -360.0, 360.0));
         // arcTo joins the pen to the arc's computed start with a line when
         // rounding parts them; the arc starts where the pen is.
-        QPainterPath path(QPointF(sx, sy));
+        QPainterPath path(s);
         for (int i = 1; i < built.elementCount(); ++i) {
             const QPainterPath::Element el = built.elementAt(i);
             if (el.type == QPainterPath::CurveToElement && i + 2 < built.elementCount()) {
@@ -441,19 +681,133 @@ private:
                 i += 2;
             }
         }
-        if (m_scaling.on()) {
-            path = toMillimetres.map(path);
+        if (m_scaling.on() || m_rotation != 0) {
+            path = curveToOutput().map(path);
             // The mapped start may differ from the pen in the last digit.
             path.setElementPositionAt(0, m_x, m_y);
         }
-        for (int i = 0; i < path.elementCount(); ++i) {
-            const QPainterPath::Element el = path.elementAt(i);
-            if (!std::isfinite(el.x) || !std::isfinite(el.y))
-                return;
+        if (!flatten(path))
+            return;
+        m_resume = false;
+        const Object &flat = *m_flat.objects().front();
+        for (const Object::Point *p : flat.points)
+            vertex(p->x, p->y);
+        endX = flat.points.back()->x;
+        endY = flat.points.back()->y;
+    }
+
+    // A closed outline (circle, rectangle, wedge) drawn whatever the pen's
+    // state, as an object of its own; the pen stays where it was.
+    void shape(const QPainterPath &path, size_t position)
+    {
+        if (m_lift)
+            resolveLift(m_x, m_y, position);
+        // The pen lowered on the spot just before ("PD;CI5") leaves a dot
+        // on paper; for the wire it would be a trip out and back.
+        if (m_object->size() == 1 && m_object->points[0]->x == m_x && m_object->points[0]->y == m_y)
+            m_object->clear();
+        if (!m_object->isEmpty())
+            startObject(position);
+        m_hasLast = m_outside = false;
+        if (flatten(path)) {
+            for (const Object::Point *p : m_flat.objects().front()->points)
+                vertex(p->x, p->y);
         }
-        m_object = appendPath(path, m_drawing, m_object);
-        endX = m_object->points.back()->x;
-        endY = m_object->points.back()->y;
+        if (!m_object->isEmpty())
+            startObject(position);
+        m_hasLast = m_outside = false;
+        m_welded = false;
+        // A pen that was down draws on from the pen's place once it moves:
+        // a lone point there would only send the wire out and back.
+        m_resume = m_penDown && m_placed;
+    }
+
+    // "CI r": a circle about the pen, starting at angle 0 (180 for a
+    // negative radius) and turning counter-clockwise; the chord angle that
+    // may follow is not needed.
+    void circle(const char *b, const char *e, size_t position)
+    {
+        double v = 0;
+        if (!Arguments(b, e).number(v) || v == 0)
+            return;
+        const QPointF c = penInCurveUnits();
+        const double r = std::abs(radiusInCurveUnits(v));
+        const double start = v < 0 ? 180 : 0;
+        const QRectF box(c.x() - r, c.y() - r, 2 * r, 2 * r);
+        QPainterPath path;
+        path.arcMoveTo(box, -start);
+        path.arcTo(box, -start, -360);
+        shape(curveToOutput().map(path), position);
+    }
+
+    // "EA x,y"/"RA x,y" to an absolute corner, "ER"/"RR" to one relative to
+    // the pen: the outline of the rectangle between it and the pen. A fill
+    // is cut as its outline.
+    void rectangle(const char *b, const char *e, bool relative, size_t position)
+    {
+        double v[2];
+        if (Arguments(b, e).numbers(v, 2) < 2)
+            return;
+        double px, py;
+        if (!target(v[0], v[1], relative, px, py) || (px == m_px && py == m_py))
+            return;
+        QPainterPath path(output(m_px, m_py));
+        path.lineTo(output(px, m_py));
+        path.lineTo(output(px, py));
+        path.lineTo(output(m_px, py));
+        path.lineTo(output(m_px, m_py));
+        shape(path, position);
+    }
+
+    // "EW r,start,sweep"/"WG": the outline of the wedge about the pen, from
+    // the centre out along the start angle, round the arc and back.
+    void wedge(const char *b, const char *e, size_t position)
+    {
+        double v[3];
+        if (Arguments(b, e).numbers(v, 3) < 3 || v[0] == 0)
+            return;
+        const QPointF c = penInCurveUnits();
+        const double r = std::abs(radiusInCurveUnits(v[0]));
+        const double start = v[0] < 0 ? v[1] + 180 : v[1];
+        const double sweep = std::clamp(v[2], -360.0, 360.0);
+        const QRectF box(c.x() - r, c.y() - r, 2 * r, 2 * r);
+        QPainterPath path(c);
+        path.arcTo(box, -start, -sweep);
+        path.lineTo(c);
+        shape(curveToOutput().map(path), position);
+    }
+
+    // "BZ" with absolute control points, "BR" with points relative to the
+    // start of each curve; each curve starts where the last ended. They
+    // draw with the pen down and only move it when it is up.
+    void bezier(const char *b, const char *e, bool relative, size_t position)
+    {
+        Arguments args(b, e);
+        for (;;) {
+            double v[6];
+            if (args.numbers(v, 6) < 6)
+                return;
+            double p[6];
+            for (int i = 0; i < 6; i += 2) {
+                if (!target(v[i], v[i + 1], relative, p[i], p[i + 1]))
+                    return;
+            }
+            if (!m_penDown) {
+                moveTo(p[4], p[5], position);
+                continue;
+            }
+            QPainterPath path(QPointF(m_x, m_y));
+            path.cubicTo(output(p[0], p[1]), output(p[2], p[3]), output(p[4], p[5]));
+            if (!flatten(path))
+                return;
+            if (m_resume)
+                vertex(m_x, m_y);
+            m_resume = false;
+            const Object &flat = *m_flat.objects().front();
+            for (size_t i = 1; i < flat.points.size(); ++i)
+                travel(flat.points[i]->x, flat.points[i]->y, position);
+            setPosition(p[4], p[5], m_x, m_y);
+        }
     }
 
     void takePen(Object *o)
@@ -468,9 +822,17 @@ private:
         if (!m_pens.empty())
             takePen(m_object);
         m_object = m_drawing.addObject();
+        m_hasLast = false;
+        m_outside = false;
         if (m_size > 0)
             BaseFormat::reportProgress(double(position) / double(m_size));
     }
+
+    struct Window
+    {
+        double left = 0, right = 0, bottom = 0, top = 0;
+        bool contains(double x, double y) const { return x >= left && x <= right && y >= bottom && y <= top; }
+    };
 
     Drawing &m_drawing;
     const size_t m_size;
@@ -479,13 +841,24 @@ private:
     bool m_autoWeld = true;
     Scaling m_scaling;
     bool m_relative = false;
-    double m_px = 0, m_py = 0; // the pen in plotter units
-    double m_x = 0, m_y = 0; // ... and in millimetres
+    double m_px = 0, m_py = 0; // the pen in plotter units, before the turn
+    double m_x = 0, m_y = 0; // ... and in the drawing's millimetres
     bool m_placed = false; // a command has put the pen somewhere
     bool m_penDown = false;
     bool m_lift = false;
     bool m_welded = false; // the last lift continued the shape in place
+    bool m_resume = false; // a closed shape interrupted the pen-down path here
     std::deque<uint8_t> m_pens; // pens given by "SP", not yet taken by an object
+    int m_rotation = 0;
+    bool m_windowOn = false;
+    QRectF m_windowPlotter;
+    Window m_window; // in the drawing's millimetres
+    bool m_hasLast = false; // the contour's last vertex, drawn or clipped
+    double m_lastX = 0, m_lastY = 0;
+    bool m_outside = false; // ... lay outside the window
+    Drawing m_flat; // scratch for flattening curves
+    long long m_budget;
+    bool m_failed = false;
 };
 
 } // namespace
@@ -590,6 +963,11 @@ const char *skipComment(const char *c, const char *end)
 }
 
 } // namespace
+
+void setCurveBudget(long long points)
+{
+    g_curveBudget = points;
+}
 
 bool readData(const char *data, size_t size, Drawing &drawing)
 {

@@ -7,9 +7,16 @@
 class Drawing;
 
 // HPGL (".plt"): pen selection, pen up and down, absolute and relative
-// plotting and arcs with every coordinate pair of a command, and the
-// scaling of IP and SC. Text, fills and other shapes are skipped.
+// plotting and arcs with every coordinate pair of a command, the scaling of
+// IP and SC, the turn of RO and the window of IW; circles, rectangles,
+// wedges and Bezier curves as their outlines. Text and fill patterns are
+// skipped.
 namespace hpgl {
+
+// Points that flattening curves may add to one file; a file that would need
+// more is refused; the same order as the DXF reader's point budget.
+inline constexpr long long DefaultCurveBudget = 10'000'000;
+void setCurveBudget(long long points);
 
 // Every pen-up that moves the pen starts a new object; false when the file
 // draws nothing.

@@ -50,6 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         Settings::setFormatOptions(o);
         // Many legitimate clones are slow under the sanitizers, not a finding.
         svg::setUseBudget(100'000);
+        hpgl::setCurveBudget(100'000);
         return new QTemporaryDir;
     }();
     if (size < 1)

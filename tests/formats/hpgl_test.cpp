@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 
 using namespace test;
@@ -415,4 +417,198 @@ TEST_F(Hpgl, BundledExampleLoads)
     EXPECT_TRUE(d.objects()[2]->isClosed()) << "the full-circle arc";
     EXPECT_FALSE(d.objects()[3]->isClosed());
     EXPECT_NEAR(d.boundingRect().width(), 200, 1e-9);
+}
+
+TEST_F(Hpgl, RotationTurnsThePlotAboutTheOrigin)
+{
+    struct Case
+    {
+        const char *prefix;
+        QRectF extents; // of a 10 x 5 mm rectangle at the origin
+    };
+    const Case cases[] = {
+        {"RO90;", QRectF(-5, 0, 5, 10)},
+        {"RO180;", QRectF(-10, -5, 10, 5)},
+        {"RO 270;", QRectF(0, -10, 5, 10)},
+        {"RO90;RO;", QRectF(0, 0, 10, 5)},
+        // Only right angles turn; an initialisation undoes the turn.
+        {"RO45;", QRectF(0, 0, 10, 5)},
+        {"RO90;IN;", QRectF(0, 0, 10, 5)},
+        // Scaling happens before the turn.
+        {"RO90;IP0,0,400,400;SC0,1,0,1;", QRectF(-5, 0, 5, 10)},
+    };
+    for (const Case &c : cases) {
+        const bool scaled = std::strstr(c.prefix, "SC") != nullptr;
+        const QByteArray text = QByteArray(c.prefix)
+            + (scaled ? "PU0,0;PD1,0,1,0.5,0,0.5,0,0;" : "PU0,0;PD400,0,400,200,0,200,0,0;");
+        Drawing d;
+        ASSERT_TRUE(read(text, d)) << text.constData();
+        ASSERT_EQ(d.objects().size(), 1u) << text.constData();
+        EXPECT_TRUE(d.objects()[0]->isClosed()) << text.constData();
+        const QRectF r = d.boundingRect();
+        EXPECT_NEAR(r.left(), c.extents.left(), 1e-9) << text.constData();
+        EXPECT_NEAR(r.top(), c.extents.top(), 1e-9) << text.constData();
+        EXPECT_NEAR(r.width(), c.extents.width(), 1e-9) << text.constData();
+        EXPECT_NEAR(r.height(), c.extents.height(), 1e-9) << text.constData();
+    }
+    // An arc after a turn starts where the turned pen is.
+    Drawing arc;
+    ASSERT_TRUE(read("RO90;PU400,0;PD;AA0,0,90;", arc));
+    ASSERT_EQ(arc.objects().size(), 1u);
+    EXPECT_EQ(arc.objects()[0]->points.front()->pos(), QPointF(0, 10));
+    EXPECT_NEAR(arc.objects()[0]->points.back()->x, -10, 1e-9);
+    EXPECT_NEAR(arc.objects()[0]->points.back()->y, 0, 1e-9);
+}
+
+TEST_F(Hpgl, WindowClipsWhatIsDrawn)
+{
+    struct Case
+    {
+        const char *text;
+        std::vector<Pts> objects;
+    };
+    const Case cases[] = {
+        // A line across the window keeps its inside part.
+        {"IW40,40,400,400;PU0,200;PD800,200;", {{{1, 5}, {10, 5}}}},
+        // Leaving and coming back splits the contour; the part outside is
+        // not cut.
+        {"IW0,0,400,400;PU200,200;PD800,200,800,300,200,300;", {{{5, 5}, {10, 5}}, {{10, 7.5}, {5, 7.5}}}},
+        // The window corners may come in any order.
+        {"IW400,400,40,40;PU0,200;PD800,200;", {{{1, 5}, {10, 5}}}},
+        // Without parameters the window is P1 to P2 when the file set them,
+        // else there is none; an initialisation removes it.
+        {"IP0,0,400,400;IW;PU200,200;PD800,200;", {{{5, 5}, {10, 5}}}},
+        {"IW;PU0,0;PD800,0;", {{{0, 0}, {20, 0}}}},
+        {"IW40,40,80,80;IN;PU0,0;PD800,0;", {{{0, 0}, {20, 0}}}},
+        // In user units under scaling, fixed in plotter units once given.
+        {"IP0,0,400,400;SC0,10,0,10;IW0,0,5,5;SC0,20,0,20;PU2,2;PD18,2;", {{{1, 1}, {5, 1}}}},
+        // With a turned plot the window turns with it.
+        {"RO90;IW0,0,400,200;PU200,-400;PD200,400;", {{{0, 5}, {-5, 5}}}},
+    };
+    for (const Case &c : cases) {
+        const auto objects = objectsOf(c.text);
+        ASSERT_EQ(objects.size(), c.objects.size()) << c.text;
+        for (size_t i = 0; i < objects.size(); ++i) {
+            ASSERT_EQ(objects[i].size(), c.objects[i].size()) << c.text;
+            for (size_t k = 0; k < objects[i].size(); ++k) {
+                EXPECT_NEAR(objects[i][k].first, c.objects[i][k].first, 1e-9) << c.text;
+                EXPECT_NEAR(objects[i][k].second, c.objects[i][k].second, 1e-9) << c.text;
+            }
+        }
+    }
+    Drawing half;
+    ASSERT_TRUE(read("IW0,-400,400,400;PU0,0;CI200;", half));
+    // Curves are clipped too: the right half of a circle, in two pieces as
+    // the circle starts on the right.
+    ASSERT_EQ(half.objects().size(), 2u);
+    EXPECT_NEAR(half.boundingRect().left(), 0, 1e-9);
+    EXPECT_NEAR(half.boundingRect().right(), 5, 1e-3);
+    // Everything outside: nothing to cut. The pieces of a split keep the pen.
+    Drawing outside;
+    EXPECT_FALSE(read("IW0,0,400,400;PU800,800;PD1200,800;", outside));
+    EXPECT_EQ(pensOf("SP3;IW0,0,400,400;PU200,200;PD800,200,800,300,200,300;"), (std::vector<qint32>{3, 3}));
+}
+
+TEST_F(Hpgl, ClosedShapesAreOutlinesOfTheirOwn)
+{
+    struct Case
+    {
+        const char *text;
+        QRectF extents;
+        QPointF first; // also the last: the outline is closed
+    };
+    const Case cases[] = {
+        {"PU400,400;CI200;", QRectF(5, 5, 10, 10), QPointF(15, 10)},
+        {"PU400,400;CI-200,5;", QRectF(5, 5, 10, 10), QPointF(5, 10)},
+        {"IP0,0,400,400;SC0,10,0,10;PU5,5;CI2;", QRectF(3, 3, 4, 4), QPointF(7, 5)},
+        // Rectangles between the pen and a corner; a fill is its outline.
+        {"PU40,40;EA400,200;", QRectF(1, 1, 9, 4), QPointF(1, 1)},
+        {"PU40,40;ER360,160;", QRectF(1, 1, 9, 4), QPointF(1, 1)},
+        {"PU40,40;RA400,200;", QRectF(1, 1, 9, 4), QPointF(1, 1)},
+        {"PU400,200;RR-360,-160;", QRectF(1, 1, 9, 4), QPointF(10, 5)},
+        // Wedges from the centre round the arc and back.
+        {"PU400,400;EW200,0,90;", QRectF(10, 10, 5, 5), QPointF(10, 10)},
+        {"PU400,400;WG-200,0,90;", QRectF(5, 5, 5, 5), QPointF(10, 10)},
+        {"PU400,400;EW200,90,-180;", QRectF(10, 5, 5, 10), QPointF(10, 10)},
+    };
+    for (const Case &c : cases) {
+        Drawing d;
+        ASSERT_TRUE(read(c.text, d)) << c.text;
+        ASSERT_EQ(d.objects().size(), 1u) << c.text;
+        const Object &o = *d.objects()[0];
+        EXPECT_NEAR(o.points.front()->x, c.first.x(), 1e-9) << c.text;
+        EXPECT_NEAR(o.points.front()->y, c.first.y(), 1e-9) << c.text;
+        EXPECT_TRUE(o.isClosed()) << c.text;
+        const QRectF r = d.boundingRect();
+        // Curves are flattened onto the circle: an edge may fall short by
+        // the sagitta of a step.
+        EXPECT_NEAR(r.left(), c.extents.left(), 1e-2) << c.text;
+        EXPECT_NEAR(r.right(), c.extents.right(), 1e-2) << c.text;
+        EXPECT_NEAR(r.top(), c.extents.top(), 1e-2) << c.text;
+        EXPECT_NEAR(r.bottom(), c.extents.bottom(), 1e-2) << c.text;
+    }
+    // The pen stays at the centre and, when down, draws on from there; what
+    // came before and after the shape are objects apart from it.
+    const auto objects = objectsOf("PU400,400;PD800,400;CI200;PD800,800;");
+    ASSERT_EQ(objects.size(), 3u);
+    EXPECT_EQ(objects[0].back(), std::make_pair(20.0, 10.0));
+    EXPECT_EQ(objects[2].front(), std::make_pair(20.0, 10.0));
+    EXPECT_EQ(objects[2].back(), std::make_pair(20.0, 20.0));
+    EXPECT_EQ(objectsOf("PU40,40;EA400,200;PD40,400;").back(), (Pts{{1, 1}, {1, 10}}));
+    // A pen lifted right after the shape leaves no lone point behind.
+    EXPECT_EQ(objectsOf("PU400,400;PD;CI200;PU;PU800,800;").size(), 1u);
+    EXPECT_EQ(objectsOf("PU400,400;PD;CI200;BZ400,440,440,440,440,400;").back().front(),
+              std::make_pair(10.0, 10.0));
+    // A shape that has no size draws nothing.
+    for (const char *empty : {"PU40,40;CI0;", "PU40,40;EA40,40;", "PU40,40;EW0,0,90;", "PU40,40;EA400;"}) {
+        Drawing d;
+        EXPECT_FALSE(read(empty, d)) << empty;
+    }
+}
+
+TEST_F(Hpgl, BezierCurvesFollowThePen)
+{
+    auto near = [](const Pts &pts, double x, double y) {
+        return std::any_of(pts.begin(), pts.end(),
+                           [&](const auto &p) { return std::abs(p.first - x) < 1e-9 && std::abs(p.second - y) < 1e-9; });
+    };
+    // 11 mm wide: the flattening puts a point at t = 0.5.
+    const auto one = objectsOf("PU0,0;PD;BZ0,440,440,440,440,0;");
+    ASSERT_EQ(one.size(), 1u);
+    EXPECT_EQ(one[0].front(), std::make_pair(0.0, 0.0));
+    EXPECT_EQ(one[0].back(), std::make_pair(11.0, 0.0));
+    EXPECT_TRUE(near(one[0], 5.5, 8.25)) << "the curve's midpoint";
+
+    // Relative points count from the start of each curve.
+    const auto two = objectsOf("PU0,0;PD;BR0,440,440,440,440,0,0,-440,440,-440,440,0;");
+    ASSERT_EQ(two.size(), 1u);
+    EXPECT_EQ(two[0].back(), std::make_pair(22.0, 0.0));
+    EXPECT_TRUE(near(two[0], 16.5, -8.25));
+
+    // With the pen up a curve only moves it; a short list draws nothing.
+    EXPECT_EQ(objectsOf("PU0,0;BZ0,400,400,400,400,0;PD800,0;"), (std::vector<Pts>{{{10, 0}, {20, 0}}}));
+    EXPECT_EQ(objectsOf("PU40,0;PD;BZ1,2,3,4,5;PD80,0;"), (std::vector<Pts>{{{1, 0}, {1, 0}, {2, 0}}}));
+}
+
+TEST_F(Hpgl, CurvesStayWithinTheirPointBudget)
+{
+    // Each circle makes a few hundred points at most, however large.
+    hpgl::setCurveBudget(2000);
+    Drawing within;
+    EXPECT_TRUE(read("PU0,0;CI1e9;", within));
+    Drawing over;
+    EXPECT_FALSE(read("PU0,0;CI4000;CI4000;CI4000;CI4000;CI4000;CI4000;CI4000;CI4000;PD40,40;", over));
+    EXPECT_TRUE(over.objects().empty());
+    hpgl::setCurveBudget(hpgl::DefaultCurveBudget);
+
+    // Huge or unscalable values never put a point that is not finite.
+    for (const char *text : {"PU0,0;CI1e308;", "PU1e308,0;EW1e308,0,1e300;", "SC0,1e-300,0,1e-300,2;PU1,1;CI1e300;",
+                             "PU0,0;PD;BZ1e308,1e308,-1e308,1e308,1e308,0;", "PU0,0;EA1e308,-1e308;",
+                             "IW0,0,1e308,1e308;PU1,1;PD-1e308,1e308;", "RO90;PU1e308,1;PD;AR-1e308,0,90;"}) {
+        Drawing d;
+        read(text, d);
+        for (const Object *o : d.objects())
+            for (const Object::Point *p : o->points)
+                EXPECT_TRUE(std::isfinite(p->x) && std::isfinite(p->y)) << text;
+    }
 }
