@@ -195,3 +195,12 @@ private:
     Object::Joint m_joint;
     bool m_temporary;
 };
+
+// Holds items without drawing anything of its own.
+class JointLayer : public QGraphicsItem
+{
+public:
+    JointLayer() { setFlag(ItemHasNoContents); }
+    QRectF boundingRect() const override { return {}; }
+    void paint(QPainter *, const QStyleOptionGraphicsItem *, QWidget *) override {}
+};

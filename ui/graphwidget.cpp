@@ -307,6 +307,7 @@ void GraphWidget::initDrawing(bool fit)
     m_jointItems.clear();
     m_deferredJoints.clear();
     m_scene->clear();
+    m_jointLayer = nullptr;
     m_scene->setSceneRect(bounds.adjusted(-10, -10, 10, 10));
     setProgress(0.5);
 
@@ -409,13 +410,13 @@ void GraphWidget::addDeferredJointSlice()
     // The view is frozen under the overlay and repaints whole when it goes:
     // a full-scene update spares the scene tracking every new item's area.
     m_scene->update();
-    // From the back: an undo removes the newest joints first.
-    while (!m_deferredJoints.empty() && slice.elapsed() < 15) {
-        for (int k = 0; k < 64 && !m_deferredJoints.empty(); ++k) {
-            addJointItem(m_deferredJoints.back());
-            m_deferredJoints.pop_back();
-        }
-    }
+    // Oldest first, so that the newest joint's item is the last one: an undo
+    // takes the newest joints away first.
+    size_t done = 0;
+    while (done < m_deferredJoints.size() && slice.elapsed() < 15)
+        for (int k = 0; k < 64 && done < m_deferredJoints.size(); ++k)
+            addJointItem(m_deferredJoints[done++]);
+    m_deferredJoints.erase(m_deferredJoints.begin(), m_deferredJoints.begin() + long(done));
     if (!m_deferredJoints.empty()) {
         QTimer::singleShot(0, this, &GraphWidget::addDeferredJointSlice);
         return;
@@ -553,8 +554,12 @@ void GraphWidget::noteItemChange()
 void GraphWidget::addJointItem(const Object::Joint &joint)
 {
     noteItemChange();
+    if (!m_jointLayer) {
+        m_jointLayer = new JointLayer;
+        m_scene->addItem(m_jointLayer);
+    }
     auto *item = new DrawingJoint(this, joint, m_scaleLines);
-    m_scene->addItem(item);
+    item->setParentItem(m_jointLayer);
     m_jointItems.insert(jointKey(joint), item);
 }
 

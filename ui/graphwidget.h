@@ -221,6 +221,11 @@ private:
     // Joints linked while the overlay covers the view get their items when
     // it goes: one scene update instead of one per joint.
     std::vector<Object::Joint> m_deferredJoints;
+    // The joints' items are its children. The scene keeps the list of its
+    // top-level items sorted for painting and searches it on every removal,
+    // while a child list in insertion order gives up its last child at once:
+    // undoing a large link takes the newest joints, the last children, first.
+    QGraphicsItem *m_jointLayer = nullptr;
     static constexpr int manyItemChanges = 32;
     int m_itemChangesThisTurn = 0;
 };

@@ -115,6 +115,23 @@ TEST_F(ViewTest, ClickingTwoVerticesPushesOneJointAndSecondJoinIsRefused)
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, viewportPos(0, 10));
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, viewportPos(40, 0));
     EXPECT_EQ(view.drawing()->joints().size(), 1u);
+
+    // A right click on the joint's line takes it away; an undo brings it
+    // back, line and all.
+    auto jointItems = [&] {
+        int n = 0;
+        for (QGraphicsItem *item : view.scene()->items(QPointF(20, 10)))
+            n += item->type() == DrawingJointType;
+        return n;
+    };
+    ASSERT_EQ(jointItems(), 1);
+    QTest::mouseClick(view.viewport(), Qt::RightButton, {}, viewportPos(20, 10));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(view.drawing()->joints().empty());
+    EXPECT_EQ(jointItems(), 0);
+    view.undoStack()->undo();
+    EXPECT_EQ(view.drawing()->joints().size(), 1u);
+    EXPECT_EQ(jointItems(), 1);
 }
 
 TEST_F(ViewTest, EscapeDiscardsTemporaryJoint)
