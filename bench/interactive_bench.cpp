@@ -49,7 +49,7 @@ void BM_InteractiveAutoJoin(benchmark::State &state)
         state.SkipWithError("cannot write the sheet");
         return;
     }
-    double worstEvent = 0, worstLate = 0, p99 = 0, worstAfter = 0, worstUndo = 0;
+    double worstEvent = 0, worstLate = 0, p99 = 0, worstAfter = 0, worstUndo = 0, worstRedo = 0;
     for (auto _ : state) {
         state.PauseTiming();
         Kerfloom window;
@@ -118,6 +118,20 @@ void BM_InteractiveAutoJoin(benchmark::State &state)
         worstUndo = std::max(worstUndo, u.empty() ? 0.0 : *std::max_element(u.begin(), u.end()));
         if (!window.currentView()->drawing()->joints().empty())
             state.SkipWithError("the undo left joints");
+
+        timedApp()->durationsMs.clear();
+        timedApp()->recording = true;
+        QElapsedTimer redoKey;
+        redoKey.start();
+        window.action(QStringLiteral("action_Redo"))->trigger();
+        timedApp()->durationsMs.push_back(double(redoKey.nsecsElapsed()) / 1e6);
+        QElapsedTimer redone;
+        redone.start();
+        while (redone.elapsed() < 1000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        timedApp()->recording = false;
+        const auto &r = timedApp()->durationsMs;
+        worstRedo = std::max(worstRedo, *std::max_element(r.begin(), r.end()));
         state.ResumeTiming();
     }
     state.counters["shapes"] = double(state.range(0));
@@ -127,6 +141,7 @@ void BM_InteractiveAutoJoin(benchmark::State &state)
     state.counters["worst_timer_late_ms"] = worstLate;
     state.counters["worst_event_after_ms"] = worstAfter;
     state.counters["undo_worst_event_ms"] = worstUndo;
+    state.counters["redo_worst_event_ms"] = worstRedo;
 }
 BENCHMARK(BM_InteractiveAutoJoin)->Args({22500, 50})->Unit(benchmark::kMillisecond)->Iterations(1);
 
