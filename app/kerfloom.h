@@ -33,6 +33,9 @@ public:
     explicit Kerfloom(QWidget *parent = nullptr);
     ~Kerfloom() override;
 
+    // Entries of the "Open recent" menu and of the stored list.
+    static constexpr int maxRecentFiles = 20;
+
     // Save routine: expands the template for the tab's file (index -1: the
     // current tab) unless the tab was already saved by us and force is off.
     bool saveDrawing(const QString &pathTemplate, int index, bool force);

@@ -618,7 +618,7 @@ void Kerfloom::showTabMenu(const QPoint &pos)
 void Kerfloom::updateRecentFiles()
 {
     m_recentMenu->clear();
-    const QStringList files = Settings::recentFiles();
+    const QStringList files = Settings::recentFiles().mid(0, maxRecentFiles);
     for (auto it = files.crbegin(); it != files.crend(); ++it) {
         auto *a = new QAction(QFileInfo(*it).fileName(), m_recentMenu);
         a->setToolTip(*it);
@@ -648,6 +648,13 @@ void Kerfloom::addRecentFile(const QString &name)
     connect(a, &QAction::triggered, this, &Kerfloom::actionRecent_triggered);
     const auto existing = m_recentMenu->actions();
     m_recentMenu->insertAction(existing.isEmpty() ? nullptr : existing.first(), a);
+    // A batch of hundreds of files would otherwise grow the menu past the
+    // screen and the settings file with it.
+    const auto all = m_recentMenu->actions();
+    for (int i = maxRecentFiles; i < all.size(); ++i) {
+        m_recentMenu->removeAction(all[i]);
+        all[i]->deleteLater();
+    }
     m_recentMenu->setEnabled(true);
     m_startPage->addRecentFile(fname);
     writeRecentFiles();

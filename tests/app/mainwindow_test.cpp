@@ -208,6 +208,15 @@ TEST_F(MainWindowTest, RecentFilesKeepOneEntryPerPathAtTheTop)
     for (QAction *act : other.recentMenu()->actions())
         again << act->property("filename").toString();
     EXPECT_EQ(again, (QStringList{a, b}));
+
+    // A long batch keeps the newest entries only.
+    QStringList many;
+    for (int i = 0; i < Kerfloom::maxRecentFiles + 5; ++i) {
+        many.prepend(writeTap(QStringLiteral("m%1.tap").arg(i)));
+        window->addRecentFile(many.front());
+    }
+    EXPECT_EQ(window->recentMenu()->actions().size(), Kerfloom::maxRecentFiles);
+    EXPECT_EQ(Settings::recentFiles(), many.mid(0, Kerfloom::maxRecentFiles));
 }
 
 TEST_F(MainWindowTest, ActionsCarryTheirTextsToolTipsAndShortcuts)
