@@ -109,19 +109,49 @@ void Kerfloom::init()
     setEditingEnabled(false, false);
 }
 
-QAction *Kerfloom::makeAction(const char *objectName, const QString &text, const QString &toolTip,
+QAction *Kerfloom::makeAction(const char *objectName, const char *text, const char *toolTip,
                               const QKeySequence &shortcut, const char *icon)
 {
-    auto *a = new QAction(text, this);
+    auto *a = new QAction(this);
     a->setObjectName(QLatin1String(objectName));
-    if (!toolTip.isEmpty())
-        a->setToolTip(toolTip);
+    onLanguage([a, text, toolTip] {
+        a->setText(tr(text));
+        if (toolTip)
+            a->setToolTip(tr(toolTip));
+    });
     if (!shortcut.isEmpty())
         a->setShortcut(shortcut);
     if (icon)
         a->setIcon(QIcon(QStringLiteral(":/Kerfloom/Resources/") + QLatin1String(icon)));
     addAction(a);
     return a;
+}
+
+void Kerfloom::onLanguage(std::function<void()> apply)
+{
+    apply();
+    m_retranslate.push_back(std::move(apply));
+}
+
+void Kerfloom::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    // The settings dialog shows a new language at once, and the window
+    // behind it follows.
+    if (event->type() == QEvent::LanguageChange)
+        retranslate();
+}
+
+void Kerfloom::retranslate()
+{
+    for (const auto &apply : m_retranslate)
+        apply();
+    GraphWidget *view = currentView();
+    showSimulationRunning(view && view->isSimulating());
+    updateUndoActions();
+    updateDrawingInfo();
+    if (m_tabs->count() == 1 && m_tabs->tabData(0).toInt() == -1)
+        m_tabs->setTabText(0, tr("Start"));
 }
 
 QAction *Kerfloom::action(const QString &objectName) const
@@ -135,53 +165,57 @@ void Kerfloom::createActions()
         connect(a, &QAction::triggered, this, slot);
         return a;
     };
-    wire(makeAction("action_Open", tr("&Open"), {}, QKeySequence(tr("Ctrl+O")), "open.png"),
+    wire(makeAction("action_Open", QT_TR_NOOP("&Open"), nullptr, QKeySequence(tr("Ctrl+O")), "open.png"),
          &Kerfloom::on_action_Open_triggered);
     m_editActions = {
-        wire(makeAction("action_Save", tr("&Save"), {}, QKeySequence(tr("Ctrl+S")), "save.png"),
+        wire(makeAction("action_Save", QT_TR_NOOP("&Save"), nullptr, QKeySequence(tr("Ctrl+S")), "save.png"),
              &Kerfloom::on_action_Save_triggered),
-        wire(makeAction("action_Save_as", tr("Save as..."), {}, QKeySequence(tr("Ctrl+Shift+S"))),
+        wire(makeAction("action_Save_as", QT_TR_NOOP("Save as..."), nullptr, QKeySequence(tr("Ctrl+Shift+S"))),
              &Kerfloom::on_action_Save_as_triggered),
-        wire(makeAction("action_Auto", tr("&Auto join"), tr("Auto join vectors"),
+        wire(makeAction("action_Auto", QT_TR_NOOP("&Auto join"), QT_TR_NOOP("Auto join vectors"),
                         QKeySequence(tr("Ctrl+A")), "autojoin.png"),
              &Kerfloom::on_action_Auto_triggered),
-        wire(makeAction("actionRotate_Left", tr("Rotate Left"), tr("Rotate drawing left"), {}),
+        wire(makeAction("actionRotate_Left", QT_TR_NOOP("Rotate Left"), QT_TR_NOOP("Rotate drawing left"), {}),
              &Kerfloom::on_actionRotate_Left_triggered),
-        wire(makeAction("actionRotate_right", tr("Rotate right"), tr("Rotate drawing right"), {}),
+        wire(makeAction("actionRotate_right", QT_TR_NOOP("Rotate right"), QT_TR_NOOP("Rotate drawing right"), {}),
              &Kerfloom::on_actionRotate_right_triggered),
-        wire(makeAction("actionFlip_vertically", tr("Flip vertically"), tr("Flip drawing vertically"), {}),
+        wire(makeAction("actionFlip_vertically", QT_TR_NOOP("Flip vertically"), QT_TR_NOOP("Flip drawing vertically"), {}),
              &Kerfloom::on_actionFlip_vertically_triggered),
-        wire(makeAction("actionFlip_horizontally", tr("Flip horizontally"),
-                        tr("Flip drawing horizontally"), {}),
+        wire(makeAction("actionFlip_horizontally", QT_TR_NOOP("Flip horizontally"),
+                        QT_TR_NOOP("Flip drawing horizontally"), {}),
              &Kerfloom::on_actionFlip_horizontally_triggered),
-        wire(makeAction("actionReverse_object", tr("Reverse object"), tr("Reverse object direction"),
+        wire(makeAction("actionReverse_object", QT_TR_NOOP("Reverse object"), QT_TR_NOOP("Reverse object direction"),
                         QKeySequence(tr("Ctrl+R")), "reverse.png"),
              &Kerfloom::on_actionReverse_object_triggered),
-        wire(makeAction("actionSet_position", tr("Set position"), tr("Set drawing position"), {}),
+        wire(makeAction("actionSet_position", QT_TR_NOOP("Set position"), QT_TR_NOOP("Set drawing position"), {}),
              &Kerfloom::on_actionSet_position_triggered),
-        wire(makeAction("actionSet_start_point", tr("Set starting point"), {}, {}),
+        wire(makeAction("actionSet_start_point", QT_TR_NOOP("Set starting point"), nullptr, {}),
              &Kerfloom::on_actionSet_start_point_triggered),
-        wire(makeAction("actionClose", tr("Close"), {}, {}), &Kerfloom::on_actionClose_triggered),
-        wire(makeAction("actionClose_All", tr("Close All"), {}, {}), &Kerfloom::on_actionClose_All_triggered),
+        wire(makeAction("actionClose", QT_TR_NOOP("Close"), nullptr, {}), &Kerfloom::on_actionClose_triggered),
+        wire(makeAction("actionClose_All", QT_TR_NOOP("Close All"), nullptr, {}), &Kerfloom::on_actionClose_All_triggered),
     };
-    wire(makeAction("actionSimulate", tr("Simulate"), {}, QKeySequence(tr("Ctrl+F")), "play.png"),
+    wire(makeAction("actionSimulate", QT_TR_NOOP("Simulate"), nullptr, QKeySequence(tr("Ctrl+F")), "play.png"),
          &Kerfloom::on_actionSimulate_triggered);
-    wire(makeAction("actionPreferences", tr("Preferences"), {}, {}), &Kerfloom::on_actionPreferences_triggered);
-    wire(makeAction("actionAbout_Kerfloom", tr("About Kerfloom"), {}, {}),
+    wire(makeAction("actionPreferences", QT_TR_NOOP("Preferences"), nullptr, {}), &Kerfloom::on_actionPreferences_triggered);
+    wire(makeAction("actionAbout_Kerfloom", QT_TR_NOOP("About Kerfloom"), nullptr, {}),
          &Kerfloom::on_actionAbout_Kerfloom_triggered);
-    connect(makeAction("actionExit", tr("Exit"), {}, {}), &QAction::triggered, this, &QWidget::close);
+    connect(makeAction("actionExit", QT_TR_NOOP("Exit"), nullptr, {}), &QAction::triggered, this, &QWidget::close);
 
-    m_undo = makeAction("action_Undo", tr("&Undo"), {}, QKeySequence::Undo, "undo.png");
-    m_redo = makeAction("action_Redo", tr("&Redo"), {}, QKeySequence::Redo, "redo.png");
+    m_undo = makeAction("action_Undo", QT_TR_NOOP("&Undo"), nullptr, QKeySequence::Undo, "undo.png");
+    m_redo = makeAction("action_Redo", QT_TR_NOOP("&Redo"), nullptr, QKeySequence::Redo, "redo.png");
     connect(m_undo, &QAction::triggered, m_undoGroup, &QUndoGroup::undo);
     connect(m_redo, &QAction::triggered, m_undoGroup, &QUndoGroup::redo);
 }
 
 void Kerfloom::createMenus()
 {
-    QMenu *file = menuBar()->addMenu(tr("&File"));
+    QMenu *file = menuBar()->addMenu(QString());
     file->addAction(action(QStringLiteral("action_Open")));
-    m_recentMenu = file->addMenu(tr("Open recent"));
+    m_recentMenu = file->addMenu(QString());
+    onLanguage([this, file] {
+        file->setTitle(tr("&File"));
+        m_recentMenu->setTitle(tr("Open recent"));
+    });
     m_recentMenu->setEnabled(false);
     file->addAction(action(QStringLiteral("action_Save")));
     file->addAction(action(QStringLiteral("action_Save_as")));
@@ -191,7 +225,8 @@ void Kerfloom::createMenus()
     file->addSeparator();
     file->addAction(action(QStringLiteral("actionExit")));
 
-    QMenu *edit = menuBar()->addMenu(tr("&Edit"));
+    QMenu *edit = menuBar()->addMenu(QString());
+    onLanguage([edit] { edit->setTitle(tr("&Edit")); });
     edit->addAction(m_undo);
     edit->addAction(m_redo);
     edit->addSeparator();
@@ -202,14 +237,16 @@ void Kerfloom::createMenus()
     edit->addSeparator();
     edit->addAction(action(QStringLiteral("actionPreferences")));
 
-    QMenu *about = menuBar()->addMenu(tr("&About"));
+    QMenu *about = menuBar()->addMenu(QString());
+    onLanguage([about] { about->setTitle(tr("&About")); });
     about->setObjectName(QStringLiteral("menuAbout"));
     about->addAction(action(QStringLiteral("actionAbout_Kerfloom")));
 }
 
 void Kerfloom::createToolBar()
 {
-    QToolBar *bar = addToolBar(tr("Main"));
+    QToolBar *bar = addToolBar(QString());
+    onLanguage([bar] { bar->setWindowTitle(tr("Main")); });
     bar->setObjectName(QStringLiteral("mainToolBar"));
     bar->setMovable(false);
     for (const char *name : {"action_Open", "action_Save", "action_Auto"})
@@ -220,16 +257,21 @@ void Kerfloom::createToolBar()
     bar->addAction(action(QStringLiteral("actionSimulate")));
     m_speed = new QSlider(Qt::Horizontal, bar);
     m_speed->setObjectName(QStringLiteral("simulationSpeed"));
-    m_speed->setToolTip(tr("Simulation speed"));
+    onLanguage([this] { m_speed->setToolTip(tr("Simulation speed")); });
     m_speed->setRange(1, 10000);
     m_speed->setValue(5000);
     m_speed->setTickInterval(500);
     m_speed->setFixedSize(120, 18);
     bar->addWidget(m_speed);
     bar->addSeparator();
-    QAction *zoomOut = bar->addAction(QIcon(QStringLiteral(":/Kerfloom/Resources/zoomout.png")), tr("Zoom out"));
-    QAction *fit = bar->addAction(QIcon(QStringLiteral(":/Kerfloom/Resources/fit.png")), tr("Fit in view"));
-    QAction *zoomIn = bar->addAction(QIcon(QStringLiteral(":/Kerfloom/Resources/zoomin.png")), tr("Zoom in"));
+    QAction *zoomOut = bar->addAction(QIcon(QStringLiteral(":/Kerfloom/Resources/zoomout.png")), QString());
+    QAction *fit = bar->addAction(QIcon(QStringLiteral(":/Kerfloom/Resources/fit.png")), QString());
+    QAction *zoomIn = bar->addAction(QIcon(QStringLiteral(":/Kerfloom/Resources/zoomin.png")), QString());
+    onLanguage([zoomOut, fit, zoomIn] {
+        zoomOut->setText(tr("Zoom out"));
+        fit->setText(tr("Fit in view"));
+        zoomIn->setText(tr("Zoom in"));
+    });
     connect(zoomOut, &QAction::triggered, this, &Kerfloom::zoomOut_trigerred);
     connect(fit, &QAction::triggered, this, &Kerfloom::fitInView_trigerred);
     connect(zoomIn, &QAction::triggered, this, &Kerfloom::zoomIn_trigerred);
@@ -250,7 +292,7 @@ void Kerfloom::createStatusBar()
     m_dimensionsLabel = new QLabel(this);
     m_warningIcon = new QLabel(this);
     m_warningIcon->setPixmap(QPixmap(QStringLiteral(":/Kerfloom/Resources/warning.png")));
-    m_warningIcon->setToolTip(tr("Drawing contains open shapes!"));
+    onLanguage([this] { m_warningIcon->setToolTip(tr("Drawing contains open shapes!")); });
     m_warningIcon->hide();
     statusBar()->addPermanentWidget(m_warningIcon);
     statusBar()->addPermanentWidget(m_objectsLabel);

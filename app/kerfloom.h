@@ -7,7 +7,9 @@
 #include <QMainWindow>
 #include <QUrl>
 
+#include <functional>
 #include <set>
+#include <vector>
 
 class GraphWidget;
 class KFStartPage;
@@ -95,6 +97,7 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
@@ -103,8 +106,13 @@ private:
     void createMenus();
     void createToolBar();
     void createStatusBar();
-    QAction *makeAction(const char *objectName, const QString &text, const QString &toolTip,
+    // `text` and `toolTip` (may be null) untranslated: the action follows
+    // a change of language.
+    QAction *makeAction(const char *objectName, const char *text, const char *toolTip,
                         const QKeySequence &shortcut, const char *icon = nullptr);
+    // Runs `apply` now and again whenever the language changes.
+    void onLanguage(std::function<void()> apply);
+    void retranslate();
     void showStartTab();
     void removeStartTab();
     void setTitleFor(GraphWidget *view);
@@ -140,6 +148,7 @@ private:
     QUndoGroup *m_undoGroup = nullptr;
     KeyEventFilter *m_keyFilter = nullptr;
     QMenu *m_recentMenu = nullptr;
+    std::vector<std::function<void()>> m_retranslate;
     QAction *m_undo = nullptr;
     QAction *m_redo = nullptr;
     QList<QAction *> m_editActions;

@@ -2,6 +2,7 @@
 #include "app/prompts.h"
 #include "core/commands.h"
 #include "formats/settings.h"
+#include "resources/language.h"
 #include "resources/resources.h"
 #include "testsupport.h"
 #include "ui/getpointdialog.h"
@@ -17,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QSlider>
@@ -666,6 +668,30 @@ TEST_F(MainWindowTest, PreferencesReachEveryOpenViewAndTheWindowsOwnOptions)
     window->closeTab(window->tabBar()->currentIndex());
     EXPECT_TRUE(asked.empty());
     QFile::remove(Settings::filePath());
+}
+
+// The settings dialog previews a language at once: the window behind it
+// follows, menus, actions and the undo text alike, and goes back with it.
+TEST_F(MainWindowTest, WindowFollowsALanguageChange)
+{
+    window = std::make_unique<Kerfloom>();
+    window->openFile(writeTap(QStringLiteral("lang.tap")), false, false);
+    QAction *open = window->action(QStringLiteral("action_Open"));
+    QAction *autoJoin = window->action(QStringLiteral("action_Auto"));
+    ASSERT_EQ(open->text(), QStringLiteral("&Open"));
+
+    kerfloom::installLanguage(QLocale(QLocale::Polish, QLocale::Poland));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    EXPECT_EQ(open->text(), QStringLiteral("&Otwórz"));
+    EXPECT_NE(autoJoin->toolTip(), QStringLiteral("Auto join vectors"));
+    EXPECT_NE(window->menuBar()->actions().first()->text(), QStringLiteral("&File"));
+    EXPECT_NE(window->action(QStringLiteral("action_Undo"))->text(), QStringLiteral("&Undo"));
+
+    kerfloom::installLanguage(QLocale(QLocale::English, QLocale::UnitedStates));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    EXPECT_EQ(open->text(), QStringLiteral("&Open"));
+    EXPECT_EQ(autoJoin->toolTip(), QStringLiteral("Auto join vectors"));
+    EXPECT_EQ(window->menuBar()->actions().first()->text(), QStringLiteral("&File"));
 }
 
 } // namespace
