@@ -93,8 +93,9 @@ protected:
     void expectFilesGone(const CrashReporter &r)
     {
         for (const auto &a : r.attachments()) {
-            if (a.isFile)
+            if (a.isFile) {
                 EXPECT_FALSE(QFile::exists(a.filePath)) << qPrintable(a.filePath);
+            }
         }
     }
 };
