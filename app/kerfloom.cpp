@@ -150,7 +150,7 @@ void Kerfloom::retranslate()
     showSimulationRunning(view && view->isSimulating());
     updateUndoActions();
     updateDrawingInfo();
-    if (m_tabs->count() == 1 && m_tabs->tabData(0).toInt() == -1)
+    if (startTabShown())
         m_tabs->setTabText(0, tr("Start"));
 }
 

@@ -113,6 +113,7 @@ private:
     // Runs `apply` now and again whenever the language changes.
     void onLanguage(std::function<void()> apply);
     void retranslate();
+    bool startTabShown() const;
     void showStartTab();
     void removeStartTab();
     void setTitleFor(GraphWidget *view);

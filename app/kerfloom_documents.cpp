@@ -85,9 +85,14 @@ void Kerfloom::showStartTab()
     setWindowTitle(QLatin1String(appTitle));
 }
 
+bool Kerfloom::startTabShown() const
+{
+    return m_tabs->count() == 1 && m_tabs->tabData(0).toInt() == -1;
+}
+
 void Kerfloom::removeStartTab()
 {
-    if (m_tabs->count() == 1 && m_tabs->tabData(0).toInt() == -1) {
+    if (startTabShown()) {
         const QSignalBlocker block(m_tabs);
         m_tabs->removeTab(0);
     }

@@ -376,31 +376,41 @@ std::shared_ptr<GraphWidget::CacheBuild> buildCache(std::unique_ptr<Drawing> cop
 void GraphWidget::settleLongOperation(std::function<void()> done)
 {
     m_settleDone = std::move(done);
-    if (m_cacheUpdatesEnabled && !m_cacheBuildPending) {
-        // Freeing a million points costs as much as copying them: the old
-        // copy goes in the pool as well.
-        Drawing *old = m_cachedDrawing.release();
-        if (old)
-            old->moveAllToThread(nullptr);
-        m_cacheInvalidatedDuringBuild = false;
-        m_cacheBuildPending = true;
-        QThread *gui = thread();
-        const Drawing *source = m_drawing.get();
-        m_cacheBuild = QtConcurrent::run([source, old, gui] {
-            delete old;
-            auto build = buildCache(std::make_unique<Drawing>(*source));
-            build->copy->moveAllToThread(gui);
-            return build;
-        });
-        auto *watcher = new QFutureWatcher<std::shared_ptr<CacheBuild>>(this);
-        connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
-            watcher->deleteLater();
-            adoptCacheBuild();
-            settleStepDone();
-        });
-        watcher->setFuture(m_cacheBuild);
-    }
+    // Edits are off until the operation ends: the pool may copy the drawing.
+    if (m_cacheUpdatesEnabled && !m_cacheBuildPending)
+        startCacheBuild(nullptr);
     QTimer::singleShot(0, this, &GraphWidget::addDeferredJointSlice);
+}
+
+void GraphWidget::startCacheBuild(Drawing *copy)
+{
+    // Freeing a million points costs as much as copying them: the old copy
+    // goes to the pool as well.
+    Drawing *old = m_cachedDrawing.release();
+    if (old)
+        old->moveAllToThread(nullptr);
+    if (copy)
+        copy->moveAllToThread(nullptr);
+    m_cacheInvalidatedDuringBuild = false;
+    m_cacheBuildPending = true;
+    QThread *gui = thread();
+    const Drawing *source = m_drawing.get();
+    m_cacheBuild = QtConcurrent::run([copy, source, old, gui] {
+        delete old;
+        if (copy)
+            return buildCache(std::unique_ptr<Drawing>(copy));
+        auto build = buildCache(std::make_unique<Drawing>(*source));
+        build->copy->moveAllToThread(gui);
+        return build;
+    });
+    auto *watcher = new QFutureWatcher<std::shared_ptr<CacheBuild>>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
+        watcher->deleteLater();
+        if (adoptCacheBuild())
+            emit drawingChanged();
+        settleStepDone(); // a long operation may wait for this copy
+    });
+    watcher->setFuture(m_cacheBuild);
 }
 
 void GraphWidget::addDeferredJointSlice()
@@ -480,37 +490,15 @@ const GraphWidget::CutFigures &GraphWidget::cutFigures() const
         return m_figures;
     adoptCacheBuild();
     if (m_cacheStale && m_cacheUpdatesEnabled && m_figures.points >= backgroundFigures) {
-        const_cast<GraphWidget *>(this)->startFiguresBuild();
+        // The user may edit on while the pool plans the cut, so it gets a
+        // copy of its own, made here; the planning is the larger part.
+        const_cast<GraphWidget *>(this)->startCacheBuild(new Drawing(*m_drawing));
         return m_figures;
     }
     cachedDrawing();
     return m_figures;
 }
 
-void GraphWidget::startFiguresBuild()
-{
-    // The user may edit on while the worker plans the cut, so it gets a copy
-    // of its own, made here; the planning is the larger part.
-    auto *copy = new Drawing(*m_drawing);
-    copy->moveAllToThread(nullptr);
-    Drawing *old = m_cachedDrawing.release(); // freed there too: it costs as much as the copy
-    if (old)
-        old->moveAllToThread(nullptr);
-    m_cacheInvalidatedDuringBuild = false;
-    m_cacheBuildPending = true;
-    m_cacheBuild = QtConcurrent::run([copy, old] {
-        delete old;
-        return buildCache(std::unique_ptr<Drawing>(copy));
-    });
-    auto *watcher = new QFutureWatcher<std::shared_ptr<CacheBuild>>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
-        watcher->deleteLater();
-        if (adoptCacheBuild())
-            emit drawingChanged();
-        settleStepDone(); // a long operation may have begun meanwhile and wait for it
-    });
-    watcher->setFuture(m_cacheBuild);
-}
 
 // ---- joints -----------------------------------------------------------------
 

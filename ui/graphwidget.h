@@ -161,7 +161,9 @@ private:
     void removeObjectItems(const Object *object);
     void addJointItem(const Object::Joint &joint);
     void noteItemChange();
-    void startFiguresBuild();
+    // Plans the cut on `copy` in the pool; null: on a copy the pool makes,
+    // only while edits are off.
+    void startCacheBuild(Drawing *copy);
     void invalidateCache();
     void rebuildCache() const;
     // Takes the result of a copy built in the pool, waiting for it if
