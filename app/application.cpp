@@ -23,11 +23,16 @@
 
 namespace kerfloom {
 
-bool chooseHeadlessPlatform()
+bool chooseHeadlessPlatform(bool hasFiles)
 {
+    // A platform nobody can look at, named by a script that hands us drawings,
+    // is an unattended run too: a message box there would wait forever.
+    const QByteArray named = qgetenv("QT_QPA_PLATFORM").trimmed();
+    if (hasFiles && (named == "offscreen" || named.startsWith("offscreen:") || named == "minimal"))
+        return true;
     const bool hasDisplay = !qEnvironmentVariableIsEmpty("DISPLAY")
                             || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-    if (hasDisplay || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    if (hasDisplay || !named.isEmpty())
         return false;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     return true;
@@ -86,13 +91,13 @@ int run(int argc, char **argv)
 {
     // Crash-report mode: started by a crashed copy of the program.
     if (argc >= 3 && std::strcmp(argv[1], "crash") == 0) {
-        chooseHeadlessPlatform();
+        chooseHeadlessPlatform(false);
         QApplication app(argc, argv);
         commonSetup();
         return runCrashReporter(QCoreApplication::arguments().at(2));
     }
 
-    const bool headless = chooseHeadlessPlatform();
+    const bool headless = chooseHeadlessPlatform(argc >= 2);
     if (headless)
         prompts::installHeadlessMessageFilter();
     QApplication app(argc, argv);

@@ -6,9 +6,11 @@
 namespace kerfloom {
 
 // True when no display is reachable and the caller did not choose a Qt
-// platform; the program then runs on the offscreen platform and answers
-// every prompt itself. Call before the QApplication exists.
-bool chooseHeadlessPlatform();
+// platform, or when the caller chose the offscreen or minimal platform and
+// `hasFiles` (drawings on the command line); the program then runs on the
+// offscreen platform and answers every prompt itself. Call before the
+// QApplication exists.
+bool chooseHeadlessPlatform(bool hasFiles);
 
 // Loads the catalogues of a locale name such as "pl_PL" (Italian, Polish
 // and Spanish; any other language leaves the texts in English) and makes it

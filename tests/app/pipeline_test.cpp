@@ -41,7 +41,8 @@ protected:
         f.write(body);
         return f.fileName();
     }
-    RunResult run(const QStringList &args, const QString &workingDir = {})
+    RunResult run(const QStringList &args, const QString &workingDir = {},
+                  const QProcessEnvironment &extra = {})
     {
         QProcess p;
         p.setWorkingDirectory(workingDir.isEmpty() ? work.path() : workingDir);
@@ -49,6 +50,7 @@ protected:
         for (const char *v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(QLatin1String(v));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        env.insert(extra);
         p.setProcessEnvironment(env);
         p.start(QStringLiteral(KERFLOOM_PROGRAM), args);
         EXPECT_TRUE(p.waitForFinished(60000)) << "program did not end";
@@ -199,6 +201,23 @@ TEST_F(Pipeline, UnusableArgumentsAreOneLineEachAndNeverWait)
         EXPECT_EQ(lines(among), QStringList{c.line});
     }
     EXPECT_FALSE(coordinates(work.filePath(QStringLiteral("good.tap"))).empty());
+}
+
+// A script that names an invisible platform itself (common in containers)
+// runs unattended too, even with a display variable left over.
+TEST_F(Pipeline, AnInvisiblePlatformNamedByTheCallerNeverWaits)
+{
+    const QString good = write(QStringLiteral("named.src.tap"), square);
+    for (const char *platform : {"offscreen", "minimal"}) {
+        SCOPED_TRACE(platform);
+        QProcessEnvironment env;
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QLatin1String(platform));
+        env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":97"));
+        const RunResult r = run({good, QString()}, {}, env);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(lines(r), QStringList{QStringLiteral("Cannot open file: The file name is empty!")});
+        EXPECT_FALSE(coordinates(work.filePath(QStringLiteral("named.tap"))).empty());
+    }
 }
 
 TEST_F(Pipeline, ASuccessfulRunIsSilentAndAFailedLoadSaysWhyOnItsLine)
