@@ -43,11 +43,14 @@ int runQuiet(bool uninstallMode)
     request.targetDir = installer::defaultLocation();
     request.installerPath = self;
     const installer::InstallResult result = installer::install(request);
+    // The setup's work folder goes whatever the outcome, as after a window
+    // that was closed: a failed attempt must not leave the unpacked
+    // installation behind in the temporary folder.
+    startDeferred(false, {}, ownFolder);
     if (!result.ok) {
         fprintf(stderr, "%s\n", qPrintable(result.error));
         return 1;
     }
-    startDeferred(false, {}, ownFolder);
     return 0;
 }
 
