@@ -20,9 +20,11 @@ namespace installer {
 
 namespace {
 
+// lupdate files the tr() calls of this namespace under "installer"; the
+// lookup must use the same context or the catalogue's entries go unused.
 QString tr(const char *text)
 {
-    return QCoreApplication::translate("BrenmoorInstaller", text);
+    return QCoreApplication::translate("installer", text);
 }
 
 QString placed(const QString &entry)

@@ -19,6 +19,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTranslator>
 
 #include <unistd.h>
 
@@ -247,9 +248,30 @@ TEST_F(Installer, FailuresWriteNoEntryAndNoShortcut)
         EXPECT_FALSE(QFileInfo::exists(desktopLink())) << c.name;
         EXPECT_FALSE(QFileInfo::exists(menuFolder())) << c.name;
     }
-    // The quiet installer reports the failure through its exit code.
+    // The quiet installer reports the failure through its exit code, and
+    // still clears the setup's work folder away once it has ended.
     EXPECT_NE(run(stage + "/BrenmoorInstaller", {"/quiet"}), 0);
     EXPECT_FALSE(QFileInfo::exists(entriesFile()));
+    EXPECT_TRUE(waitUntilGone({work}));
+}
+
+TEST_F(Installer, PolishCatalogueTranslatesTheFileWork)
+{
+    QTranslator polish;
+    ASSERT_TRUE(polish.load(INSTALLER_PL_QM));
+    QCoreApplication::installTranslator(&polish);
+    ASSERT_TRUE(QFile::rename(stage + "/libQt5Gui.so.5", root + "/aside"));
+    const installer::InstallResult failed = installer::install({stage, location, INSTALLER_PROGRAM, true, true});
+    QString folderError;
+    installer::createTargetDir(QString(), &folderError);
+    ASSERT_TRUE(QFile::rename(root + "/aside", stage + "/libQt5Gui.so.5"));
+    const installer::InstallResult done = installer::install({stage, location, INSTALLER_PROGRAM, true, true});
+    QCoreApplication::removeTranslator(&polish);
+
+    EXPECT_EQ(failed.error, "Nie można skopiować pliku \"libQt5Gui.so.5\"!");
+    EXPECT_TRUE(folderError.startsWith("Nie można utworzyć folderu")) << folderError.toStdString();
+    ASSERT_TRUE(done.ok);
+    EXPECT_TRUE(readAll(menuFolder() + "/Uninstall.desktop").contains("Name=Odinstaluj\n"));
 }
 
 TEST_F(Installer, CapitalQuietIsNotQuiet)
