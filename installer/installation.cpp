@@ -73,6 +73,11 @@ bool writeShortcut(const QString &linkPath, const QString &name, const QString &
     return true;
 }
 
+// Files the installed programs write into their own folder: cutdeck keeps
+// its settings beside its program. They belong to the installation, and the
+// folder cannot go while they remain.
+const char *const ProgramDataFiles[] = {"cutdeck_config.INI"};
+
 QString menuFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation) + QLatin1Char('/') + GroupName;
@@ -231,8 +236,13 @@ QStringList uninstall(const QString &uninstallerPath)
     const bool safe = isSafeLocation(location, uninstallerPath);
     if (safe) {
         const QString dir = QFileInfo(location).canonicalFilePath();
-        for (const QString &entry : programFiles() + runtimeFiles()) {
-            const QString path = dir + QLatin1Char('/') + placed(entry);
+        QStringList entries;
+        for (const QString &entry : programFiles() + runtimeFiles())
+            entries << placed(entry);
+        for (const char *name : ProgramDataFiles)
+            entries << QLatin1String(name);
+        for (const QString &entry : entries) {
+            const QString path = dir + QLatin1Char('/') + entry;
             if (!removeEntry(path))
                 deferred << path;
         }

@@ -191,6 +191,8 @@ TEST_F(Installer, QuietInstallThenQuietUninstallLeaveNothingBehind)
     EXPECT_EQ(run(location + "/Kerfloom", {drawing}), 0);
     EXPECT_GT(QFileInfo(root + "/wing.tap").size(), 100);
 
+    // cutdeck's settings, saved beside it, go with the installation.
+    QFile(location + "/cutdeck_config.INI").open(QIODevice::WriteOnly);
     ASSERT_EQ(run(location + "/Uninstall", {"/quiet"}), 0);
     EXPECT_FALSE(QFileInfo::exists(desktopLink()));
     EXPECT_FALSE(QFileInfo::exists(menuFolder()));
