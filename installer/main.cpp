@@ -12,6 +12,7 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -54,6 +55,17 @@ int runQuiet(bool uninstallMode)
     return 0;
 }
 
+// Qt aborts when it finds no display; a user who started the installer from
+// a remote shell deserves a word on what to do instead.
+bool displayAvailable()
+{
+    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+        if (!qEnvironmentVariableIsEmpty(name))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -64,6 +76,12 @@ int main(int argc, char **argv)
         return runQuiet(QCoreApplication::applicationFilePath().endsWith(installer::UninstallerName));
     }
 
+    if (!displayAvailable()) {
+        fprintf(stderr, "There is no display to show the window on. Run the program with /quiet to %s "
+                        "without a window.\n",
+                QByteArray(argv[0]).endsWith("Uninstall") ? "uninstall" : "install");
+        return 1;
+    }
     QApplication app(argc, argv);
     installBrenmoorStyle();
     if (QLocale::system().language() == QLocale::Polish) {

@@ -282,6 +282,20 @@ TEST_F(Installer, CapitalQuietIsNotQuiet)
     EXPECT_EQ(run(stage + "/BrenmoorInstaller", {"/QUIET"}, 1500), -1);
     EXPECT_FALSE(QFileInfo::exists(location));
     EXPECT_FALSE(QFileInfo::exists(entriesFile()));
+
+    // And with no display for the window, a plain failure with advice
+    // rather than the toolkit's abort.
+    QProcess p;
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        e.remove(name);
+    p.setProcessEnvironment(e);
+    p.start(stage + "/BrenmoorInstaller", {"/QUIET"});
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(p.readAllStandardError().contains("Run the program with /quiet to install without a window."));
+    EXPECT_FALSE(QFileInfo::exists(location));
 }
 
 TEST_F(Installer, HostileEntryDeletesNothingOutsideTheInstallation)
