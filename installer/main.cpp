@@ -99,9 +99,11 @@ int main(int argc, char **argv)
     QDir::setCurrent(ownFolder);
     dialog.show();
     QObject::connect(&dialog, &QDialog::finished, &app, &QCoreApplication::quit);
-    app.exec();
+    // With a window the exit code is the event loop's: the user saw every
+    // message there, and closing the window is not a failure.
+    const int code = app.exec();
 
     if (!uninstalling || dialog.result() == QDialog::Accepted)
         startDeferred(uninstalling, dialog.deferredDeletions(), ownFolder);
-    return dialog.result() == QDialog::Accepted ? 0 : 1;
+    return code;
 }
