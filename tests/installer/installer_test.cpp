@@ -20,6 +20,10 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTranslator>
+#include <QApplication>
+#include <QFileDialog>
+#include <QTextBrowser>
+#include <QTimer>
 
 #include <unistd.h>
 
@@ -375,6 +379,49 @@ TEST_F(Installer, WindowInstallsThroughItsPagesAndUninstallModeOffersNoOptions)
     EXPECT_TRUE(button(uninstaller, "Uninstall"));
     for (QCheckBox *c : uninstaller.findChildren<QCheckBox *>())
         EXPECT_FALSE(c->isVisible()) << c->text().toStdString();
+}
+
+TEST_F(Installer, LinksOpenTheLicenceAndAFolderChooserStartingFromAnExistingFolder)
+{
+    QDir::setCurrent(stage);
+    BrenmoorInstaller wizard(false);
+    wizard.show();
+    QLabel *licence = wizard.findChild<QLabel *>("licenseLabel");
+    QLabel *change = wizard.findChild<QLabel *>("changePath");
+    ASSERT_TRUE(licence && change);
+
+    // Each link opens a modal dialog; the timer plays the user in it.
+    QString title, text;
+    QTimer::singleShot(0, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        ASSERT_TRUE(dialog);
+        title = dialog->windowTitle();
+        if (auto *browser = dialog->findChild<QTextBrowser *>())
+            text = browser->toPlainText();
+        dialog->close();
+    });
+    emit licence->linkActivated("#");
+    EXPECT_EQ(title, "License agreement");
+    EXPECT_TRUE(text.contains("Libraries shipped with this installation")) << text.toStdString();
+
+    QLineEdit *path = wizard.findChild<QLineEdit *>();
+    path->setText(programFiles + "/not/yet/there");
+    const QString chosen = root + "/chosen";
+    QDir().mkpath(chosen);
+    QString startedIn;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dialog);
+        title = dialog->windowTitle();
+        startedIn = dialog->directory().absolutePath();
+        dialog->setDirectory(chosen);
+        dialog->selectFile(chosen);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    emit change->linkActivated("#");
+    EXPECT_EQ(title, "Select installation directory");
+    EXPECT_EQ(startedIn, programFiles);
+    EXPECT_EQ(path->text(), chosen); // used as chosen, nothing appended
 }
 
 } // namespace
