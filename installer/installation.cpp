@@ -135,6 +135,18 @@ QStringList userDataFiles()
     return {product + QLatin1String("settings.ini"), product, company};
 }
 
+QString resolveTargetDir(const QString &typed)
+{
+    QString path = QDir::fromNativeSeparators(typed.trimmed());
+    if (path.isEmpty())
+        return path;
+    if (path == QLatin1String("~") || path.startsWith(QLatin1String("~/")))
+        path = QDir::homePath() + path.mid(1);
+    if (QDir::isRelativePath(path))
+        path = QDir::home().absoluteFilePath(path);
+    return QDir::cleanPath(path);
+}
+
 bool createTargetDir(const QString &dir, QString *error)
 {
     if (!dir.isEmpty() && QDir().mkpath(dir))

@@ -381,6 +381,30 @@ TEST_F(Installer, WindowInstallsThroughItsPagesAndUninstallModeOffersNoOptions)
         EXPECT_FALSE(c->isVisible()) << c->text().toStdString();
 }
 
+TEST_F(Installer, TypedFolderIsAbsoluteAndNeverInsideTheTemporaryWorkFolder)
+{
+    const struct
+    {
+        QString typed, expected;
+    } cases[] = {
+        {"~", home},
+        {"~/apps/Kerfloom/", home + "/apps/Kerfloom"},
+        {"apps/Kerfloom", home + "/apps/Kerfloom"},
+        {"  " + root + "/opt//x/../Kerfloom  ", root + "/opt/Kerfloom"},
+        {"~user/x", home + "/~user/x"},
+        {"", ""},
+    };
+    QDir::setCurrent(stage);
+    for (const auto &c : cases)
+        EXPECT_EQ(installer::resolveTargetDir(c.typed), c.expected) << c.typed.toStdString();
+
+    BrenmoorInstaller wizard(false);
+    wizard.findChild<QLineEdit *>()->setText("~/Kerfloom");
+    QTest::mouseClick(button(wizard, "Install"), Qt::LeftButton);
+    EXPECT_TRUE(QFileInfo::exists(home + "/Kerfloom/Kerfloom"));
+    EXPECT_FALSE(QFileInfo::exists(stage + "/~"));
+}
+
 TEST_F(Installer, LinksOpenTheLicenceAndAFolderChooserStartingFromAnExistingFolder)
 {
     QDir::setCurrent(stage);
