@@ -103,7 +103,11 @@ int main(int argc, char **argv)
     // message there, and closing the window is not a failure.
     const int code = app.exec();
 
-    if (!uninstalling || dialog.result() == QDialog::Accepted)
+    // Once files are gone, the rest must go too, however the window was
+    // closed: a finish page closed with Escape or the title bar would
+    // otherwise leave the uninstaller behind with no entry to find it by.
+    // Answering "No" leaves nothing to delete.
+    if (!uninstalling || !dialog.deferredDeletions().isEmpty())
         startDeferred(uninstalling, dialog.deferredDeletions(), ownFolder);
     return code;
 }

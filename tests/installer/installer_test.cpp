@@ -22,6 +22,7 @@
 #include <QTranslator>
 #include <QApplication>
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QTextBrowser>
 #include <QTimer>
 
@@ -403,6 +404,43 @@ TEST_F(Installer, TypedFolderIsAbsoluteAndNeverInsideTheTemporaryWorkFolder)
     QTest::mouseClick(button(wizard, "Install"), Qt::LeftButton);
     EXPECT_TRUE(QFileInfo::exists(home + "/Kerfloom/Kerfloom"));
     EXPECT_FALSE(QFileInfo::exists(stage + "/~"));
+}
+
+TEST_F(Installer, UninstallWindowAsksFirstAndKeepsItsDeletionsHoweverItCloses)
+{
+    ASSERT_TRUE(installer::install({stage, location, INSTALLER_PROGRAM, true, true}).ok);
+    for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+        BrenmoorInstaller wizard(true);
+        wizard.show();
+        QString question;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            ASSERT_TRUE(box);
+            question = box->windowTitle() + "|" + box->text();
+            box->button(answer)->click();
+        });
+        QTest::mouseClick(button(wizard, "Uninstall"), Qt::LeftButton);
+        EXPECT_EQ(question, "Uninstallation|You are about to uninstall Kerfloom! Do you really want to do this?");
+        if (answer == QMessageBox::No) {
+            EXPECT_EQ(wizard.result(), QDialog::Rejected);
+            EXPECT_TRUE(wizard.deferredDeletions().isEmpty());
+            EXPECT_TRUE(QFileInfo::exists(entriesFile()));
+            continue;
+        }
+        EXPECT_FALSE(QFileInfo::exists(desktopLink()));
+        QTest::qWait(1300);
+        EXPECT_EQ(button(wizard, "Finish"), wizard.findChild<QPushButton *>("installButton"));
+        QLabel *finished = nullptr;
+        for (QLabel *l : wizard.findChildren<QLabel *>()) {
+            if (l->isVisible() && l->text().startsWith("Uninstallation finished"))
+                finished = l;
+        }
+        EXPECT_TRUE(finished);
+        // Escape on the finish page: the uninstaller must still go.
+        QTest::keyClick(&wizard, Qt::Key_Escape);
+        EXPECT_EQ(wizard.result(), QDialog::Rejected);
+        EXPECT_EQ(wizard.deferredDeletions().value(0), QCoreApplication::applicationFilePath());
+    }
 }
 
 TEST_F(Installer, LinksOpenTheLicenceAndAFolderChooserStartingFromAnExistingFolder)
