@@ -20,9 +20,11 @@ namespace installer {
 
 namespace {
 
+// lupdate files the tr() calls of this namespace under "installer"; the
+// lookup must use the same context or the catalogue's entries go unused.
 QString tr(const char *text)
 {
-    return QCoreApplication::translate("BrenmoorInstaller", text);
+    return QCoreApplication::translate("installer", text);
 }
 
 QString placed(const QString &entry)
@@ -70,6 +72,11 @@ bool writeShortcut(const QString &linkPath, const QString &name, const QString &
     QFile::setPermissions(linkPath, QFile::permissions(linkPath) | QFile::ExeOwner);
     return true;
 }
+
+// Files the installed programs write into their own folder: cutdeck keeps
+// its settings beside its program. They belong to the installation, and the
+// folder cannot go while they remain.
+const char *const ProgramDataFiles[] = {"cutdeck_config.INI"};
 
 QString menuFolder()
 {
@@ -126,6 +133,18 @@ QStringList userDataFiles()
     const QString company = config + QLatin1Char('/') + CompanyName + QLatin1Char('/');
     const QString product = company + ProductName + QLatin1Char('/');
     return {product + QLatin1String("settings.ini"), product, company};
+}
+
+QString resolveTargetDir(const QString &typed)
+{
+    QString path = QDir::fromNativeSeparators(typed.trimmed());
+    if (path.isEmpty())
+        return path;
+    if (path == QLatin1String("~") || path.startsWith(QLatin1String("~/")))
+        path = QDir::homePath() + path.mid(1);
+    if (QDir::isRelativePath(path))
+        path = QDir::home().absoluteFilePath(path);
+    return QDir::cleanPath(path);
 }
 
 bool createTargetDir(const QString &dir, QString *error)
@@ -229,8 +248,13 @@ QStringList uninstall(const QString &uninstallerPath)
     const bool safe = isSafeLocation(location, uninstallerPath);
     if (safe) {
         const QString dir = QFileInfo(location).canonicalFilePath();
-        for (const QString &entry : programFiles() + runtimeFiles()) {
-            const QString path = dir + QLatin1Char('/') + placed(entry);
+        QStringList entries;
+        for (const QString &entry : programFiles() + runtimeFiles())
+            entries << placed(entry);
+        for (const char *name : ProgramDataFiles)
+            entries << QLatin1String(name);
+        for (const QString &entry : entries) {
+            const QString path = dir + QLatin1Char('/') + entry;
             if (!removeEntry(path))
                 deferred << path;
         }

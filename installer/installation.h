@@ -46,6 +46,12 @@ struct InstallResult
     qint64 bytes = 0;    // bytes copied
 };
 
+// The folder a user typed, as an absolute path: "~" stands for the home
+// folder, as in a shell, and a relative path is taken from the home folder
+// too. The installer runs in a temporary folder that goes when it ends, so a
+// path relative to it would install into what is about to be deleted.
+QString resolveTargetDir(const QString &typed);
+
 // Creates the target folder with its parents; the message when it cannot.
 bool createTargetDir(const QString &dir, QString *error);
 

@@ -208,7 +208,7 @@ void BrenmoorInstaller::on_installButton_clicked()
 
 void BrenmoorInstaller::doInstall()
 {
-    const QString dir = QDir::fromNativeSeparators(m_path->text().trimmed());
+    const QString dir = installer::resolveTargetDir(m_path->text());
     QString error;
     if (!installer::createTargetDir(dir, &error)) {
         QMessageBox::critical(this, tr("Error"), error);
@@ -287,7 +287,7 @@ void BrenmoorInstaller::on_licenseLabel_linkActivated()
 
 void BrenmoorInstaller::on_changePath_linkActivated()
 {
-    QString start = QDir::fromNativeSeparators(m_path->text());
+    QString start = installer::resolveTargetDir(m_path->text());
     // Walk up to a folder that exists, but never forever on a strange path.
     for (int i = 0; i < 256 && !start.isEmpty() && !QDir(start).exists(); ++i)
         start = QDir::cleanPath(start + QLatin1String("/.."));

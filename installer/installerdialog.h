@@ -21,7 +21,8 @@ public:
     explicit BrenmoorInstaller(bool uninstallMode, QWidget *parent = nullptr);
 
     bool isUninstallMode() const { return m_uninstall; }
-    // Deletions left for after the window has closed.
+    // Deletions left for after the window has closed; empty until the
+    // uninstallation has run (and always after an installation).
     const QStringList &deferredDeletions() const { return m_deferred; }
 
 signals:

@@ -12,6 +12,7 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -43,12 +44,26 @@ int runQuiet(bool uninstallMode)
     request.targetDir = installer::defaultLocation();
     request.installerPath = self;
     const installer::InstallResult result = installer::install(request);
+    // The setup's work folder goes whatever the outcome, as after a window
+    // that was closed: a failed attempt must not leave the unpacked
+    // installation behind in the temporary folder.
+    startDeferred(false, {}, ownFolder);
     if (!result.ok) {
         fprintf(stderr, "%s\n", qPrintable(result.error));
         return 1;
     }
-    startDeferred(false, {}, ownFolder);
     return 0;
+}
+
+// Qt aborts when it finds no display; a user who started the installer from
+// a remote shell deserves a word on what to do instead.
+bool displayAvailable()
+{
+    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+        if (!qEnvironmentVariableIsEmpty(name))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -61,6 +76,12 @@ int main(int argc, char **argv)
         return runQuiet(QCoreApplication::applicationFilePath().endsWith(installer::UninstallerName));
     }
 
+    if (!displayAvailable()) {
+        fprintf(stderr, "There is no display to show the window on. Run the program with /quiet to %s "
+                        "without a window.\n",
+                QByteArray(argv[0]).endsWith("Uninstall") ? "uninstall" : "install");
+        return 1;
+    }
     QApplication app(argc, argv);
     installBrenmoorStyle();
     if (QLocale::system().language() == QLocale::Polish) {
@@ -78,9 +99,15 @@ int main(int argc, char **argv)
     QDir::setCurrent(ownFolder);
     dialog.show();
     QObject::connect(&dialog, &QDialog::finished, &app, &QCoreApplication::quit);
-    app.exec();
+    // With a window the exit code is the event loop's: the user saw every
+    // message there, and closing the window is not a failure.
+    const int code = app.exec();
 
-    if (!uninstalling || dialog.result() == QDialog::Accepted)
+    // Once files are gone, the rest must go too, however the window was
+    // closed: a finish page closed with Escape or the title bar would
+    // otherwise leave the uninstaller behind with no entry to find it by.
+    // Answering "No" leaves nothing to delete.
+    if (!uninstalling || !dialog.deferredDeletions().isEmpty())
         startDeferred(uninstalling, dialog.deferredDeletions(), ownFolder);
-    return dialog.result() == QDialog::Accepted ? 0 : 1;
+    return code;
 }

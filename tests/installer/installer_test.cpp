@@ -19,6 +19,12 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTranslator>
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTextBrowser>
+#include <QTimer>
 
 #include <unistd.h>
 
@@ -190,6 +196,8 @@ TEST_F(Installer, QuietInstallThenQuietUninstallLeaveNothingBehind)
     EXPECT_EQ(run(location + "/Kerfloom", {drawing}), 0);
     EXPECT_GT(QFileInfo(root + "/wing.tap").size(), 100);
 
+    // cutdeck's settings, saved beside it, go with the installation.
+    QFile(location + "/cutdeck_config.INI").open(QIODevice::WriteOnly);
     ASSERT_EQ(run(location + "/Uninstall", {"/quiet"}), 0);
     EXPECT_FALSE(QFileInfo::exists(desktopLink()));
     EXPECT_FALSE(QFileInfo::exists(menuFolder()));
@@ -247,9 +255,30 @@ TEST_F(Installer, FailuresWriteNoEntryAndNoShortcut)
         EXPECT_FALSE(QFileInfo::exists(desktopLink())) << c.name;
         EXPECT_FALSE(QFileInfo::exists(menuFolder())) << c.name;
     }
-    // The quiet installer reports the failure through its exit code.
+    // The quiet installer reports the failure through its exit code, and
+    // still clears the setup's work folder away once it has ended.
     EXPECT_NE(run(stage + "/BrenmoorInstaller", {"/quiet"}), 0);
     EXPECT_FALSE(QFileInfo::exists(entriesFile()));
+    EXPECT_TRUE(waitUntilGone({work}));
+}
+
+TEST_F(Installer, PolishCatalogueTranslatesTheFileWork)
+{
+    QTranslator polish;
+    ASSERT_TRUE(polish.load(INSTALLER_PL_QM));
+    QCoreApplication::installTranslator(&polish);
+    ASSERT_TRUE(QFile::rename(stage + "/libQt5Gui.so.5", root + "/aside"));
+    const installer::InstallResult failed = installer::install({stage, location, INSTALLER_PROGRAM, true, true});
+    QString folderError;
+    installer::createTargetDir(QString(), &folderError);
+    ASSERT_TRUE(QFile::rename(root + "/aside", stage + "/libQt5Gui.so.5"));
+    const installer::InstallResult done = installer::install({stage, location, INSTALLER_PROGRAM, true, true});
+    QCoreApplication::removeTranslator(&polish);
+
+    EXPECT_EQ(failed.error, "Nie można skopiować pliku \"libQt5Gui.so.5\"!");
+    EXPECT_TRUE(folderError.startsWith("Nie można utworzyć folderu")) << folderError.toStdString();
+    ASSERT_TRUE(done.ok);
+    EXPECT_TRUE(readAll(menuFolder() + "/Uninstall.desktop").contains("Name=Odinstaluj\n"));
 }
 
 TEST_F(Installer, CapitalQuietIsNotQuiet)
@@ -258,6 +287,20 @@ TEST_F(Installer, CapitalQuietIsNotQuiet)
     EXPECT_EQ(run(stage + "/BrenmoorInstaller", {"/QUIET"}, 1500), -1);
     EXPECT_FALSE(QFileInfo::exists(location));
     EXPECT_FALSE(QFileInfo::exists(entriesFile()));
+
+    // And with no display for the window, a plain failure with advice
+    // rather than the toolkit's abort.
+    QProcess p;
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        e.remove(name);
+    p.setProcessEnvironment(e);
+    p.start(stage + "/BrenmoorInstaller", {"/QUIET"});
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(p.readAllStandardError().contains("Run the program with /quiet to install without a window."));
+    EXPECT_FALSE(QFileInfo::exists(location));
 }
 
 TEST_F(Installer, HostileEntryDeletesNothingOutsideTheInstallation)
@@ -337,6 +380,109 @@ TEST_F(Installer, WindowInstallsThroughItsPagesAndUninstallModeOffersNoOptions)
     EXPECT_TRUE(button(uninstaller, "Uninstall"));
     for (QCheckBox *c : uninstaller.findChildren<QCheckBox *>())
         EXPECT_FALSE(c->isVisible()) << c->text().toStdString();
+}
+
+TEST_F(Installer, TypedFolderIsAbsoluteAndNeverInsideTheTemporaryWorkFolder)
+{
+    const struct
+    {
+        QString typed, expected;
+    } cases[] = {
+        {"~", home},
+        {"~/apps/Kerfloom/", home + "/apps/Kerfloom"},
+        {"apps/Kerfloom", home + "/apps/Kerfloom"},
+        {"  " + root + "/opt//x/../Kerfloom  ", root + "/opt/Kerfloom"},
+        {"~user/x", home + "/~user/x"},
+        {"", ""},
+    };
+    QDir::setCurrent(stage);
+    for (const auto &c : cases)
+        EXPECT_EQ(installer::resolveTargetDir(c.typed), c.expected) << c.typed.toStdString();
+
+    BrenmoorInstaller wizard(false);
+    wizard.findChild<QLineEdit *>()->setText("~/Kerfloom");
+    QTest::mouseClick(button(wizard, "Install"), Qt::LeftButton);
+    EXPECT_TRUE(QFileInfo::exists(home + "/Kerfloom/Kerfloom"));
+    EXPECT_FALSE(QFileInfo::exists(stage + "/~"));
+}
+
+TEST_F(Installer, UninstallWindowAsksFirstAndKeepsItsDeletionsHoweverItCloses)
+{
+    ASSERT_TRUE(installer::install({stage, location, INSTALLER_PROGRAM, true, true}).ok);
+    for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+        BrenmoorInstaller wizard(true);
+        wizard.show();
+        QString question;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            ASSERT_TRUE(box);
+            question = box->windowTitle() + "|" + box->text();
+            box->button(answer)->click();
+        });
+        QTest::mouseClick(button(wizard, "Uninstall"), Qt::LeftButton);
+        EXPECT_EQ(question, "Uninstallation|You are about to uninstall Kerfloom! Do you really want to do this?");
+        if (answer == QMessageBox::No) {
+            EXPECT_EQ(wizard.result(), QDialog::Rejected);
+            EXPECT_TRUE(wizard.deferredDeletions().isEmpty());
+            EXPECT_TRUE(QFileInfo::exists(entriesFile()));
+            continue;
+        }
+        EXPECT_FALSE(QFileInfo::exists(desktopLink()));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return button(wizard, "Finish") != nullptr; }, 10000));
+        QLabel *finished = nullptr;
+        for (QLabel *l : wizard.findChildren<QLabel *>()) {
+            if (l->isVisible() && l->text().startsWith("Uninstallation finished"))
+                finished = l;
+        }
+        EXPECT_TRUE(finished);
+        // Escape on the finish page: the uninstaller must still go.
+        QTest::keyClick(&wizard, Qt::Key_Escape);
+        EXPECT_EQ(wizard.result(), QDialog::Rejected);
+        EXPECT_EQ(wizard.deferredDeletions().value(0), QCoreApplication::applicationFilePath());
+    }
+}
+
+TEST_F(Installer, LinksOpenTheLicenceAndAFolderChooserStartingFromAnExistingFolder)
+{
+    QDir::setCurrent(stage);
+    BrenmoorInstaller wizard(false);
+    wizard.show();
+    QLabel *licence = wizard.findChild<QLabel *>("licenseLabel");
+    QLabel *change = wizard.findChild<QLabel *>("changePath");
+    ASSERT_TRUE(licence && change);
+
+    // Each link opens a modal dialog; the timer plays the user in it.
+    QString title, text;
+    QTimer::singleShot(0, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        ASSERT_TRUE(dialog);
+        title = dialog->windowTitle();
+        if (auto *browser = dialog->findChild<QTextBrowser *>())
+            text = browser->toPlainText();
+        dialog->close();
+    });
+    emit licence->linkActivated("#");
+    EXPECT_EQ(title, "License agreement");
+    EXPECT_TRUE(text.contains("Libraries shipped with this installation")) << text.toStdString();
+
+    QLineEdit *path = wizard.findChild<QLineEdit *>();
+    path->setText(programFiles + "/not/yet/there");
+    const QString chosen = root + "/chosen";
+    QDir().mkpath(chosen);
+    QString startedIn;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dialog);
+        title = dialog->windowTitle();
+        startedIn = dialog->directory().absolutePath();
+        dialog->setDirectory(chosen);
+        dialog->selectFile(chosen);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    emit change->linkActivated("#");
+    EXPECT_EQ(title, "Select installation directory");
+    EXPECT_EQ(startedIn, programFiles);
+    EXPECT_EQ(path->text(), chosen); // used as chosen, nothing appended
 }
 
 } // namespace

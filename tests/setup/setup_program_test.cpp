@@ -168,6 +168,17 @@ TEST_F(SetupProgramTest, DamagedPayloadIsReportedAndNothingIsStarted)
     EXPECT_EQ(access((workFolder() + "/BrenmoorInstaller/app/Kerfloom").c_str(), F_OK), 0);
 }
 
+TEST_F(SetupProgramTest, InstallerThatCannotBeStartedIsReported)
+{
+    const RunResult run = runProgram(SETUP_TEST_NOLAUNCH, options);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.errorOutput.find("Error: Cannot launch installer! Check your permissions.\n"), std::string::npos)
+        << run.errorOutput;
+    const std::vector<int> progress = progressOf(run.errorOutput);
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.back(), 98);
+}
+
 TEST_F(SetupProgramTest, ShowsItsWindowOnADisplayAndLeavesTheInstallerRunning)
 {
     VirtualDisplay display;
