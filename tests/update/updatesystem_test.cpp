@@ -113,6 +113,26 @@ TEST_F(UpdateTest, ChangedAndMissingFilesAreDownloadedVerifiedAndApplied)
     EXPECT_TRUE(QRegularExpression("^~\\d+Kerfloom\\.tmp$").match(aside.first()).hasMatch()) << aside.first().toStdString();
 }
 
+TEST_F(UpdateTest, ReplacedFilesKeepTheirPermissions)
+{
+    const auto program = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                         | QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser
+                         | QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther
+                         | QFileDevice::ExeOther;
+    const auto data = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
+                      | QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    writeFile(installed("Kerfloom"), "old program");
+    ASSERT_TRUE(QFile::setPermissions(installed("Kerfloom"), program));
+    writeFile(installed("readme.txt"), "old text");
+    ASSERT_TRUE(QFile::setPermissions(installed("readme.txt"), data));
+    offer({{"Kerfloom", "new program"}, {"readme.txt", "new text"}});
+
+    ASSERT_EQ(check().first, UpdateSystem::Outcome::Applied);
+    EXPECT_EQ(readFile(installed("Kerfloom")), "new program");
+    EXPECT_EQ(QFileInfo(installed("Kerfloom")).permissions(), program);
+    EXPECT_EQ(QFileInfo(installed("readme.txt")).permissions(), data);
+}
+
 TEST_F(UpdateTest, InUseFileIsMovedAsideAndRemovedAtNextStart)
 {
     writeFile(installed("bin/tool"), "running copy");
