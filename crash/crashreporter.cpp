@@ -177,11 +177,24 @@ void CrashReporter::on_addComment_linkActivated(const QString &)
     animation->setStartValue(0);
     animation->setEndValue(230);
     animation->setEasingCurve(QEasingCurve::OutQuad);
+    connect(animation, &QPropertyAnimation::valueChanged, this, &CrashReporter::growToFit);
     connect(animation, &QPropertyAnimation::finished, this, [this] {
         m_commentGroup->setMinimumHeight(170);
         m_commentGroup->setMaximumHeight(QWIDGETSIZE_MAX);
+        growToFit();
     });
     animation->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+void CrashReporter::growToFit()
+{
+    // The dialog's own minimum size is fixed, so the layout cannot make room
+    // for the unfolding group: without this the group would be drawn over
+    // the links and the buttons.
+    layout()->activate();
+    const int wanted = std::max(sizeHint().height(), layout()->minimumSize().height());
+    if (height() < wanted)
+        resize(width(), wanted);
 }
 
 void CrashReporter::on_reportDetails_linkActivated(const QString &)

@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -203,6 +204,15 @@ TEST_F(Reporter, AddCommentUnfoldsTheCommentGroup)
     EXPECT_TRUE(QTest::qWaitFor([&] { return group->minimumHeight() == 170; }, 2000));
     EXPECT_EQ(group->maximumHeight(), QWIDGETSIZE_MAX);
     EXPECT_TRUE(reporter.findChild<QLabel *>(QStringLiteral("addComment"))->isHidden());
+    // The dialog grew: the unfolded group lies above the check box and the
+    // buttons instead of over them.
+    const auto *send = reporter.findChild<QCheckBox *>(QStringLiteral("sendReport"));
+    const auto *close = reporter.findChild<QPushButton *>(QStringLiteral("closeButton"));
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return group->geometry().bottom() < send->geometry().top()
+               && group->geometry().bottom() < close->geometry().top();
+    }, 1000)) << group->geometry().bottom() << " " << send->geometry().top();
+    EXPECT_GE(group->height(), 170);
 }
 
 TEST(ReporterViewer, ColoursTagsAttributesAndSections)
