@@ -118,9 +118,16 @@ void CrashReporter::buildForm()
     layout->addLayout(top);
 
     auto *rule = new QLabel(this);
-    rule->setPixmap(QPixmap(QStringLiteral(":/Kerfloom/Resources/hline.png")));
-    rule->setAlignment(Qt::AlignCenter);
+    rule->setObjectName(QStringLiteral("rule"));
+    const QPixmap line(QStringLiteral(":/Kerfloom/Resources/hline.png"));
+    rule->setPixmap(line);
+    // The picture is a short piece of the rule (the program's own is a few
+    // pixels wide): stretched, it runs across the dialog.
+    rule->setScaledContents(true);
     rule->setContentsMargins(0, 18, 0, 18);
+    rule->setMinimumWidth(1);
+    rule->setFixedHeight(line.height() + 36);
+    rule->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     layout->addWidget(rule);
 
     auto *info = new QLabel(tr("Crash report has been generated and you can send it to our developers. Every "

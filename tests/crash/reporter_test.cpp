@@ -198,6 +198,14 @@ TEST_F(Reporter, AddCommentUnfoldsTheCommentGroup)
 {
     CrashReporter reporter(dump);
     reporter.show();
+    // The rule runs across the dialog, however short its picture.
+    const auto *rule = reporter.findChild<QLabel *>(QStringLiteral("rule"));
+    EXPECT_GT(rule->contentsRect().width(), reporter.width() * 3 / 4);
+    const QImage drawn = const_cast<QLabel *>(rule)->grab().toImage();
+    const QRect line = rule->contentsRect();
+    EXPECT_EQ(drawn.pixelColor(line.left() + 1, line.top()), QColor(0xc8, 0xc8, 0xc8));
+    EXPECT_EQ(drawn.pixelColor(line.right() - 1, line.top()), QColor(0xc8, 0xc8, 0xc8));
+    EXPECT_EQ(rule->contentsMargins(), QMargins(0, 18, 0, 18));
     auto *group = reporter.findChild<QGroupBox *>(QStringLiteral("commentGroup"));
     EXPECT_EQ(group->maximumHeight(), 0);
     reporter.findChild<QLabel *>(QStringLiteral("addComment"))->linkActivated(QStringLiteral("#"));
