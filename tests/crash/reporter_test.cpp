@@ -5,6 +5,9 @@
 #include "crash/report.h"
 
 #include <QCheckBox>
+#include <QApplication>
+#include <QTimer>
+#include <QMessageBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
@@ -159,6 +162,30 @@ TEST_F(Reporter, UncheckedSendReportSendsNothingAndDeletesFiles)
     reporter.reject();
     QTest::qWait(50);
     EXPECT_TRUE(server.request.isEmpty());
+    expectFilesGone(reporter);
+}
+
+TEST_F(Reporter, FailedRestartWarnsAndStillCloses)
+{
+    CrashReporter reporter(dump);
+    reporter.setRestartProgram(QStringLiteral("/nonexistent/Kerfloom"));
+    reporter.findChild<QCheckBox *>(QStringLiteral("sendReport"))->setChecked(false);
+    reporter.show();
+    QString title, text;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            title = box->windowTitle();
+            text = box->text();
+            box->accept();
+        }
+    });
+    poll.start(20);
+    reporter.accept();
+    EXPECT_EQ(title, QStringLiteral("Kerfloom has failed to restart itself."));
+    EXPECT_EQ(text, QStringLiteral("Kerfloom has failed to restart itself. Please do it manually."));
+    EXPECT_EQ(reporter.result(), QDialog::Accepted);
+    EXPECT_FALSE(reporter.isVisible());
     expectFilesGone(reporter);
 }
 
