@@ -1,6 +1,7 @@
 // The details file and the report built from it, without crashing anything.
 #include "crash/crashhandler.h"
 #include "crash/details.h"
+#include "crash/minidump.h"
 #include "crash/report.h"
 
 #include <QDataStream>
@@ -122,6 +123,24 @@ TEST_F(CrashReport, DetailsBecomeProcessExceptionAndLogSections)
         "\t\t[2026-03-04 10:00:01.000] qWarning: ]]]]><![CDATA[> two\r\n\t]]></ApplicationLog>\r\n"
         "\t<CustomFields>\r\n\t\t<Build>a&lt;b</Build>\r\n\t</CustomFields>\r\n</CrashReport>\r\n");
     EXPECT_EQ(xml, expected);
+}
+
+TEST_F(CrashReport, CrashFilesAreNeverWrittenThroughAnExistingName)
+{
+    // Someone else's file, reached through a link planted under the crash file's name.
+    const QString victim = dir.filePath(QStringLiteral("victim"));
+    QFile f(victim);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("precious");
+    f.close();
+    const QString details = detailsPath(dump());
+    ASSERT_TRUE(QFile::link(victim, details));
+    DetailsRecord r;
+    EXPECT_FALSE(writeDetails(QFile::encodeName(details).constData(), r));
+    ASSERT_TRUE(QFile::link(victim, dump()));
+    EXPECT_FALSE(writeMinidump(QFile::encodeName(dump()).constData(), CrashContext{}));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "precious");
 }
 
 TEST_F(CrashReport, DamagedDetailsFilesGiveTheShortReport)
