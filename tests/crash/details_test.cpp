@@ -7,6 +7,7 @@
 #include <QDataStream>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
@@ -72,12 +73,14 @@ protected:
     QTemporaryDir dir;
     QString dump() const { return dir.filePath(QStringLiteral("6f1c.dmp")); }
 
-    void writeDetailsFile(const AssertionRecord *assertion)
+    void writeDetailsFile(const AssertionRecord *assertion,
+                          const QString &log = QStringLiteral("[2026-03-04 10:00:00.000] qDebug: one\r\n"
+                                                              "[2026-03-04 10:00:01.000] qWarning: ]]> two"),
+                          const QString &build = QStringLiteral("a<b"))
     {
         QByteArray appData;
         QDataStream stream(&appData, QIODevice::WriteOnly);
-        stream << QList<QPair<QString, QString>>{{QStringLiteral("Build"), QStringLiteral("a<b")}}
-               << QStringLiteral("[2026-03-04 10:00:00.000] qDebug: one\r\n[2026-03-04 10:00:01.000] qWarning: ]]> two");
+        stream << QList<QPair<QString, QString>>{{QStringLiteral("Build"), build}} << log;
         DetailsRecord r;
         r.appData = appData.constData();
         r.appDataSize = uint32_t(appData.size());
@@ -123,6 +126,26 @@ TEST_F(CrashReport, DetailsBecomeProcessExceptionAndLogSections)
         "\t\t[2026-03-04 10:00:01.000] qWarning: ]]]]><![CDATA[> two\r\n\t]]></ApplicationLog>\r\n"
         "\t<CustomFields>\r\n\t\t<Build>a&lt;b</Build>\r\n\t</CustomFields>\r\n</CrashReport>\r\n");
     EXPECT_EQ(xml, expected);
+}
+
+TEST_F(CrashReport, ReportIsWellFormedWhateverTheLogHolds)
+{
+    // A warning quoting a damaged file's bytes, a terminal colour, a NUL.
+    writeDetailsFile(nullptr, QStringLiteral("[2026-03-04 10:00:00.000] qWarning: bad \x01\x02 bytes\r\n"
+                                             "[2026-03-04 10:00:01.000] qDebug: \x1b[31mred") + QChar(0),
+                     QStringLiteral("nightly\x07"));
+    ReportEnvironment env = fixedEnvironment();
+    env.appImagePath = QStringLiteral("/opt/odd\x0bname/Kerfloom");
+    const QString xml = buildReport(dump(), env);
+    QXmlStreamReader reader(xml);
+    QString log;
+    while (!reader.atEnd()) {
+        if (reader.readNext() == QXmlStreamReader::StartElement && reader.name() == QLatin1String("ApplicationLog"))
+            log = reader.readElementText();
+    }
+    EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("bad \uFFFD\uFFFD bytes"))) << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("[31mred"))) << log.toStdString();
 }
 
 TEST_F(CrashReport, CrashFilesAreNeverWrittenThroughAnExistingName)
