@@ -47,7 +47,7 @@ ApplyResult applyFiles(const QString &installDir, const QString &downloadDir, co
                        const QStringList &names, const ChecksumTable &table)
 {
     for (const QString &name : names) {
-        if (!isSafeName(name))
+        if (!isSafeName(name) || !staysInside(installDir, name) || !staysInside(downloadDir, name))
             return failure(QStringLiteral("refused file name %1").arg(name));
         if (!fileMatches(downloadDir + QLatin1Char('/') + name, table.value(name)))
             return failure(QStringLiteral("download of %1 is missing or damaged").arg(name));

@@ -131,7 +131,8 @@ void UpdateSystem::listReceived(QNetworkReply *reply)
         if (fields.size() != 2)
             continue;
         const QString name = fields.at(0).trimmed();
-        if (!update::isSafeName(name)) {
+        if (!update::isSafeName(name) || !update::staysInside(m_paths.installDir, name)
+            || !update::staysInside(m_paths.downloadDir, name)) {
             qWarning("update: refusing file name outside the installation: %s", qPrintable(name));
             continue;
         }

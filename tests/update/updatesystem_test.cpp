@@ -188,6 +188,22 @@ TEST_F(UpdateTest, NamesLeavingTheFoldersAreRefused)
     EXPECT_EQ(readFile(installed("good.txt")), "fine");
 }
 
+TEST_F(UpdateTest, NamesThroughALinkedFolderAreRefused)
+{
+    QTemporaryDir outside;
+    writeFile(outside.path() + "/victim", "precious");
+    ASSERT_TRUE(QFile::link(outside.path(), installed("lib")));
+    writeFile(installed("lib.txt"), "old");
+    offer({{"lib/victim", "evil"}, {"lib/new/file", "evil"}, {"lib.txt", "new"}});
+
+    EXPECT_EQ(check().first, UpdateSystem::Outcome::Applied);
+    EXPECT_EQ(fileHits("lib/victim"), 0);
+    EXPECT_EQ(fileHits("lib/new/file"), 0);
+    EXPECT_EQ(readFile(outside.path() + "/victim"), "precious");
+    EXPECT_FALSE(QFileInfo::exists(outside.path() + "/new"));
+    EXPECT_EQ(readFile(installed("lib.txt")), "new");
+}
+
 TEST_F(UpdateTest, TruncatedDownloadIsAppliedNowhereAndGoodDownloadsAreKept)
 {
     writeFile(installed("a.bin"), "old a");
