@@ -29,7 +29,7 @@ bool staysInside(const QString &root, const QString &name)
     QFileInfo folder(root + QLatin1Char('/') + name);
     do
         folder = QFileInfo(folder.absolutePath());
-    while (!folder.exists() && folder.absoluteFilePath().size() > base.size());
+    while (!folder.exists() && !folder.isRoot());
     const QString resolved = folder.canonicalFilePath();
     return resolved == base || resolved.startsWith(base + QLatin1Char('/'));
 }

@@ -1,6 +1,7 @@
 #include "httpserver.h"
 
 #include "update/crc32.h"
+#include "update/updatenames.h"
 #include "update/updatesystem.h"
 
 #include <QApplication>
@@ -202,6 +203,13 @@ TEST_F(UpdateTest, NamesThroughALinkedFolderAreRefused)
     EXPECT_EQ(readFile(outside.path() + "/victim"), "precious");
     EXPECT_FALSE(QFileInfo::exists(outside.path() + "/new"));
     EXPECT_EQ(readFile(installed("lib.txt")), "new");
+
+    // An installation reached through a short link of its own is no escape.
+    QTemporaryDir links(QDir::tempPath() + "/kXXXXXX");
+    const QString shortLink = links.path() + "/k";
+    ASSERT_TRUE(QFile::link(install.path(), shortLink));
+    EXPECT_TRUE(update::staysInside(shortLink, "n/deeper/file"));
+    EXPECT_FALSE(update::staysInside(shortLink, "lib/file"));
 }
 
 TEST_F(UpdateTest, TruncatedDownloadIsAppliedNowhereAndGoodDownloadsAreKept)
