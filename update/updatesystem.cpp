@@ -90,7 +90,14 @@ void UpdateSystem::finish(Outcome outcome, const QString &detail)
 
 QNetworkReply *UpdateSystem::post(const QString &suffix)
 {
-    QNetworkRequest request(QUrl(m_paths.serverUrl + QLatin1Char('/') + suffix));
+    // The name is a path: a "#", "?" or "%" in it is part of the name, not
+    // the start of a fragment, a query or an escape.
+    QUrl url(m_paths.serverUrl);
+    QString path = url.path(QUrl::FullyEncoded);
+    if (!path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    url.setPath(path + QString::fromLatin1(QUrl::toPercentEncoding(suffix, "/")), QUrl::StrictMode);
+    QNetworkRequest request(url);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/octet-stream"));
     request.setHeader(QNetworkRequest::ContentLengthHeader, 0);
     request.setTransferTimeout(TransferTimeoutMs);

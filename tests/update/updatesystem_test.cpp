@@ -96,22 +96,34 @@ TEST_F(UpdateTest, ChangedAndMissingFilesAreDownloadedVerifiedAndApplied)
 {
     writeFile(installed("Kerfloom"), "old program");
     writeFile(installed("same.txt"), "unchanged");
-    offer({{"Kerfloom", "new program"}, {"lib/libnew.so", "new library"}, {"same.txt", "unchanged"}},
+    // A name is a path, whatever URL characters it holds.
+    offer({{"Kerfloom", "new program"}, {"lib/libnew.so", "new library"}, {"same.txt", "unchanged"},
+           {"doc/Read me #1?.txt", "notes"}, {"100%.txt", "full"}},
           "one field only\r\nthree;fields;here\r\n\r\n");
 
     const auto [outcome, detail] = check();
     EXPECT_EQ(outcome, UpdateSystem::Outcome::Applied) << detail.toStdString();
-    EXPECT_EQ(detail, "2");
+    EXPECT_EQ(detail, "4");
     EXPECT_EQ(readFile(installed("Kerfloom")), "new program");
     EXPECT_EQ(readFile(installed("lib/libnew.so")), "new library");
+    EXPECT_EQ(readFile(installed("doc/Read me #1?.txt")), "notes");
+    EXPECT_EQ(readFile(installed("100%.txt")), "full");
     EXPECT_EQ(fileHits("same.txt"), 0);
-    EXPECT_EQ(server.hits.size(), 3); // the list and the two files, nothing for the odd lines
-    EXPECT_EQ(server.methods, (QStringList{"POST", "POST", "POST"}));
-    EXPECT_EQ(server.contentTypes, QStringList(QVector<QString>(3, QStringLiteral("application/octet-stream")).toList()));
+    EXPECT_EQ(server.hits.size(), 5); // the list and the four files, nothing for the odd lines
+    EXPECT_EQ(server.methods, QStringList(QVector<QString>(5, QStringLiteral("POST")).toList()));
+    EXPECT_EQ(server.contentTypes, QStringList(QVector<QString>(5, QStringLiteral("application/octet-stream")).toList()));
     EXPECT_FALSE(QDir(downloadDir()).exists());
     const QStringList aside = asideFiles();
     ASSERT_EQ(aside.size(), 1);
     EXPECT_TRUE(QRegularExpression("^~\\d+Kerfloom\\.tmp$").match(aside.first()).hasMatch()) << aside.first().toStdString();
+}
+
+TEST_F(UpdateTest, ServerAddressWithTrailingSlashAsksForTheSameList)
+{
+    offer({{"a.txt", "new"}});
+    EXPECT_EQ(check(makeSystem(server.url(QStringLiteral("/upd/"))).get()).first, UpdateSystem::Outcome::Applied);
+    EXPECT_EQ(server.hits.value(listPath), 1);
+    EXPECT_EQ(fileHits("a.txt"), 1);
 }
 
 TEST_F(UpdateTest, ReplacedFilesKeepTheirPermissions)
