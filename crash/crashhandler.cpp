@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMutexLocker>
 #include <QRegularExpression>
@@ -265,7 +266,13 @@ void CrashHandler::install()
     if (m_installed)
         return;
     const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    m_dumpPath = QDir::toNativeSeparators(QDir::tempPath() + QLatin1Char('/') + id + QStringLiteral(".dmp"));
+    // A TMPDIR that names no folder makes tempPath() empty, which would put
+    // the crash files at the root, or nowhere for anyone but the superuser.
+    QString folder = QDir::tempPath();
+    const QFileInfo folderInfo(folder);
+    if (folder.isEmpty() || !folderInfo.isDir() || !folderInfo.isWritable())
+        folder = QStringLiteral("/tmp");
+    m_dumpPath = QDir::toNativeSeparators(folder + QLatin1Char('/') + id + QStringLiteral(".dmp"));
     copyTruncated(g_prepared.dumpPath, sizeof g_prepared.dumpPath, QFile::encodeName(m_dumpPath).constData());
     std::snprintf(g_prepared.detailsPath, sizeof g_prepared.detailsPath, "%s.details", g_prepared.dumpPath);
     const QString program = QCoreApplication::instance() ? QCoreApplication::applicationFilePath()

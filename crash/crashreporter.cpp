@@ -118,9 +118,16 @@ void CrashReporter::buildForm()
     layout->addLayout(top);
 
     auto *rule = new QLabel(this);
-    rule->setPixmap(QPixmap(QStringLiteral(":/Kerfloom/Resources/hline.png")));
-    rule->setAlignment(Qt::AlignCenter);
+    rule->setObjectName(QStringLiteral("rule"));
+    const QPixmap line(QStringLiteral(":/Kerfloom/Resources/hline.png"));
+    rule->setPixmap(line);
+    // The picture is a short piece of the rule (the program's own is a few
+    // pixels wide): stretched, it runs across the dialog.
+    rule->setScaledContents(true);
     rule->setContentsMargins(0, 18, 0, 18);
+    rule->setMinimumWidth(1);
+    rule->setFixedHeight(line.height() + 36);
+    rule->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     layout->addWidget(rule);
 
     auto *info = new QLabel(tr("Crash report has been generated and you can send it to our developers. Every "
@@ -177,11 +184,24 @@ void CrashReporter::on_addComment_linkActivated(const QString &)
     animation->setStartValue(0);
     animation->setEndValue(230);
     animation->setEasingCurve(QEasingCurve::OutQuad);
+    connect(animation, &QPropertyAnimation::valueChanged, this, &CrashReporter::growToFit);
     connect(animation, &QPropertyAnimation::finished, this, [this] {
         m_commentGroup->setMinimumHeight(170);
         m_commentGroup->setMaximumHeight(QWIDGETSIZE_MAX);
+        growToFit();
     });
     animation->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+void CrashReporter::growToFit()
+{
+    // The dialog's own minimum size is fixed, so the layout cannot make room
+    // for the unfolding group: without this the group would be drawn over
+    // the links and the buttons.
+    layout()->activate();
+    const int wanted = std::max(sizeHint().height(), layout()->minimumSize().height());
+    if (height() < wanted)
+        resize(width(), wanted);
 }
 
 void CrashReporter::on_reportDetails_linkActivated(const QString &)

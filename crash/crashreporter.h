@@ -49,6 +49,7 @@ private:
     void finish(bool send);
     void upload();
     void disableButtons();
+    void growToFit();
 
     QString m_dumpPath;
     QEventLoop m_loop;

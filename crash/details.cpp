@@ -188,7 +188,9 @@ void readMemoryStatus(int pid, uint32_t &load, uint64_t &totalVirtual, uint64_t 
 
 bool writeDetails(const char *path, const DetailsRecord &r)
 {
-    const int fd = ::open(path, O_CREAT | O_WRONLY | O_TRUNC | O_CLOEXEC, 0600);
+    // Always a new file: in a shared temporary folder a name that exists
+    // already (a planted link) belongs to someone else.
+    const int fd = ::open(path, O_CREAT | O_EXCL | O_NOFOLLOW | O_WRONLY | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
     Out out{fd};

@@ -715,7 +715,9 @@ void writeSystemInfo(Writer &w)
 
 bool writeMinidump(const char *path, const CrashContext &ctx)
 {
-    const int fd = ::open(path, O_CREAT | O_WRONLY | O_TRUNC | O_CLOEXEC, 0600);
+    // Always a new file: in a shared temporary folder a name that exists
+    // already (a planted link) belongs to someone else.
+    const int fd = ::open(path, O_CREAT | O_EXCL | O_NOFOLLOW | O_WRONLY | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
     s_streamCount = 0;

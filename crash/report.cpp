@@ -27,10 +27,23 @@ QString withExtension(const QString &dumpPath, const QString &extension)
     return base + extension;
 }
 
+// Control characters are not allowed anywhere in XML 1.0, not even in a
+// CDATA section; a log line quoting a damaged file's bytes must not make the
+// whole report unreadable.
+QString withoutControls(QString value)
+{
+    for (QChar &c : value) {
+        const ushort u = c.unicode();
+        if ((u < 0x20 && u != '\t' && u != '\n' && u != '\r') || u == 0xFFFE || u == 0xFFFF)
+            c = QChar(QChar::ReplacementCharacter);
+    }
+    return value;
+}
+
 // Element text must not break the XML (a program path with "&" in it).
 QString text(const QString &value)
 {
-    return value.toHtmlEscaped();
+    return withoutControls(value).toHtmlEscaped();
 }
 
 QString hex(quint64 value)
@@ -154,6 +167,7 @@ QString buildReport(const QString &dumpPath, const ReportEnvironment &env)
             }
             line(QStringLiteral("\t<ApplicationLog><![CDATA["));
             // A "]]>" inside a message would end the section early.
+            log = withoutControls(log);
             log.replace(QLatin1String("]]>"), QLatin1String("]]]]><![CDATA[>"));
             const QStringList lines = log.split(QRegularExpression(QStringLiteral("\r?\n")));
             for (const QString &l : lines)

@@ -47,7 +47,7 @@ ApplyResult applyFiles(const QString &installDir, const QString &downloadDir, co
                        const QStringList &names, const ChecksumTable &table)
 {
     for (const QString &name : names) {
-        if (!isSafeName(name))
+        if (!isSafeName(name) || !staysInside(installDir, name) || !staysInside(downloadDir, name))
             return failure(QStringLiteral("refused file name %1").arg(name));
         if (!fileMatches(downloadDir + QLatin1Char('/') + name, table.value(name)))
             return failure(QStringLiteral("download of %1 is missing or damaged").arg(name));
@@ -63,7 +63,9 @@ ApplyResult applyFiles(const QString &installDir, const QString &downloadDir, co
         const QString downloaded = downloadDir + QLatin1Char('/') + name;
         // A file in use cannot always be replaced in place; moved aside it
         // stays usable by whoever holds it, and the next start removes it.
+        QFileDevice::Permissions permissions;
         if (QFileInfo(installed).isFile()) {
+            permissions = QFileInfo(installed).permissions();
             const QString aside = asideName(asideDir, name);
             if (!QFile::rename(installed, aside)) {
                 undo(done);
@@ -77,6 +79,12 @@ ApplyResult applyFiles(const QString &installDir, const QString &downloadDir, co
             return failure(QStringLiteral("cannot replace %1").arg(installed));
         }
         done.append({downloaded, installed});
+        // A download is created as a plain data file; the program it replaces
+        // must stay executable, or the update leaves one that does not start.
+        if (permissions && !QFile::setPermissions(installed, permissions)) {
+            undo(done);
+            return failure(QStringLiteral("cannot set the permissions of %1").arg(installed));
+        }
     }
     return ApplyResult{true, int(names.size()), {}};
 }

@@ -21,6 +21,19 @@ bool isSafeName(const QString &name)
     return parts.first() != QLatin1String("update");
 }
 
+bool staysInside(const QString &root, const QString &name)
+{
+    const QString base = QFileInfo(root).canonicalFilePath();
+    if (base.isEmpty())
+        return true; // nothing exists yet, so nothing can lead elsewhere
+    QFileInfo folder(root + QLatin1Char('/') + name);
+    do
+        folder = QFileInfo(folder.absolutePath());
+    while (!folder.exists() && !folder.isRoot());
+    const QString resolved = folder.canonicalFilePath();
+    return resolved == base || resolved.startsWith(base + QLatin1Char('/'));
+}
+
 QString asideName(const QString &asideDir, const QString &name)
 {
     QString flat = name;

@@ -10,6 +10,11 @@ namespace update {
 // itself uses ("update"). Anything else could write outside those folders.
 bool isSafeName(const QString &name);
 
+// Whether root joined with a safe name stays inside root once the folders on
+// the way that exist already are resolved: a folder of the installation that
+// is a link to somewhere else would otherwise take the file there.
+bool staysInside(const QString &root, const QString &name);
+
 // A fresh name in the aside folder for a displaced installed file:
 // "~<random number><name without slashes>.tmp".
 QString asideName(const QString &asideDir, const QString &name);

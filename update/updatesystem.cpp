@@ -90,7 +90,14 @@ void UpdateSystem::finish(Outcome outcome, const QString &detail)
 
 QNetworkReply *UpdateSystem::post(const QString &suffix)
 {
-    QNetworkRequest request(QUrl(m_paths.serverUrl + QLatin1Char('/') + suffix));
+    // The name is a path: a "#", "?" or "%" in it is part of the name, not
+    // the start of a fragment, a query or an escape.
+    QUrl url(m_paths.serverUrl);
+    QString path = url.path(QUrl::FullyEncoded);
+    if (!path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    url.setPath(path + QString::fromLatin1(QUrl::toPercentEncoding(suffix, "/")), QUrl::StrictMode);
+    QNetworkRequest request(url);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/octet-stream"));
     request.setHeader(QNetworkRequest::ContentLengthHeader, 0);
     request.setTransferTimeout(TransferTimeoutMs);
@@ -131,7 +138,8 @@ void UpdateSystem::listReceived(QNetworkReply *reply)
         if (fields.size() != 2)
             continue;
         const QString name = fields.at(0).trimmed();
-        if (!update::isSafeName(name)) {
+        if (!update::isSafeName(name) || !update::staysInside(m_paths.installDir, name)
+            || !update::staysInside(m_paths.downloadDir, name)) {
             qWarning("update: refusing file name outside the installation: %s", qPrintable(name));
             continue;
         }

@@ -119,6 +119,28 @@ TEST_F(CrashRun, EveryKindGivesDumpReportLogAndExitCodeOne)
     }
 }
 
+TEST_F(CrashRun, UnusableTmpdirStillGivesTheCrashFiles)
+{
+    SKIP_UNDER_SANITIZER();
+    QProcessEnvironment env = environment(QStringLiteral("null"));
+    env.insert(QStringLiteral("TMPDIR"), tmp.filePath(QStringLiteral("no such folder")));
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(KERFLOOM_PROGRAM), QStringList());
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 1);
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+    const auto m = QRegularExpression(QStringLiteral("report: (\\S+)\\.xml")).match(err);
+    ASSERT_TRUE(m.hasMatch()) << err.toStdString();
+    const QString base = m.captured(1);
+    EXPECT_TRUE(base.startsWith(QLatin1String("/tmp/"))) << base.toStdString();
+    const QString xml = QString::fromUtf8(read(base + QStringLiteral(".xml")));
+    EXPECT_TRUE(read(base + QStringLiteral(".dmp")).startsWith("MDMP"));
+    EXPECT_EQ(element(xml, QStringLiteral("CodeString")), QLatin1String("EXCEPTION_ACCESS_VIOLATION"));
+    for (const char *extension : {".dmp", ".xml", ".png", ".dmp.details"})
+        QFile::remove(base + QLatin1String(extension));
+}
+
 TEST_F(CrashRun, SecondReportFromSameDumpLacksProcessSections)
 {
     SKIP_UNDER_SANITIZER();

@@ -1,11 +1,13 @@
 // The details file and the report built from it, without crashing anything.
 #include "crash/crashhandler.h"
 #include "crash/details.h"
+#include "crash/minidump.h"
 #include "crash/report.h"
 
 #include <QDataStream>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
@@ -71,12 +73,14 @@ protected:
     QTemporaryDir dir;
     QString dump() const { return dir.filePath(QStringLiteral("6f1c.dmp")); }
 
-    void writeDetailsFile(const AssertionRecord *assertion)
+    void writeDetailsFile(const AssertionRecord *assertion,
+                          const QString &log = QStringLiteral("[2026-03-04 10:00:00.000] qDebug: one\r\n"
+                                                              "[2026-03-04 10:00:01.000] qWarning: ]]> two"),
+                          const QString &build = QStringLiteral("a<b"))
     {
         QByteArray appData;
         QDataStream stream(&appData, QIODevice::WriteOnly);
-        stream << QList<QPair<QString, QString>>{{QStringLiteral("Build"), QStringLiteral("a<b")}}
-               << QStringLiteral("[2026-03-04 10:00:00.000] qDebug: one\r\n[2026-03-04 10:00:01.000] qWarning: ]]> two");
+        stream << QList<QPair<QString, QString>>{{QStringLiteral("Build"), build}} << log;
         DetailsRecord r;
         r.appData = appData.constData();
         r.appDataSize = uint32_t(appData.size());
@@ -122,6 +126,44 @@ TEST_F(CrashReport, DetailsBecomeProcessExceptionAndLogSections)
         "\t\t[2026-03-04 10:00:01.000] qWarning: ]]]]><![CDATA[> two\r\n\t]]></ApplicationLog>\r\n"
         "\t<CustomFields>\r\n\t\t<Build>a&lt;b</Build>\r\n\t</CustomFields>\r\n</CrashReport>\r\n");
     EXPECT_EQ(xml, expected);
+}
+
+TEST_F(CrashReport, ReportIsWellFormedWhateverTheLogHolds)
+{
+    // A warning quoting a damaged file's bytes, a terminal colour, a NUL.
+    writeDetailsFile(nullptr, QStringLiteral("[2026-03-04 10:00:00.000] qWarning: bad \x01\x02 bytes\r\n"
+                                             "[2026-03-04 10:00:01.000] qDebug: \x1b[31mred") + QChar(0),
+                     QStringLiteral("nightly\x07"));
+    ReportEnvironment env = fixedEnvironment();
+    env.appImagePath = QStringLiteral("/opt/odd\x0bname/Kerfloom");
+    const QString xml = buildReport(dump(), env);
+    QXmlStreamReader reader(xml);
+    QString log;
+    while (!reader.atEnd()) {
+        if (reader.readNext() == QXmlStreamReader::StartElement && reader.name() == QLatin1String("ApplicationLog"))
+            log = reader.readElementText();
+    }
+    EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("bad \uFFFD\uFFFD bytes"))) << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("[31mred"))) << log.toStdString();
+}
+
+TEST_F(CrashReport, CrashFilesAreNeverWrittenThroughAnExistingName)
+{
+    // Someone else's file, reached through a link planted under the crash file's name.
+    const QString victim = dir.filePath(QStringLiteral("victim"));
+    QFile f(victim);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("precious");
+    f.close();
+    const QString details = detailsPath(dump());
+    ASSERT_TRUE(QFile::link(victim, details));
+    DetailsRecord r;
+    EXPECT_FALSE(writeDetails(QFile::encodeName(details).constData(), r));
+    ASSERT_TRUE(QFile::link(victim, dump()));
+    EXPECT_FALSE(writeMinidump(QFile::encodeName(dump()).constData(), CrashContext{}));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "precious");
 }
 
 TEST_F(CrashReport, DamagedDetailsFilesGiveTheShortReport)

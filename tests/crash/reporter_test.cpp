@@ -5,11 +5,15 @@
 #include "crash/report.h"
 
 #include <QCheckBox>
+#include <QApplication>
+#include <QTimer>
+#include <QMessageBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -161,6 +165,30 @@ TEST_F(Reporter, UncheckedSendReportSendsNothingAndDeletesFiles)
     expectFilesGone(reporter);
 }
 
+TEST_F(Reporter, FailedRestartWarnsAndStillCloses)
+{
+    CrashReporter reporter(dump);
+    reporter.setRestartProgram(QStringLiteral("/nonexistent/Kerfloom"));
+    reporter.findChild<QCheckBox *>(QStringLiteral("sendReport"))->setChecked(false);
+    reporter.show();
+    QString title, text;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            title = box->windowTitle();
+            text = box->text();
+            box->accept();
+        }
+    });
+    poll.start(20);
+    reporter.accept();
+    EXPECT_EQ(title, QStringLiteral("Kerfloom has failed to restart itself."));
+    EXPECT_EQ(text, QStringLiteral("Kerfloom has failed to restart itself. Please do it manually."));
+    EXPECT_EQ(reporter.result(), QDialog::Accepted);
+    EXPECT_FALSE(reporter.isVisible());
+    expectFilesGone(reporter);
+}
+
 TEST_F(Reporter, DeadOrSilentServerEndsInBoundedTimeWithFilesDeleted)
 {
     QString refused;
@@ -197,12 +225,29 @@ TEST_F(Reporter, AddCommentUnfoldsTheCommentGroup)
 {
     CrashReporter reporter(dump);
     reporter.show();
+    // The rule runs across the dialog, however short its picture.
+    const auto *rule = reporter.findChild<QLabel *>(QStringLiteral("rule"));
+    EXPECT_GT(rule->contentsRect().width(), reporter.width() * 3 / 4);
+    const QImage drawn = const_cast<QLabel *>(rule)->grab().toImage();
+    const QRect line = rule->contentsRect();
+    EXPECT_EQ(drawn.pixelColor(line.left() + 1, line.top()), QColor(0xc8, 0xc8, 0xc8));
+    EXPECT_EQ(drawn.pixelColor(line.right() - 1, line.top()), QColor(0xc8, 0xc8, 0xc8));
+    EXPECT_EQ(rule->contentsMargins(), QMargins(0, 18, 0, 18));
     auto *group = reporter.findChild<QGroupBox *>(QStringLiteral("commentGroup"));
     EXPECT_EQ(group->maximumHeight(), 0);
     reporter.findChild<QLabel *>(QStringLiteral("addComment"))->linkActivated(QStringLiteral("#"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return group->minimumHeight() == 170; }, 2000));
     EXPECT_EQ(group->maximumHeight(), QWIDGETSIZE_MAX);
     EXPECT_TRUE(reporter.findChild<QLabel *>(QStringLiteral("addComment"))->isHidden());
+    // The dialog grew: the unfolded group lies above the check box and the
+    // buttons instead of over them.
+    const auto *send = reporter.findChild<QCheckBox *>(QStringLiteral("sendReport"));
+    const auto *close = reporter.findChild<QPushButton *>(QStringLiteral("closeButton"));
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return group->geometry().bottom() < send->geometry().top()
+               && group->geometry().bottom() < close->geometry().top();
+    }, 1000)) << group->geometry().bottom() << " " << send->geometry().top();
+    EXPECT_GE(group->height(), 170);
 }
 
 TEST(ReporterViewer, ColoursTagsAttributesAndSections)

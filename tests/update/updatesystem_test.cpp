@@ -1,6 +1,7 @@
 #include "httpserver.h"
 
 #include "update/crc32.h"
+#include "update/updatenames.h"
 #include "update/updatesystem.h"
 
 #include <QApplication>
@@ -95,22 +96,54 @@ TEST_F(UpdateTest, ChangedAndMissingFilesAreDownloadedVerifiedAndApplied)
 {
     writeFile(installed("Kerfloom"), "old program");
     writeFile(installed("same.txt"), "unchanged");
-    offer({{"Kerfloom", "new program"}, {"lib/libnew.so", "new library"}, {"same.txt", "unchanged"}},
+    // A name is a path, whatever URL characters it holds.
+    offer({{"Kerfloom", "new program"}, {"lib/libnew.so", "new library"}, {"same.txt", "unchanged"},
+           {"doc/Read me #1?.txt", "notes"}, {"100%.txt", "full"}},
           "one field only\r\nthree;fields;here\r\n\r\n");
 
     const auto [outcome, detail] = check();
     EXPECT_EQ(outcome, UpdateSystem::Outcome::Applied) << detail.toStdString();
-    EXPECT_EQ(detail, "2");
+    EXPECT_EQ(detail, "4");
     EXPECT_EQ(readFile(installed("Kerfloom")), "new program");
     EXPECT_EQ(readFile(installed("lib/libnew.so")), "new library");
+    EXPECT_EQ(readFile(installed("doc/Read me #1?.txt")), "notes");
+    EXPECT_EQ(readFile(installed("100%.txt")), "full");
     EXPECT_EQ(fileHits("same.txt"), 0);
-    EXPECT_EQ(server.hits.size(), 3); // the list and the two files, nothing for the odd lines
-    EXPECT_EQ(server.methods, (QStringList{"POST", "POST", "POST"}));
-    EXPECT_EQ(server.contentTypes, QStringList(QVector<QString>(3, QStringLiteral("application/octet-stream")).toList()));
+    EXPECT_EQ(server.hits.size(), 5); // the list and the four files, nothing for the odd lines
+    EXPECT_EQ(server.methods, QStringList(QVector<QString>(5, QStringLiteral("POST")).toList()));
+    EXPECT_EQ(server.contentTypes, QStringList(QVector<QString>(5, QStringLiteral("application/octet-stream")).toList()));
     EXPECT_FALSE(QDir(downloadDir()).exists());
     const QStringList aside = asideFiles();
     ASSERT_EQ(aside.size(), 1);
     EXPECT_TRUE(QRegularExpression("^~\\d+Kerfloom\\.tmp$").match(aside.first()).hasMatch()) << aside.first().toStdString();
+}
+
+TEST_F(UpdateTest, ServerAddressWithTrailingSlashAsksForTheSameList)
+{
+    offer({{"a.txt", "new"}});
+    EXPECT_EQ(check(makeSystem(server.url(QStringLiteral("/upd/"))).get()).first, UpdateSystem::Outcome::Applied);
+    EXPECT_EQ(server.hits.value(listPath), 1);
+    EXPECT_EQ(fileHits("a.txt"), 1);
+}
+
+TEST_F(UpdateTest, ReplacedFilesKeepTheirPermissions)
+{
+    const auto program = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                         | QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser
+                         | QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther
+                         | QFileDevice::ExeOther;
+    const auto data = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
+                      | QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    writeFile(installed("Kerfloom"), "old program");
+    ASSERT_TRUE(QFile::setPermissions(installed("Kerfloom"), program));
+    writeFile(installed("readme.txt"), "old text");
+    ASSERT_TRUE(QFile::setPermissions(installed("readme.txt"), data));
+    offer({{"Kerfloom", "new program"}, {"readme.txt", "new text"}});
+
+    ASSERT_EQ(check().first, UpdateSystem::Outcome::Applied);
+    EXPECT_EQ(readFile(installed("Kerfloom")), "new program");
+    EXPECT_EQ(QFileInfo(installed("Kerfloom")).permissions(), program);
+    EXPECT_EQ(QFileInfo(installed("readme.txt")).permissions(), data);
 }
 
 TEST_F(UpdateTest, InUseFileIsMovedAsideAndRemovedAtNextStart)
@@ -166,6 +199,29 @@ TEST_F(UpdateTest, NamesLeavingTheFoldersAreRefused)
     EXPECT_EQ(server.hits.size(), 2) << server.hits.keys().join(", ").toStdString();
     EXPECT_EQ(readFile(victim), "precious");
     EXPECT_EQ(readFile(installed("good.txt")), "fine");
+}
+
+TEST_F(UpdateTest, NamesThroughALinkedFolderAreRefused)
+{
+    QTemporaryDir outside;
+    writeFile(outside.path() + "/victim", "precious");
+    ASSERT_TRUE(QFile::link(outside.path(), installed("lib")));
+    writeFile(installed("lib.txt"), "old");
+    offer({{"lib/victim", "evil"}, {"lib/new/file", "evil"}, {"lib.txt", "new"}});
+
+    EXPECT_EQ(check().first, UpdateSystem::Outcome::Applied);
+    EXPECT_EQ(fileHits("lib/victim"), 0);
+    EXPECT_EQ(fileHits("lib/new/file"), 0);
+    EXPECT_EQ(readFile(outside.path() + "/victim"), "precious");
+    EXPECT_FALSE(QFileInfo::exists(outside.path() + "/new"));
+    EXPECT_EQ(readFile(installed("lib.txt")), "new");
+
+    // An installation reached through a short link of its own is no escape.
+    QTemporaryDir links(QDir::tempPath() + "/kXXXXXX");
+    const QString shortLink = links.path() + "/k";
+    ASSERT_TRUE(QFile::link(install.path(), shortLink));
+    EXPECT_TRUE(update::staysInside(shortLink, "n/deeper/file"));
+    EXPECT_FALSE(update::staysInside(shortLink, "lib/file"));
 }
 
 TEST_F(UpdateTest, TruncatedDownloadIsAppliedNowhereAndGoodDownloadsAreKept)
