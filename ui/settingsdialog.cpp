@@ -23,6 +23,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSettings>
 #include <QSpinBox>
 #include <QStackedWidget>
@@ -61,6 +62,21 @@ QWidget *rule(QWidget *parent)
     line->setAttribute(Qt::WA_StyledBackground);
     line->setFixedHeight(2);
     return line;
+}
+
+// A page that scrolls when its texts need more room than the window has: a
+// long translation or a large font would otherwise push the window beyond
+// its size, or off a small screen.
+QWidget *scrollable(QWidget *page)
+{
+    auto *area = new QScrollArea;
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    area->viewport()->setAutoFillBackground(false);
+    page->setAutoFillBackground(false);
+    area->setWidget(page);
+    return area;
 }
 
 QString pathHelp()
@@ -144,9 +160,9 @@ void Settings::buildForm()
     translated([] { return tr("Formats"); }, [list](const QString &t) { list->item(2)->setText(t); });
     auto *pages = new QStackedWidget(this);
     pages->setObjectName(QStringLiteral("stackedWidget"));
-    pages->addWidget(buildGeneralPage());
-    pages->addWidget(buildActionsPage());
-    pages->addWidget(buildFormatsPage());
+    pages->addWidget(scrollable(buildGeneralPage()));
+    pages->addWidget(scrollable(buildActionsPage()));
+    pages->addWidget(scrollable(buildFormatsPage()));
     body->addWidget(list);
     body->addWidget(pages, 1);
     outer->addLayout(body, 1);
@@ -163,9 +179,12 @@ QWidget *Settings::buildGeneralPage()
 {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 4, 0);
+    layout->setSpacing(2);
 
     auto *drawing = group(page, "drawingGroup", [] { return tr("Drawing"); });
     auto *d = new QGridLayout(drawing);
+    d->setVerticalSpacing(0);
     d->addWidget(check(drawing, "scaleLine", [] { return tr("Scale line size"); }), 0, 0);
     d->addWidget(check(drawing, "scalePoints", [] { return tr("Scale point size"); }), 0, 1);
     d->addWidget(check(drawing, "drawPoints", [] { return tr("Show points"); }), 1, 0);
@@ -189,22 +208,29 @@ QWidget *Settings::buildGeneralPage()
     layout->addWidget(drawing);
     layout->addWidget(rule(page));
 
+    // Language and units share a row: the page has to fit the window's height.
     auto *iface = new QWidget(page);
-    auto *f = new QFormLayout(iface);
-    f->setContentsMargins(20, 8, 0, 8);
+    auto *f = new QHBoxLayout(iface);
+    f->setContentsMargins(20, 6, 0, 6);
     auto *language = new QComboBox(iface);
     language->setObjectName(QStringLiteral("language"));
     language->setItemDelegate(new BrenmoorStyle::ComboItemDelegate(language));
-    f->addRow(label(iface, [] { return tr("Language"); }), language);
+    language->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    language->setMinimumContentsLength(12);
+    f->addWidget(label(iface, [] { return tr("Language"); }));
+    f->addWidget(language, 1);
+    f->addSpacing(16);
     auto *units = new QComboBox(iface);
     units->setObjectName(QStringLiteral("units"));
     units->setItemDelegate(new BrenmoorStyle::ComboItemDelegate(units));
-    f->addRow(label(iface, [] { return tr("Units"); }), units);
+    f->addWidget(label(iface, [] { return tr("Units"); }));
+    f->addWidget(units);
     layout->addWidget(iface);
     layout->addWidget(rule(page));
 
     auto *saving = group(page, "savingGroup", [] { return tr("Saving"); });
     auto *s = new QGridLayout(saving);
+    s->setVerticalSpacing(0);
     s->addWidget(label(saving, [] { return tr("Default save path"); }), 0, 0);
     auto *path = new QLineEdit(saving);
     path->setObjectName(QStringLiteral("defaultSavePath"));
@@ -232,15 +258,21 @@ QWidget *Settings::buildGeneralPage()
     // The vendor's server: the About dialog's product row, crash reports, updates.
     auto *network = group(page, "networkGroup", [] { return tr("Network"); });
     auto *n = new QFormLayout(network);
+    n->setVerticalSpacing(2);
     auto *base = new QLineEdit(network);
     base->setObjectName(QStringLiteral("baseUrl"));
-    translated([] { return tr("Empty: the program never connects to the vendor's server"); },
+    // The placeholder is short enough to show whole; the tool tip explains.
+    translated([] { return tr("Empty: no connection"); },
                [base](const QString &t) { base->setPlaceholderText(t); });
+    translated([] { return tr("Empty: the program never connects to the vendor's server"); },
+               [base](const QString &t) { base->setToolTip(t); });
     n->addRow(label(network, [] { return tr("Vendor server address"); }), base);
     auto *update = new QLineEdit(network);
     update->setObjectName(QStringLiteral("updateUrl"));
-    translated([] { return tr("Empty: the vendor server's address followed by /update"); },
+    translated([] { return tr("Empty: vendor server + /update"); },
                [update](const QString &t) { update->setPlaceholderText(t); });
+    translated([] { return tr("Empty: the vendor server's address followed by /update"); },
+               [update](const QString &t) { update->setToolTip(t); });
     n->addRow(label(network, [] { return tr("Update server address"); }), update);
     layout->addWidget(network);
     layout->addStretch();

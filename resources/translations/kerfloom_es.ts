@@ -921,5 +921,13 @@ Do you want to replace it?</source>
         <source>Set anchor</source>
         <translation>Establecer anclaje</translation>
     </message>
+    <message>
+        <source>Empty: no connection</source>
+        <translation>Vacío: sin conexión</translation>
+    </message>
+    <message>
+        <source>Empty: vendor server + /update</source>
+        <translation>Vacío: servidor del fabricante + /update</translation>
+    </message>
 </context>
 </TS>

@@ -921,5 +921,13 @@ Vuoi sostituirlo?</translation>
         <source>Set anchor</source>
         <translation>Imposta ancoraggio</translation>
     </message>
+    <message>
+        <source>Empty: no connection</source>
+        <translation>Vuoto: nessuna connessione</translation>
+    </message>
+    <message>
+        <source>Empty: vendor server + /update</source>
+        <translation>Vuoto: server del produttore + /update</translation>
+    </message>
 </context>
 </TS>

@@ -921,5 +921,13 @@ Czy chcesz go zastąpić?</translation>
         <source>Set anchor</source>
         <translation>Ustaw punkt zaczepienia</translation>
     </message>
+    <message>
+        <source>Empty: no connection</source>
+        <translation>Puste: bez połączenia</translation>
+    </message>
+    <message>
+        <source>Empty: vendor server + /update</source>
+        <translation>Puste: serwer producenta + /update</translation>
+    </message>
 </context>
 </TS>
