@@ -330,7 +330,7 @@ QWidget *Settings::buildFormatsPage()
     auto *list = new QListWidget(page);
     list->setObjectName(QStringLiteral("formatList"));
     list->setItemDelegate(new BrenmoorStyle::ListItemDelegate(list));
-    list->setFixedWidth(120);
+    list->setFixedWidth(100);
     for (const char *name : {"HPGL", "G-Code", "DXF"})
         list->addItem(QLatin1String(name));
     auto *stack = new QStackedWidget(page);
@@ -389,7 +389,13 @@ QWidget *Settings::buildFormatsPage()
     // DXF
     auto *dxf = new QWidget;
     auto *x = new QGridLayout(dxf);
-    x->addWidget(label(dxf, [] { return tr("Spline segments (resolution)"); }), 0, 0);
+    // The DXF texts may wrap: in some languages they are too long for one line
+    // beside the spin boxes.
+    const auto wrapped = [](QLabel *l) {
+        l->setWordWrap(true);
+        return l;
+    };
+    x->addWidget(wrapped(label(dxf, [] { return tr("Spline segments (resolution)"); })), 0, 0);
     auto *segments = new QSpinBox(dxf);
     segments->setObjectName(QStringLiteral("dxfSplineSegments"));
     segments->setRange(1, 1000);
@@ -406,17 +412,21 @@ QWidget *Settings::buildFormatsPage()
     weldPrecision->setRange(0, 100000);
     weldPrecision->setValue(0.1);
     weldPrecision->setSuffix(QStringLiteral(" mm"));
+    // Sized for usual values, not for the widest one the range allows: the
+    // page has to fit beside the lists in every language.
+    weldPrecision->setMinimumWidth(120);
     w->addRow(label(welding, [] { return tr("Automatic welding precision"); }), weldPrecision);
     x->addWidget(welding, 1, 0, 1, 3);
     x->addWidget(check(dxf, "dxfIgnoreClosedFlag", [] { return tr("Ignore polyline \"closed\" flag"); }), 2, 0, 1, 3);
     x->addWidget(check(dxf, "dxfExpandBlocks", [] {
         return tr("Draw block contents wherever the drawing places them");
     }), 3, 0, 1, 3);
-    x->addWidget(label(dxf, [] { return tr("Refuse files with more points than"); }), 4, 0);
+    x->addWidget(wrapped(label(dxf, [] { return tr("Refuse files with more points than"); })), 4, 0);
     auto *maxPoints = new QSpinBox(dxf);
     maxPoints->setObjectName(QStringLiteral("dxfMaxPoints"));
     maxPoints->setRange(1, INT_MAX);
     maxPoints->setGroupSeparatorShown(true);
+    maxPoints->setMinimumWidth(120);
     x->addWidget(maxPoints, 4, 1, 1, 2);
     x->setRowStretch(5, 1);
     x->setColumnStretch(0, 1);
