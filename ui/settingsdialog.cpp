@@ -789,7 +789,8 @@ void Settings::onAccepted()
     Store::BaseUrl.write(s, control<QLineEdit>("baseUrl")->text().trimmed());
     Store::UpdateUrl.write(s, control<QLineEdit>("updateUrl")->text().trimmed());
     s.sync();
-    if (s.status() != QSettings::NoError)
+    m_writeFailed = s.status() != QSettings::NoError;
+    if (m_writeFailed)
         qWarning("Settings: cannot write \"%s\"", qUtf8Printable(s.fileName()));
 
     // 4.

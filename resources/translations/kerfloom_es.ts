@@ -489,6 +489,14 @@ Do you want to replace it?</source>
         <source>Checking for updates...</source>
         <translation>Buscando actualizaciones...</translation>
     </message>
+    <message>
+        <source>Cannot save settings</source>
+        <translation>No se puede guardar la configuración</translation>
+    </message>
+    <message>
+        <source>The settings could not be written to &quot;%1&quot;. They apply until Kerfloom is closed.</source>
+        <translation>No se pudo escribir la configuración en &quot;%1&quot;. Se aplicará hasta que cierre Kerfloom.</translation>
+    </message>
 </context>
 <context>
     <name>QuestionDialog</name>

@@ -489,6 +489,14 @@ Vuoi sostituirlo?</translation>
         <source>Checking for updates...</source>
         <translation>Verifica degli aggiornamenti...</translation>
     </message>
+    <message>
+        <source>Cannot save settings</source>
+        <translation>Impossibile salvare le impostazioni</translation>
+    </message>
+    <message>
+        <source>The settings could not be written to &quot;%1&quot;. They apply until Kerfloom is closed.</source>
+        <translation>Impossibile scrivere le impostazioni in &quot;%1&quot;. Restano valide fino alla chiusura di Kerfloom.</translation>
+    </message>
 </context>
 <context>
     <name>QuestionDialog</name>

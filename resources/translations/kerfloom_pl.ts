@@ -489,6 +489,14 @@ Czy chcesz go zastąpić?</translation>
         <source>Checking for updates...</source>
         <translation>Sprawdzanie aktualizacji...</translation>
     </message>
+    <message>
+        <source>Cannot save settings</source>
+        <translation>Nie można zapisać ustawień</translation>
+    </message>
+    <message>
+        <source>The settings could not be written to &quot;%1&quot;. They apply until Kerfloom is closed.</source>
+        <translation>Nie udało się zapisać ustawień w „%1”. Obowiązują do zamknięcia programu Kerfloom.</translation>
+    </message>
 </context>
 <context>
     <name>QuestionDialog</name>
