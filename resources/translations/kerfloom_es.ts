@@ -301,7 +301,7 @@
     </message>
     <message>
         <source>Open recent</source>
-        <translation>Abrir reciente</translation>
+        <translation>Abrir recientes</translation>
     </message>
     <message>
         <source>&amp;Edit</source>
@@ -421,7 +421,7 @@
     </message>
     <message>
         <source>Confirm Save As</source>
-        <translation>Confirmar guardar como</translation>
+        <translation>Confirmar guardado</translation>
     </message>
     <message>
         <source>&quot;%1&quot; already exists.

@@ -405,7 +405,7 @@
     </message>
     <message>
         <source>Output overwritten</source>
-        <translation>Output sovrascritto</translation>
+        <translation>File di output sovrascritto</translation>
     </message>
     <message>
         <source>&quot;%1&quot; and &quot;%2&quot; both save to &quot;%3&quot;: the output of the first was overwritten!</source>

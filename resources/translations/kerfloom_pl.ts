@@ -301,7 +301,7 @@
     </message>
     <message>
         <source>Open recent</source>
-        <translation>Otwórz ostatnie</translation>
+        <translation>Ostatnio otwierane</translation>
     </message>
     <message>
         <source>&amp;Edit</source>
