@@ -283,6 +283,7 @@ QWidget *Settings::buildActionsPage()
 {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 4, 0);
     auto *loaded = group(page, "actionsGroup", [] { return tr("When the drawing is loaded:"); });
     auto *g = new QGridLayout(loaded);
     g->setColumnStretch(0, 1);
@@ -325,6 +326,7 @@ QWidget *Settings::buildFormatsPage()
 {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 4, 0);
     layout->addWidget(label(page, [] { return tr("Format options"); }));
     auto *body = new QHBoxLayout;
     auto *list = new QListWidget(page);
