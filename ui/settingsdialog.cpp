@@ -635,8 +635,11 @@ void Settings::on_language_currentIndexChanged(int index)
 void Settings::on_pushButton_2_clicked()
 {
     auto *field = control<QLineEdit>("defaultSavePath");
+    // Only a path is picked here; nothing is written, so an existing file is
+    // no reason to ask about replacing it.
     const QString path = QFileDialog::getSaveFileName(this, tr("Set default saving file path"),
-                                                      field->text(), QString());
+                                                      field->text(), QString(), nullptr,
+                                                      QFileDialog::DontConfirmOverwrite);
     if (!path.isEmpty())
         field->setText(path);
 }
