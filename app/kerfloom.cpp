@@ -1,5 +1,6 @@
 #include "app/kerfloom.h"
 
+#include "app/prompts.h"
 #include "core/commands.h"
 #include "formats/settings.h"
 #include "ui/about.h"
@@ -405,6 +406,10 @@ void Kerfloom::on_actionPreferences_triggered()
     connect(&dialog, &kerfloom::Settings::updateDrawing, this, &Kerfloom::applyDisplaySettings);
     if (dialog.exec() != QDialog::Accepted)
         return;
+    if (dialog.writeFailed())
+        prompts::warning(this, tr("Cannot save settings"),
+                         tr("The settings could not be written to \"%1\". They apply until Kerfloom is closed.")
+                             .arg(QDir::toNativeSeparators(Settings::filePath())));
     // What the window read at start-up follows the new values too.
     auto s = Settings::open();
     m_defaultSavePath = Settings::DefaultSavePath.read(*s);

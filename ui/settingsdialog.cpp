@@ -23,6 +23,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSettings>
 #include <QSpinBox>
 #include <QStackedWidget>
@@ -61,6 +62,21 @@ QWidget *rule(QWidget *parent)
     line->setAttribute(Qt::WA_StyledBackground);
     line->setFixedHeight(2);
     return line;
+}
+
+// A page that scrolls when its texts need more room than the window has: a
+// long translation or a large font would otherwise push the window beyond
+// its size, or off a small screen.
+QWidget *scrollable(QWidget *page)
+{
+    auto *area = new QScrollArea;
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    area->viewport()->setAutoFillBackground(false);
+    page->setAutoFillBackground(false);
+    area->setWidget(page);
+    return area;
 }
 
 QString pathHelp()
@@ -144,9 +160,9 @@ void Settings::buildForm()
     translated([] { return tr("Formats"); }, [list](const QString &t) { list->item(2)->setText(t); });
     auto *pages = new QStackedWidget(this);
     pages->setObjectName(QStringLiteral("stackedWidget"));
-    pages->addWidget(buildGeneralPage());
-    pages->addWidget(buildActionsPage());
-    pages->addWidget(buildFormatsPage());
+    pages->addWidget(scrollable(buildGeneralPage()));
+    pages->addWidget(scrollable(buildActionsPage()));
+    pages->addWidget(scrollable(buildFormatsPage()));
     body->addWidget(list);
     body->addWidget(pages, 1);
     outer->addLayout(body, 1);
@@ -163,9 +179,12 @@ QWidget *Settings::buildGeneralPage()
 {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 4, 0);
+    layout->setSpacing(2);
 
     auto *drawing = group(page, "drawingGroup", [] { return tr("Drawing"); });
     auto *d = new QGridLayout(drawing);
+    d->setVerticalSpacing(0);
     d->addWidget(check(drawing, "scaleLine", [] { return tr("Scale line size"); }), 0, 0);
     d->addWidget(check(drawing, "scalePoints", [] { return tr("Scale point size"); }), 0, 1);
     d->addWidget(check(drawing, "drawPoints", [] { return tr("Show points"); }), 1, 0);
@@ -189,22 +208,29 @@ QWidget *Settings::buildGeneralPage()
     layout->addWidget(drawing);
     layout->addWidget(rule(page));
 
+    // Language and units share a row: the page has to fit the window's height.
     auto *iface = new QWidget(page);
-    auto *f = new QFormLayout(iface);
-    f->setContentsMargins(20, 8, 0, 8);
+    auto *f = new QHBoxLayout(iface);
+    f->setContentsMargins(20, 6, 0, 6);
     auto *language = new QComboBox(iface);
     language->setObjectName(QStringLiteral("language"));
     language->setItemDelegate(new BrenmoorStyle::ComboItemDelegate(language));
-    f->addRow(label(iface, [] { return tr("Language"); }), language);
+    language->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    language->setMinimumContentsLength(12);
+    f->addWidget(label(iface, [] { return tr("Language"); }));
+    f->addWidget(language, 1);
+    f->addSpacing(16);
     auto *units = new QComboBox(iface);
     units->setObjectName(QStringLiteral("units"));
     units->setItemDelegate(new BrenmoorStyle::ComboItemDelegate(units));
-    f->addRow(label(iface, [] { return tr("Units"); }), units);
+    f->addWidget(label(iface, [] { return tr("Units"); }));
+    f->addWidget(units);
     layout->addWidget(iface);
     layout->addWidget(rule(page));
 
     auto *saving = group(page, "savingGroup", [] { return tr("Saving"); });
     auto *s = new QGridLayout(saving);
+    s->setVerticalSpacing(0);
     s->addWidget(label(saving, [] { return tr("Default save path"); }), 0, 0);
     auto *path = new QLineEdit(saving);
     path->setObjectName(QStringLiteral("defaultSavePath"));
@@ -232,15 +258,21 @@ QWidget *Settings::buildGeneralPage()
     // The vendor's server: the About dialog's product row, crash reports, updates.
     auto *network = group(page, "networkGroup", [] { return tr("Network"); });
     auto *n = new QFormLayout(network);
+    n->setVerticalSpacing(2);
     auto *base = new QLineEdit(network);
     base->setObjectName(QStringLiteral("baseUrl"));
-    translated([] { return tr("Empty: the program never connects to the vendor's server"); },
+    // The placeholder is short enough to show whole; the tool tip explains.
+    translated([] { return tr("Empty: no connection"); },
                [base](const QString &t) { base->setPlaceholderText(t); });
+    translated([] { return tr("Empty: the program never connects to the vendor's server"); },
+               [base](const QString &t) { base->setToolTip(t); });
     n->addRow(label(network, [] { return tr("Vendor server address"); }), base);
     auto *update = new QLineEdit(network);
     update->setObjectName(QStringLiteral("updateUrl"));
-    translated([] { return tr("Empty: the vendor server's address followed by /update"); },
+    translated([] { return tr("Empty: vendor server + /update"); },
                [update](const QString &t) { update->setPlaceholderText(t); });
+    translated([] { return tr("Empty: the vendor server's address followed by /update"); },
+               [update](const QString &t) { update->setToolTip(t); });
     n->addRow(label(network, [] { return tr("Update server address"); }), update);
     layout->addWidget(network);
     layout->addStretch();
@@ -251,6 +283,7 @@ QWidget *Settings::buildActionsPage()
 {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 4, 0);
     auto *loaded = group(page, "actionsGroup", [] { return tr("When the drawing is loaded:"); });
     auto *g = new QGridLayout(loaded);
     g->setColumnStretch(0, 1);
@@ -293,12 +326,13 @@ QWidget *Settings::buildFormatsPage()
 {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 4, 0);
     layout->addWidget(label(page, [] { return tr("Format options"); }));
     auto *body = new QHBoxLayout;
     auto *list = new QListWidget(page);
     list->setObjectName(QStringLiteral("formatList"));
     list->setItemDelegate(new BrenmoorStyle::ListItemDelegate(list));
-    list->setFixedWidth(120);
+    list->setFixedWidth(100);
     for (const char *name : {"HPGL", "G-Code", "DXF"})
         list->addItem(QLatin1String(name));
     auto *stack = new QStackedWidget(page);
@@ -357,7 +391,13 @@ QWidget *Settings::buildFormatsPage()
     // DXF
     auto *dxf = new QWidget;
     auto *x = new QGridLayout(dxf);
-    x->addWidget(label(dxf, [] { return tr("Spline segments (resolution)"); }), 0, 0);
+    // The DXF texts may wrap: in some languages they are too long for one line
+    // beside the spin boxes.
+    const auto wrapped = [](QLabel *l) {
+        l->setWordWrap(true);
+        return l;
+    };
+    x->addWidget(wrapped(label(dxf, [] { return tr("Spline segments (resolution)"); })), 0, 0);
     auto *segments = new QSpinBox(dxf);
     segments->setObjectName(QStringLiteral("dxfSplineSegments"));
     segments->setRange(1, 1000);
@@ -374,17 +414,21 @@ QWidget *Settings::buildFormatsPage()
     weldPrecision->setRange(0, 100000);
     weldPrecision->setValue(0.1);
     weldPrecision->setSuffix(QStringLiteral(" mm"));
+    // Sized for usual values, not for the widest one the range allows: the
+    // page has to fit beside the lists in every language.
+    weldPrecision->setMinimumWidth(120);
     w->addRow(label(welding, [] { return tr("Automatic welding precision"); }), weldPrecision);
     x->addWidget(welding, 1, 0, 1, 3);
     x->addWidget(check(dxf, "dxfIgnoreClosedFlag", [] { return tr("Ignore polyline \"closed\" flag"); }), 2, 0, 1, 3);
     x->addWidget(check(dxf, "dxfExpandBlocks", [] {
         return tr("Draw block contents wherever the drawing places them");
     }), 3, 0, 1, 3);
-    x->addWidget(label(dxf, [] { return tr("Refuse files with more points than"); }), 4, 0);
+    x->addWidget(wrapped(label(dxf, [] { return tr("Refuse files with more points than"); })), 4, 0);
     auto *maxPoints = new QSpinBox(dxf);
     maxPoints->setObjectName(QStringLiteral("dxfMaxPoints"));
     maxPoints->setRange(1, INT_MAX);
     maxPoints->setGroupSeparatorShown(true);
+    maxPoints->setMinimumWidth(120);
     x->addWidget(maxPoints, 4, 1, 1, 2);
     x->setRowStretch(5, 1);
     x->setColumnStretch(0, 1);
@@ -591,8 +635,11 @@ void Settings::on_language_currentIndexChanged(int index)
 void Settings::on_pushButton_2_clicked()
 {
     auto *field = control<QLineEdit>("defaultSavePath");
+    // Only a path is picked here; nothing is written, so an existing file is
+    // no reason to ask about replacing it.
     const QString path = QFileDialog::getSaveFileName(this, tr("Set default saving file path"),
-                                                      field->text(), QString());
+                                                      field->text(), QString(), nullptr,
+                                                      QFileDialog::DontConfirmOverwrite);
     if (!path.isEmpty())
         field->setText(path);
 }
@@ -747,7 +794,8 @@ void Settings::onAccepted()
     Store::BaseUrl.write(s, control<QLineEdit>("baseUrl")->text().trimmed());
     Store::UpdateUrl.write(s, control<QLineEdit>("updateUrl")->text().trimmed());
     s.sync();
-    if (s.status() != QSettings::NoError)
+    m_writeFailed = s.status() != QSettings::NoError;
+    if (m_writeFailed)
         qWarning("Settings: cannot write \"%s\"", qUtf8Printable(s.fileName()));
 
     // 4.

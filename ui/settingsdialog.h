@@ -50,6 +50,11 @@ public:
     static QString startPointText(const PositionSpec &spec);
     static QString anchorText(const PositionSpec &spec);
 
+    // After OK: the settings file could not be written (a read-only or full
+    // disk). The new values are in force until the program ends, but the
+    // caller has to tell the user that they were not kept.
+    bool writeFailed() const { return m_writeFailed; }
+
 signals:
     // After OK, when any of the four drawing display options changed.
     void updateDrawing();
@@ -103,6 +108,7 @@ private:
     QChar m_axisX;
     QChar m_axisY;
     bool m_filling = false;
+    bool m_writeFailed = false;
 };
 
 template <typename T>

@@ -301,7 +301,7 @@
     </message>
     <message>
         <source>Open recent</source>
-        <translation>Abrir reciente</translation>
+        <translation>Abrir recientes</translation>
     </message>
     <message>
         <source>&amp;Edit</source>
@@ -421,7 +421,7 @@
     </message>
     <message>
         <source>Confirm Save As</source>
-        <translation>Confirmar guardar como</translation>
+        <translation>Confirmar guardado</translation>
     </message>
     <message>
         <source>&quot;%1&quot; already exists.
@@ -488,6 +488,14 @@ Do you want to replace it?</source>
     <message>
         <source>Checking for updates...</source>
         <translation>Buscando actualizaciones...</translation>
+    </message>
+    <message>
+        <source>Cannot save settings</source>
+        <translation>No se puede guardar la configuración</translation>
+    </message>
+    <message>
+        <source>The settings could not be written to &quot;%1&quot;. They apply until Kerfloom is closed.</source>
+        <translation>No se pudo escribir la configuración en &quot;%1&quot;. Se aplicará hasta que cierre Kerfloom.</translation>
     </message>
 </context>
 <context>
@@ -920,6 +928,14 @@ Do you want to replace it?</source>
     <message>
         <source>Set anchor</source>
         <translation>Establecer anclaje</translation>
+    </message>
+    <message>
+        <source>Empty: no connection</source>
+        <translation>Vacío: sin conexión</translation>
+    </message>
+    <message>
+        <source>Empty: vendor server + /update</source>
+        <translation>Vacío: servidor del fabricante + /update</translation>
     </message>
 </context>
 </TS>

@@ -405,7 +405,7 @@
     </message>
     <message>
         <source>Output overwritten</source>
-        <translation>Output sovrascritto</translation>
+        <translation>File di output sovrascritto</translation>
     </message>
     <message>
         <source>&quot;%1&quot; and &quot;%2&quot; both save to &quot;%3&quot;: the output of the first was overwritten!</source>
@@ -488,6 +488,14 @@ Vuoi sostituirlo?</translation>
     <message>
         <source>Checking for updates...</source>
         <translation>Verifica degli aggiornamenti...</translation>
+    </message>
+    <message>
+        <source>Cannot save settings</source>
+        <translation>Impossibile salvare le impostazioni</translation>
+    </message>
+    <message>
+        <source>The settings could not be written to &quot;%1&quot;. They apply until Kerfloom is closed.</source>
+        <translation>Impossibile scrivere le impostazioni in &quot;%1&quot;. Restano valide fino alla chiusura di Kerfloom.</translation>
     </message>
 </context>
 <context>
@@ -920,6 +928,14 @@ Vuoi sostituirlo?</translation>
     <message>
         <source>Set anchor</source>
         <translation>Imposta ancoraggio</translation>
+    </message>
+    <message>
+        <source>Empty: no connection</source>
+        <translation>Vuoto: nessuna connessione</translation>
+    </message>
+    <message>
+        <source>Empty: vendor server + /update</source>
+        <translation>Vuoto: server del produttore + /update</translation>
     </message>
 </context>
 </TS>

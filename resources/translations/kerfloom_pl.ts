@@ -301,7 +301,7 @@
     </message>
     <message>
         <source>Open recent</source>
-        <translation>Otwórz ostatnie</translation>
+        <translation>Ostatnio otwierane</translation>
     </message>
     <message>
         <source>&amp;Edit</source>
@@ -488,6 +488,14 @@ Czy chcesz go zastąpić?</translation>
     <message>
         <source>Checking for updates...</source>
         <translation>Sprawdzanie aktualizacji...</translation>
+    </message>
+    <message>
+        <source>Cannot save settings</source>
+        <translation>Nie można zapisać ustawień</translation>
+    </message>
+    <message>
+        <source>The settings could not be written to &quot;%1&quot;. They apply until Kerfloom is closed.</source>
+        <translation>Nie udało się zapisać ustawień w „%1”. Obowiązują do zamknięcia programu Kerfloom.</translation>
     </message>
 </context>
 <context>
@@ -920,6 +928,14 @@ Czy chcesz go zastąpić?</translation>
     <message>
         <source>Set anchor</source>
         <translation>Ustaw punkt zaczepienia</translation>
+    </message>
+    <message>
+        <source>Empty: no connection</source>
+        <translation>Puste: bez połączenia</translation>
+    </message>
+    <message>
+        <source>Empty: vendor server + /update</source>
+        <translation>Puste: serwer producenta + /update</translation>
     </message>
 </context>
 </TS>

@@ -670,6 +670,25 @@ TEST_F(MainWindowTest, PreferencesReachEveryOpenViewAndTheWindowsOwnOptions)
     QFile::remove(Settings::filePath());
 }
 
+// A settings file that cannot be written (here a folder stands in its way;
+// a read-only or full disk does the same) is said, not passed over.
+TEST_F(MainWindowTest, PreferencesThatCannotBeWrittenAreReported)
+{
+    QFile::remove(Settings::filePath());
+    ASSERT_TRUE(QDir().mkpath(Settings::filePath()));
+    QTimer::singleShot(0, [] {
+        if (auto *dialog = qobject_cast<kerfloom::Settings *>(QApplication::activeModalWidget())) {
+            dialog->control<QCheckBox>("askBeforeClosing")->setChecked(false);
+            dialog->accept();
+        }
+    });
+    window->action(QStringLiteral("actionPreferences"))->trigger();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].title, QStringLiteral("Cannot save settings"));
+    EXPECT_TRUE(asked[0].text.contains(QDir::toNativeSeparators(Settings::filePath()))) << qPrintable(asked[0].text);
+    QDir(Settings::filePath()).removeRecursively();
+}
+
 // The settings dialog previews a language at once: the window behind it
 // follows, menus, actions and the undo text alike, and goes back with it.
 TEST_F(MainWindowTest, WindowFollowsALanguageChange)

@@ -1,6 +1,9 @@
 // Pictures of the settings pages and of the About dialog with a product row
 // served from 127.0.0.1, for the documentation (scripts/dialog-screenshots.sh).
-//   kerfloom_dialogshots OUTDIR
+//   kerfloom_dialogshots OUTDIR [LANGUAGE]
+// With a language (pl_PL, say) the pictures are taken in it and named with
+// its code (settings-general-pl.png), to see whether the texts fit.
+#include "resources/language.h"
 #include "resources/resources.h"
 #include "ui/about.h"
 #include "ui/settingsdialog.h"
@@ -44,8 +47,8 @@ int main(int argc, char **argv)
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: kerfloom_dialogshots OUTDIR\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: kerfloom_dialogshots OUTDIR [LANGUAGE]\n");
         return 2;
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
@@ -54,6 +57,17 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("Kerfloom"));
     QCoreApplication::setOrganizationName(QStringLiteral("Brenmoor"));
     QCoreApplication::setApplicationVersion(QStringLiteral("2.84"));
+    QString suffix;
+    if (argc == 3) {
+        const QLocale locale(QString::fromLocal8Bit(argv[2]));
+        kerfloom::installLanguage(locale);
+        suffix = QLatin1Char('-') + locale.name().left(2);
+    }
+    const auto file = [&out, &suffix](const char *name) {
+        QString base = QLatin1String(name);
+        base.insert(base.lastIndexOf(QLatin1Char('.')), suffix);
+        return out.filePath(base);
+    };
 
     kerfloom::Settings settings;
     settings.show();
@@ -61,14 +75,14 @@ int main(int argc, char **argv)
     for (int i = 0; i < 3; ++i) {
         settings.control<QListWidget>("listWidget")->setCurrentRow(i);
         QTest::qWait(300);
-        if (!settings.grab().save(out.filePath(QLatin1String(pages[i]))))
+        if (!settings.grab().save(file(pages[i])))
             return 1;
     }
     const char *formats[] = {"settings-formats-gcode.png", "settings-formats-dxf.png"};
     for (int i = 1; i <= 2; ++i) {
         settings.control<QListWidget>("formatList")->setCurrentRow(i);
         QTest::qWait(200);
-        if (!settings.grab().save(out.filePath(QLatin1String(formats[i - 1]))))
+        if (!settings.grab().save(file(formats[i - 1])))
             return 1;
     }
     settings.hide();
@@ -96,5 +110,5 @@ int main(int argc, char **argv)
     if (!QTest::qWaitFor([&] { return !about.products().isEmpty(); }, 5000))
         return 1;
     QTest::qWait(900); // the row's opening animation
-    return about.grab().save(out.filePath(QStringLiteral("about.png"))) ? 0 : 1;
+    return about.grab().save(file("about.png")) ? 0 : 1;
 }

@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QStackedWidget>
@@ -342,6 +343,30 @@ TEST_F(SettingsDialogTest, EscapeCancelsAndEnterInTheGCodeBlockIsANewLine)
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), int(QDialog::Rejected));
     EXPECT_FALSE(QFile::exists(Settings::filePath()));
+}
+
+// Long translations once stretched the window beyond its size; now it opens
+// at that size in every language and a page scrolls rather than grows.
+TEST_F(SettingsDialogTest, OpensAtItsSizeInEveryLanguage)
+{
+    for (const char *name : {"en_US", "it_IT", "pl_PL", "es_ES"}) {
+        SCOPED_TRACE(name);
+        kerfloom::installLanguage(QLocale(QLatin1String(name)));
+        Dialog dialog;
+        dialog.show();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(dialog.width(), 785);
+        EXPECT_EQ(dialog.height(), 540);
+        auto *list = dialog.control<QListWidget>("listWidget");
+        for (int row = 0; row < 3; ++row) {
+            list->setCurrentRow(row);
+            auto *page = qobject_cast<QScrollArea *>(dialog.control<QStackedWidget>("stackedWidget")->currentWidget());
+            ASSERT_NE(page, nullptr);
+            EXPECT_TRUE(page->isVisible());
+        }
+        dialog.reject();
+    }
 }
 
 } // namespace
