@@ -456,6 +456,13 @@ void Form1::simulationTick()
 
 void Form1::on_mnurun_triggered()
 {
+    // The machine form is running a job: handing it another one would clear
+    // the job under the wire. It is only brought forward.
+    if (m_form3 && m_form3->isBusy()) {
+        m_form3->raise();
+        m_form3->activateWindow();
+        return;
+    }
     const DrawingOptions options = DrawingOptions::load();
     if (!m_drawing.fileName.isEmpty() && options.autoSave && !saveJobFiles(cutFileNameFor(m_drawing.fileName)))
         return;

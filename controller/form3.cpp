@@ -273,6 +273,12 @@ void Form3::setBusyMenus()
     m_actions["mnucancelardibujo"]->setEnabled(true);
 }
 
+bool Form3::isBusy() const
+{
+    const GcodeStreamer::State s = m_streamer.state();
+    return m_cutting || s == GcodeStreamer::State::Settling || s == GcodeStreamer::State::Streaming;
+}
+
 void Form3::closeEvent(QCloseEvent *event)
 {
     // Leaving while a step cut runs: the cut stops first, and the loop that

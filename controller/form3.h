@@ -59,6 +59,9 @@ public:
     int baseSpeed() const { return m_baseSpeed; }
     QString panelText(const QString &key) const;
     bool isCutting() const { return m_cutting; }
+    // A job is on its way to the machine (stream or step cut): nothing may
+    // replace or clear it until it ends or is cancelled.
+    bool isBusy() const;
 
 public slots:
     void on_mnunuevo_triggered();

@@ -231,6 +231,21 @@ TEST(Form1, OpensEstimatesSavesAndRuns)
     EXPECT_EQ(lst->item(7)->text(), "G1 X100 Y0");
     EXPECT_EQ(lst->item(8)->text(), "G1 X100 Y-100");
     EXPECT_TRUE(rig.line->calls.contains("open /dev/fake"));
+
+    // "Run" again while the job streams leaves the stream alone.
+    Form3 *machine = rig.form.machineForm();
+    machine->streamer().setSettleTime(0);
+    machine->findChild<QAction *>(QStringLiteral("mnugcode"))->trigger();
+    QTest::qWait(20);
+    ASSERT_TRUE(machine->isBusy());
+    rig.line->calls.clear();
+    rig.action("mnurun")->trigger();
+    EXPECT_TRUE(machine->isBusy());
+    EXPECT_EQ(lst->count(), 12);
+    EXPECT_TRUE(rig.line->calls.isEmpty());
+    rig.line->input = "ok";
+    emit rig.line->readyRead();
+    EXPECT_EQ(rig.line->calls, QStringList{"write G90\r"});
 }
 
 TEST(Form1, FailuresLoseNothing)
