@@ -111,6 +111,7 @@ private:
     int m_liveSpeed = 0;
     bool m_cancel = false;
     bool m_cutting = false;
+    bool m_portGone = false;
     bool m_leftToRight = true;
     bool m_closeRequested = false;
     unsigned m_screenSaverCookie = 0;

@@ -68,6 +68,8 @@ void Form3::connectStream()
     });
     connect(m_link.get(), &MachineLink::failed, this, [this](const QString &reason) {
         m_cancel = true;
+        // The step loop sees only its cancel flag; this tells it why.
+        m_portGone = m_cutting;
         if (m_streamer.state() == GcodeStreamer::State::Streaming
             || m_streamer.state() == GcodeStreamer::State::Settling)
             m_streamer.portFailed(reason);
@@ -269,6 +271,7 @@ void Form3::on_mnufresar_triggered()
     showSpeed();
     setBusyMenus();
     m_cancel = false;
+    m_portGone = false;
     m_cutting = true;
     // The cut works on its own copy: "new" or another file during the cut
     // must not pull the records from under it.
@@ -292,6 +295,9 @@ void Form3::on_mnufresar_triggered()
 void Form3::finishStepCut(StepOutcome outcome)
 {
     Timer1.stop();
+    if (outcome == StepOutcome::Cancelled && m_portGone)
+        outcome = StepOutcome::PortFailed;
+    m_portGone = false;
     switch (outcome) {
     case StepOutcome::Done:
         m_link->pulseAfterCancel();

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -246,4 +247,32 @@ TEST(Form3, StepCutSendsTheMovesAndReportsTheEnd)
               QStringList({"DTR 1", "wait 100", "DTR 0", "wait 1000", "DTR 1", "wait 100"}));
     ASSERT_EQ(rig.messages.size(), 1u);
     EXPECT_EQ(rig.messages[0].text, "Archivo de Corte Finalizado");
+}
+
+TEST(Form3, PortLostDuringAStepCutIsReported)
+{
+    // The operator pauses, then the device goes away (the port reports it
+    // through its own event, not through a failed write).
+    FormRig rig("[motor]\r\nx=0.1\r\ny=0.1\r\n[tiempo]\r\ntiempo_base =1000\r\n");
+    ASSERT_TRUE(rig.form->openJob(rig.writeFile("cut.txt", "ID 0\r\n 0\r\n 0\r\n 5\r\n 0\r\n")));
+    test::FakeLine *line = rig.line;
+    QAction *pausa = rig.action("mnupausa");
+    line->onWrite = [line, pausa](const QByteArray &) {
+        if (line->written.size() != 3)
+            return;
+        pausa->trigger();
+        QTimer::singleShot(0, line, [line] {
+            line->close();
+            emit line->failed(QStringLiteral("gone"));
+        });
+    };
+    rig.action("mnufresar")->trigger();
+    EXPECT_FALSE(rig.form->isCutting());
+    EXPECT_EQ(line->written.size(), 3);
+    EXPECT_EQ(rig.form->panelText("ejey"), "Desconectado");
+    ASSERT_EQ(rig.messages.size(), 1u);
+    EXPECT_EQ(rig.messages[0].text, QString::fromUtf8("Se perdió la conexión con la máquina. El corte se detuvo."));
+    EXPECT_TRUE(rig.action("mnufresar")->isEnabled());
+    EXPECT_FALSE(rig.action("mnucancelardibujo")->isEnabled());
+    EXPECT_EQ(pausa->text(), "Pa&usa");
 }
