@@ -172,7 +172,8 @@ void Form3::buildControls()
     FrameArduino->setObjectName(QStringLiteral("FrameArduino"));
     auto *g = new QGridLayout(FrameArduino);
     const QString jog = QStringLiteral("G91");
-    auto speed = [this] { return QStringLiteral(" F") + QString::number(m_baseSpeed); };
+    // No speed set yet: the firmware's own feed rather than "F0".
+    auto speed = [this] { return m_baseSpeed > 0 ? QStringLiteral(" F") + QString::number(m_baseSpeed) : QString(); };
     struct Jog { const char *name; ButtonPicture pic; const char *move; int row, col; };
     const Jog jogs[] = {{"Command1", ButtonPicture::Down, "G1 Y-10", 2, 1},
                         {"Command2", ButtonPicture::Right, "G1 X10", 1, 2},

@@ -138,6 +138,11 @@ TEST(Form3, MachineButtonsSendTheirCommands)
     EXPECT_EQ(rig.line->calls.at(1), "wait 200");
     EXPECT_EQ(rig.line->calls.at(20), "write M29\r");
     EXPECT_EQ(rig.child<QListWidget>("List2")->count(), 11);
+
+    // No speed in the settings file: the jog moves carry no feed word.
+    FormRig fresh("[modo]\r\narduino=1\r\n");
+    fresh.child<QPushButton>("Command2")->click();
+    EXPECT_EQ(fresh.line->calls, QStringList({"write G91\r", "write G1 X10\r"}));
 }
 
 TEST(Form3, SpeedKeysStayWithinTheBounds)
