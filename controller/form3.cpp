@@ -205,9 +205,13 @@ void Form3::buildControls()
     connect(reset, &QPushButton::clicked, this, [this] { m_link->pulseReset(); });
     m_commandBox = new QLineEdit(FrameArduino);
     m_commandBox->setObjectName(QStringLiteral("Text1"));
+    // The box takes the keyboard only when clicked: otherwise it would hold
+    // the focus from the start and swallow the form's keys (+, -, P, C …).
+    m_commandBox->setFocusPolicy(Qt::ClickFocus);
     auto *send = new QPushButton(QStringLiteral("Enviar"), FrameArduino);
     send->setObjectName(QStringLiteral("Command6"));
     connect(send, &QPushButton::clicked, this, [this] { sendButton({m_commandBox->text()}); });
+    connect(m_commandBox, &QLineEdit::returnPressed, send, &QPushButton::click);
     g->addWidget(stop, 3, 0);
     g->addWidget(reset, 3, 1);
     g->addWidget(m_commandBox, 4, 0, 1, 3);

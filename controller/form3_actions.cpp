@@ -446,6 +446,11 @@ void Form3::runTestProgram()
 
 void Form3::keyPressEvent(QKeyEvent *event)
 {
+    // Enter in the command box has sent the command; it is not a pause.
+    if (m_commandBox->hasFocus() && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        event->accept();
+        return;
+    }
     if (!event->isAutoRepeat())
         Timer2.start();
     const bool keyboardJog = m_settings.mode == Mode::Step && Fraposicionar->isVisible()

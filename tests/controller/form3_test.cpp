@@ -4,6 +4,7 @@
 #include "fakeline.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -280,4 +281,24 @@ TEST(Form3, PortLostDuringAStepCutIsReported)
     EXPECT_TRUE(rig.action("mnufresar")->isEnabled());
     EXPECT_FALSE(rig.action("mnucancelardibujo")->isEnabled());
     EXPECT_EQ(pausa->text(), "Pa&usa");
+}
+
+TEST(Form3, KeysReachTheFormAndEnterInTheCommandBoxSends)
+{
+    FormRig rig(kGcode);
+    rig.form->show();
+    QApplication::setActiveWindow(rig.form.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(rig.form.get()));
+    auto target = [&] { return QApplication::focusWidget() ? QApplication::focusWidget() : rig.form.get(); };
+    QTest::keyClick(target(), Qt::Key_Plus);
+    EXPECT_EQ(rig.form->panelText("ejez"), "Velocidad: 330 300 110");
+
+    auto *box = rig.child<QLineEdit>("Text1");
+    box->setFocus();
+    QTest::keyClicks(box, "M114");
+    rig.line->calls.clear();
+    rig.action("mnupausa")->setEnabled(true); // as during a stream
+    QTest::keyClick(target(), Qt::Key_Return);
+    EXPECT_EQ(rig.line->calls, QStringList{"write M114\r"});
+    EXPECT_EQ(rig.action("mnupausa")->text(), "(P)a&usa");
 }
