@@ -478,7 +478,13 @@ void Form1::on_mnurun_triggered()
     form->setMessageFunction([this](QMessageBox::Icon icon, const QString &title, const QString &text) {
         m_message(icon, title, text);
     });
-    form->setConfigFunction(m_config);
+    // The dialog opened from the machine form sets the speed for both forms.
+    form->setConfigFunction([this](int tab, bool speedControls) {
+        const int speed = m_config(tab, speedControls);
+        if (speed >= 0)
+            showSpeed(speed);
+        return speed;
+    });
     if (!form->setUp()) {
         delete form;
         return;

@@ -221,6 +221,7 @@ TEST(Form1, OpensEstimatesSavesAndRuns)
     EXPECT_EQ(rig.form.statusText("tiempo"), "Tiempo aprox.:0 hs 0 min 34 seg");
 
     // guardar=1: "Run" saves without asking and hands the job to Form3.
+    rig.form.setConfigFunction([](int, bool) { return 420; });
     rig.action("mnurun")->trigger();
     EXPECT_TRUE(rig.dialogs.isEmpty());
     EXPECT_EQ(rig.form.savedJob(), config.dir.filePath("part.txt"));
@@ -231,6 +232,9 @@ TEST(Form1, OpensEstimatesSavesAndRuns)
     EXPECT_EQ(lst->item(7)->text(), "G1 X100 Y0");
     EXPECT_EQ(lst->item(8)->text(), "G1 X100 Y-100");
     EXPECT_TRUE(rig.line->calls.contains("open /dev/fake"));
+    // Settings accepted on the machine form show on the drawing form too.
+    rig.form.machineForm()->findChild<QAction *>(QStringLiteral("mnudefinirvelocidad"))->trigger();
+    EXPECT_EQ(rig.form.statusText("velocidad"), "Velocidad = 420 mm/min");
 
     // "Run" again while the job streams leaves the stream alone.
     Form3 *machine = rig.form.machineForm();
