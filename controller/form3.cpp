@@ -294,7 +294,15 @@ void Form3::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    // However the form is left (menu, title bar, the drawing form's exit),
+    // the board is reset and the port closed: a job cut off here must not
+    // leave the machine running its last command.
+    m_cancel = true;
     m_streamer.cancel();
+    if (m_link->isOpen()) {
+        m_link->pulseOnExit();
+        m_link->close();
+    }
     QMainWindow::closeEvent(event);
 }
 

@@ -176,10 +176,6 @@ void Form3::on_mnuabrirarchivo_triggered()
 
 void Form3::on_mnusalir_triggered()
 {
-    m_cancel = true;
-    m_streamer.cancel();
-    m_link->pulseOnExit();
-    m_link->close();
     close();
 }
 

@@ -193,6 +193,18 @@ TEST(Form3, CancelAndExitResetTheBoard)
     rig.line->calls.clear();
     rig.action("mnusalir")->trigger();
     EXPECT_EQ(rig.line->calls, QStringList({"DTR 0", "wait 250", "DTR 1", "wait 250", "close"}));
+
+    // Closed by its title bar in the middle of a stream: the same reset.
+    FormRig other(kGcode);
+    other.form->openJob(other.writeFile("job.gcode", "G21\r\nG1 X1 Y-1\r\n"));
+    other.form->streamer().setSettleTime(0);
+    other.action("mnugcode")->trigger();
+    QTest::qWait(20);
+    other.line->calls.clear();
+    other.form->close();
+    EXPECT_EQ(other.line->calls, QStringList({"DTR 0", "wait 250", "DTR 1", "wait 250", "close"}));
+    other.reply("ok");
+    EXPECT_TRUE(other.line->calls.filter("write").isEmpty());
 }
 
 TEST(Form3, CancelOnADeadPortSaysSo)
