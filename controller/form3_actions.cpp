@@ -144,8 +144,13 @@ bool Form3::openJob(const QString &path)
         return true;
     }
     const CutFileResult r = readCutFile(path, &m_records);
-    if (r == CutFileResult::TooLarge)
+    if (r == CutFileResult::TooLarge) {
+        // The part that fits is not offered for cutting: it would stop the
+        // wire somewhere in the middle of the drawing.
+        m_records.clear();
         message(QMessageBox::Critical, QStringLiteral("El archivo es demasiado grande!!"));
+        return false;
+    }
     for (const CutRecord &rec : m_records)
         lstgcode->addItem(QStringLiteral("%1 %2 %3").arg(rec.number).arg(rec.x2).arg(rec.y2));
     return r != CutFileResult::Unreadable;

@@ -314,3 +314,18 @@ TEST(Form3, KeysReachTheFormAndEnterInTheCommandBoxSends)
     EXPECT_EQ(rig.line->calls, QStringList{"write M114\r"});
     EXPECT_EQ(rig.action("mnupausa")->text(), "(P)a&usa");
 }
+
+TEST(Form3, CutFileTooLargeForTheStepListIsNotCut)
+{
+    FormRig rig("[motor]\r\nx=0.5\r\ny=0.5\r\n[tiempo]\r\ntiempo_base =1\r\n");
+    QByteArray text;
+    for (int i = 0; i <= kStepListCapacity; ++i)
+        text += "ID " + QByteArray::number(i) + "\r\n 0\r\n 0\r\n 0\r\n 0\r\n";
+    EXPECT_FALSE(rig.form->openJob(rig.writeFile("big.txt", text)));
+    ASSERT_EQ(rig.messages.size(), 1u);
+    EXPECT_EQ(rig.messages[0].title, "Pelgor SRL");
+    EXPECT_EQ(rig.messages[0].text, "El archivo es demasiado grande!!");
+    EXPECT_EQ(rig.child<QListWidget>("lstgcode")->count(), 0);
+    rig.action("mnufresar")->trigger();
+    EXPECT_TRUE(rig.line->written.isEmpty());
+}
