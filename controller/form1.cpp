@@ -200,7 +200,8 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
     m_simulation.setInterval(30);
     connect(&m_simulation, &QTimer::timeout, this, &Form1::simulationTick);
     resize(1000, 700);
-    showSpeed(shortValue(ReadIni(QStringLiteral("vel"), QStringLiteral("vel"))));
+    // The speed of the mode the machine runs in, as "&Aceptar" shows it.
+    showSpeed(MachineSettings::load().baseSpeed());
 }
 
 Form3 *Form1::machineForm() const

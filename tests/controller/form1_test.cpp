@@ -209,6 +209,7 @@ TEST(Form1, OpensEstimatesSavesAndRuns)
                      "[motor]\r\nx=0.01\r\ny=0.01\r\n[puerto]\r\ndispositivo=/dev/fake\r\n");
     const QString plt = config.write("part.plt", "IN;\nSP1;\nPU0 0;\nPD4000 0;\nPD4000 4000;\nPD0 0;\nSP0;\n");
     Form1Rig rig;
+    EXPECT_EQ(rig.form.statusText("velocidad"), "Velocidad = 300 mm/min"); // G-code mode: velgcode
     ASSERT_TRUE(rig.form.openDrawing(plt));
     EXPECT_EQ(rig.form.windowTitle(), "part.plt - cutdeck");
     EXPECT_EQ(rig.form.drawing().count(), 6);
