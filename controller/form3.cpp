@@ -20,6 +20,8 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 namespace cutdeck {
 
 Form3::Form3(std::unique_ptr<MachineLink> link, QWidget *parent)
@@ -52,7 +54,11 @@ Form3::Form3(std::unique_ptr<MachineLink> link, QWidget *parent)
             on_mnusimular_triggered();
             return;
         }
-        if (const auto p = previewPoint(lstgcode->item(m_simulationIndex++)->text()))
+        const int i = m_simulationIndex++;
+        // Step mode lists records, not G-code: their end points are the path.
+        if (m_settings.mode == Mode::Step && i < int(m_records.size()))
+            m_preview->plot(QPointF(m_records[size_t(i)].x2, std::fabs(m_records[size_t(i)].y2)));
+        else if (const auto p = previewPoint(lstgcode->item(i)->text()))
             m_preview->plot(*p);
     });
     setIdleMenus();

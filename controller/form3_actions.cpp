@@ -151,8 +151,14 @@ bool Form3::openJob(const QString &path)
         message(QMessageBox::Critical, QStringLiteral("El archivo es demasiado grande!!"));
         return false;
     }
-    for (const CutRecord &rec : m_records)
+    double maxX = 1, maxY = 1;
+    for (const CutRecord &rec : m_records) {
         lstgcode->addItem(QStringLiteral("%1 %2 %3").arg(rec.number).arg(rec.x2).arg(rec.y2));
+        maxX = std::max(maxX, std::fabs(rec.x2));
+        maxY = std::max(maxY, std::fabs(rec.y2));
+    }
+    m_extent = QPointF(maxX, maxY);
+    m_preview->fitExtent(m_extent);
     return r != CutFileResult::Unreadable;
 }
 

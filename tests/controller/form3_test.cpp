@@ -1,4 +1,5 @@
 #include "controller/form3.h"
+#include "controller/preview.h"
 #include "controller/stepper.h"
 
 #include "fakeline.h"
@@ -328,4 +329,25 @@ TEST(Form3, CutFileTooLargeForTheStepListIsNotCut)
     EXPECT_EQ(rig.child<QListWidget>("lstgcode")->count(), 0);
     rig.action("mnufresar")->trigger();
     EXPECT_TRUE(rig.line->written.isEmpty());
+}
+
+TEST(Form3, SimulationDrawsTheJobInEitherMode)
+{
+    struct Case { QByteArray ini; const char *file; QByteArray content; int points; };
+    const Case cases[] = {
+        {kGcode, "job.gcode", "G21\r\nG1 X1 Y-1\r\nG1 X2 Y-2\r\nG1 X0 Y0\r\n", 2},
+        {"[motor]\r\nx=0.5\r\ny=0.5\r\n", "cut.txt",
+         "ID 0\r\n 0\r\n 0\r\n 1\r\n-1\r\nID 1\r\n 1\r\n-1\r\n 2\r\n-2\r\n", 2},
+    };
+    for (const Case &c : cases) {
+        FormRig rig(c.ini);
+        ASSERT_TRUE(rig.form->openJob(rig.writeFile(c.file, c.content)));
+        QAction *simular = rig.action("mnusimular");
+        simular->trigger();
+        EXPECT_EQ(simular->text(), "Parar (&S)imulacion");
+        for (int waited = 0; simular->text() != "(&S)imular" && waited < 5000; waited += 20)
+            QTest::qWait(20);
+        EXPECT_EQ(simular->text(), "(&S)imular");
+        EXPECT_EQ(rig.child<Preview>("Preview")->pointCount(), c.points) << c.file;
+    }
 }
