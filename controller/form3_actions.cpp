@@ -292,7 +292,7 @@ void Form3::on_mnufresar_triggered()
     QAction *pausa = m_actions["mnupausa"];
     StepGenerator generator({[this](std::uint8_t b) { return m_link->writeBytes(QByteArray(1, char(b))); },
                              [pausa] { return pausa->text() == kContinue; }, [this] { return m_cancel; },
-                             [] { QCoreApplication::processEvents(); }});
+                             [] { QCoreApplication::processEvents(); }, [this] { return m_baseSpeed; }});
     const StepOutcome outcome =
         generator.cut(records, m_settings.resolutionX, m_settings.resolutionY, m_baseSpeed, m_settings.baseStepTime);
     m_cutting = false;
