@@ -305,10 +305,18 @@ void Form3::closeEvent(QCloseEvent *event)
     // leave the machine running its last command.
     m_cancel = true;
     m_streamer.cancel();
+    // The pulse waits with events running; a second close meanwhile is the
+    // same close.
+    if (m_closing) {
+        event->ignore();
+        return;
+    }
+    m_closing = true;
     if (m_link->isOpen()) {
         m_link->pulseOnExit();
         m_link->close();
     }
+    m_closing = false;
     QMainWindow::closeEvent(event);
 }
 

@@ -114,6 +114,7 @@ private:
     bool m_portGone = false;
     bool m_leftToRight = true;
     bool m_closeRequested = false;
+    bool m_closing = false;
     unsigned m_screenSaverCookie = 0;
     int m_hours = 0, m_minutes = 0, m_seconds = 0;
     // Pressed flags of the positioning arrows: right, left, up, down.
