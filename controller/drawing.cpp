@@ -210,6 +210,17 @@ void segmentVectors(Drawing &d, double maxLength)
     d.records.swap(out);
 }
 
+void mirrorX(Drawing &d)
+{
+    d.largestX = 0;
+    for (DrawingRecord &r : d.records) {
+        // + 0.0f: separators and points on the axis stay 0, not -0.
+        r.x = -r.x + 0.0f;
+        if (r.kind == 1)
+            d.largestX = std::max(d.largestX, clampShort(r.x));
+    }
+}
+
 namespace {
 
 // The contour ends still to be cut, bucketed in a square grid so that the
@@ -444,6 +455,7 @@ DrawingOptions DrawingOptions::loadFrom(const QString &path)
     o.fromOrigin = shortValue(text("modo", "origen")) == 1;
     o.autoSave = shortValue(text("modo", "guardar")) != 0;
     o.gcode = shortValue(text("modo", "arduino")) == 1;
+    o.mirrorX = shortValue(text("modo", "invertirx")) != 0;
     const double m = numericValue(text("vel", "dist_max_recta"));
     o.maxSegment = m > 0 && std::isfinite(m) ? m : kDefaultMaxSegment;
     o.speed = shortValue(text("vel", "vel"));
@@ -457,6 +469,8 @@ DrawingOptions DrawingOptions::load()
 
 void prepareDrawing(Drawing &d, const DrawingOptions &o)
 {
+    if (o.mirrorX)
+        mirrorX(d);
     if (o.segment)
         segmentVectors(d, o.maxSegment);
     if (o.fromOrigin)

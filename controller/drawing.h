@@ -53,6 +53,10 @@ DrawingResult readHpgl(const QString &path, Drawing *drawing);
 // store's layout stays; pieces that would overflow the store are not made.
 void segmentVectors(Drawing &drawing, double maxLength);
 
+// Turns the drawing's X axis round (x becomes -x), for a machine whose X
+// axis runs the other way.
+void mirrorX(Drawing &drawing);
+
 // Reorders the contours to start at the origin and always go on with the
 // nearest contour end; a contour may be cut backwards. The result is one
 // chain framed by two origin records.
@@ -83,6 +87,7 @@ struct DrawingOptions
     bool fromOrigin = false;    // modo/origen
     bool autoSave = false;      // modo/guardar
     bool gcode = false;         // modo/arduino
+    bool mirrorX = false;       // modo/invertirx
     double maxSegment = kDefaultMaxSegment; // vel/dist_max_recta, mm; missing or 0 = default
     int speed = 0;              // vel/vel, mm/min
 
@@ -90,8 +95,8 @@ struct DrawingOptions
     static DrawingOptions loadFrom(const QString &iniPath);
 };
 
-// The optional steps after opening, as the options ask: segmenting, then the
-// order from the origin.
+// The optional steps after opening, as the options ask: the mirrored X axis,
+// segmenting, then the order from the origin.
 void prepareDrawing(Drawing &drawing, const DrawingOptions &options);
 
 // The cut file: "ID i" and four values (x1 y1 x2 y2) per segment.

@@ -200,7 +200,8 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
     m_simulation.setInterval(30);
     connect(&m_simulation, &QTimer::timeout, this, &Form1::simulationTick);
     resize(1000, 700);
-    showSpeed(shortValue(ReadIni(QStringLiteral("vel"), QStringLiteral("vel"))));
+    // The speed of the mode the machine runs in, as "&Aceptar" shows it.
+    showSpeed(MachineSettings::load().baseSpeed());
 }
 
 Form3 *Form1::machineForm() const
@@ -456,6 +457,13 @@ void Form1::simulationTick()
 
 void Form1::on_mnurun_triggered()
 {
+    // The machine form is running a job: handing it another one would clear
+    // the job under the wire. It is only brought forward.
+    if (m_form3 && m_form3->isBusy()) {
+        m_form3->raise();
+        m_form3->activateWindow();
+        return;
+    }
     const DrawingOptions options = DrawingOptions::load();
     if (!m_drawing.fileName.isEmpty() && options.autoSave && !saveJobFiles(cutFileNameFor(m_drawing.fileName)))
         return;
@@ -471,7 +479,13 @@ void Form1::on_mnurun_triggered()
     form->setMessageFunction([this](QMessageBox::Icon icon, const QString &title, const QString &text) {
         m_message(icon, title, text);
     });
-    form->setConfigFunction(m_config);
+    // The dialog opened from the machine form sets the speed for both forms.
+    form->setConfigFunction([this](int tab, bool speedControls) {
+        const int speed = m_config(tab, speedControls);
+        if (speed >= 0)
+            showSpeed(speed);
+        return speed;
+    });
     if (!form->setUp()) {
         delete form;
         return;

@@ -20,6 +20,8 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 namespace cutdeck {
 
 Form3::Form3(std::unique_ptr<MachineLink> link, QWidget *parent)
@@ -52,7 +54,11 @@ Form3::Form3(std::unique_ptr<MachineLink> link, QWidget *parent)
             on_mnusimular_triggered();
             return;
         }
-        if (const auto p = previewPoint(lstgcode->item(m_simulationIndex++)->text()))
+        const int i = m_simulationIndex++;
+        // Step mode lists records, not G-code: their end points are the path.
+        if (m_settings.mode == Mode::Step && i < int(m_records.size()))
+            m_preview->plot(QPointF(m_records[size_t(i)].x2, std::fabs(m_records[size_t(i)].y2)));
+        else if (const auto p = previewPoint(lstgcode->item(i)->text()))
             m_preview->plot(*p);
     });
     setIdleMenus();
@@ -172,7 +178,8 @@ void Form3::buildControls()
     FrameArduino->setObjectName(QStringLiteral("FrameArduino"));
     auto *g = new QGridLayout(FrameArduino);
     const QString jog = QStringLiteral("G91");
-    auto speed = [this] { return QStringLiteral(" F") + QString::number(m_baseSpeed); };
+    // No speed set yet: the firmware's own feed rather than "F0".
+    auto speed = [this] { return m_baseSpeed > 0 ? QStringLiteral(" F") + QString::number(m_baseSpeed) : QString(); };
     struct Jog { const char *name; ButtonPicture pic; const char *move; int row, col; };
     const Jog jogs[] = {{"Command1", ButtonPicture::Down, "G1 Y-10", 2, 1},
                         {"Command2", ButtonPicture::Right, "G1 X10", 1, 2},
@@ -204,9 +211,13 @@ void Form3::buildControls()
     connect(reset, &QPushButton::clicked, this, [this] { m_link->pulseReset(); });
     m_commandBox = new QLineEdit(FrameArduino);
     m_commandBox->setObjectName(QStringLiteral("Text1"));
+    // The box takes the keyboard only when clicked: otherwise it would hold
+    // the focus from the start and swallow the form's keys (+, -, P, C …).
+    m_commandBox->setFocusPolicy(Qt::ClickFocus);
     auto *send = new QPushButton(QStringLiteral("Enviar"), FrameArduino);
     send->setObjectName(QStringLiteral("Command6"));
     connect(send, &QPushButton::clicked, this, [this] { sendButton({m_commandBox->text()}); });
+    connect(m_commandBox, &QLineEdit::returnPressed, send, &QPushButton::click);
     g->addWidget(stop, 3, 0);
     g->addWidget(reset, 3, 1);
     g->addWidget(m_commandBox, 4, 0, 1, 3);
@@ -273,6 +284,12 @@ void Form3::setBusyMenus()
     m_actions["mnucancelardibujo"]->setEnabled(true);
 }
 
+bool Form3::isBusy() const
+{
+    const GcodeStreamer::State s = m_streamer.state();
+    return m_cutting || s == GcodeStreamer::State::Settling || s == GcodeStreamer::State::Streaming;
+}
+
 void Form3::closeEvent(QCloseEvent *event)
 {
     // Leaving while a step cut runs: the cut stops first, and the loop that
@@ -283,7 +300,23 @@ void Form3::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    // However the form is left (menu, title bar, the drawing form's exit),
+    // the board is reset and the port closed: a job cut off here must not
+    // leave the machine running its last command.
+    m_cancel = true;
     m_streamer.cancel();
+    // The pulse waits with events running; a second close meanwhile is the
+    // same close.
+    if (m_closing) {
+        event->ignore();
+        return;
+    }
+    m_closing = true;
+    if (m_link->isOpen()) {
+        m_link->pulseOnExit();
+        m_link->close();
+    }
+    m_closing = false;
     QMainWindow::closeEvent(event);
 }
 

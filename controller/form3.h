@@ -59,6 +59,9 @@ public:
     int baseSpeed() const { return m_baseSpeed; }
     QString panelText(const QString &key) const;
     bool isCutting() const { return m_cutting; }
+    // A job is on its way to the machine (stream or step cut): nothing may
+    // replace or clear it until it ends or is cancelled.
+    bool isBusy() const;
 
 public slots:
     void on_mnunuevo_triggered();
@@ -108,8 +111,10 @@ private:
     int m_liveSpeed = 0;
     bool m_cancel = false;
     bool m_cutting = false;
+    bool m_portGone = false;
     bool m_leftToRight = true;
     bool m_closeRequested = false;
+    bool m_closing = false;
     unsigned m_screenSaverCookie = 0;
     int m_hours = 0, m_minutes = 0, m_seconds = 0;
     // Pressed flags of the positioning arrows: right, left, up, down.

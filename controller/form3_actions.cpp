@@ -68,6 +68,8 @@ void Form3::connectStream()
     });
     connect(m_link.get(), &MachineLink::failed, this, [this](const QString &reason) {
         m_cancel = true;
+        // The step loop sees only its cancel flag; this tells it why.
+        m_portGone = m_cutting;
         if (m_streamer.state() == GcodeStreamer::State::Streaming
             || m_streamer.state() == GcodeStreamer::State::Settling)
             m_streamer.portFailed(reason);
@@ -142,10 +144,21 @@ bool Form3::openJob(const QString &path)
         return true;
     }
     const CutFileResult r = readCutFile(path, &m_records);
-    if (r == CutFileResult::TooLarge)
+    if (r == CutFileResult::TooLarge) {
+        // The part that fits is not offered for cutting: it would stop the
+        // wire somewhere in the middle of the drawing.
+        m_records.clear();
         message(QMessageBox::Critical, QStringLiteral("El archivo es demasiado grande!!"));
-    for (const CutRecord &rec : m_records)
+        return false;
+    }
+    double maxX = 1, maxY = 1;
+    for (const CutRecord &rec : m_records) {
         lstgcode->addItem(QStringLiteral("%1 %2 %3").arg(rec.number).arg(rec.x2).arg(rec.y2));
+        maxX = std::max(maxX, std::fabs(rec.x2));
+        maxY = std::max(maxY, std::fabs(rec.y2));
+    }
+    m_extent = QPointF(maxX, maxY);
+    m_preview->fitExtent(m_extent);
     return r != CutFileResult::Unreadable;
 }
 
@@ -174,10 +187,6 @@ void Form3::on_mnuabrirarchivo_triggered()
 
 void Form3::on_mnusalir_triggered()
 {
-    m_cancel = true;
-    m_streamer.cancel();
-    m_link->pulseOnExit();
-    m_link->close();
     close();
 }
 
@@ -269,6 +278,7 @@ void Form3::on_mnufresar_triggered()
     showSpeed();
     setBusyMenus();
     m_cancel = false;
+    m_portGone = false;
     m_cutting = true;
     // The cut works on its own copy: "new" or another file during the cut
     // must not pull the records from under it.
@@ -282,7 +292,7 @@ void Form3::on_mnufresar_triggered()
     QAction *pausa = m_actions["mnupausa"];
     StepGenerator generator({[this](std::uint8_t b) { return m_link->writeBytes(QByteArray(1, char(b))); },
                              [pausa] { return pausa->text() == kContinue; }, [this] { return m_cancel; },
-                             [] { QCoreApplication::processEvents(); }});
+                             [] { QCoreApplication::processEvents(); }, [this] { return m_baseSpeed; }});
     const StepOutcome outcome =
         generator.cut(records, m_settings.resolutionX, m_settings.resolutionY, m_baseSpeed, m_settings.baseStepTime);
     m_cutting = false;
@@ -292,6 +302,9 @@ void Form3::on_mnufresar_triggered()
 void Form3::finishStepCut(StepOutcome outcome)
 {
     Timer1.stop();
+    if (outcome == StepOutcome::Cancelled && m_portGone)
+        outcome = StepOutcome::PortFailed;
+    m_portGone = false;
     switch (outcome) {
     case StepOutcome::Done:
         m_link->pulseAfterCancel();
@@ -440,6 +453,11 @@ void Form3::runTestProgram()
 
 void Form3::keyPressEvent(QKeyEvent *event)
 {
+    // Enter in the command box has sent the command; it is not a pause.
+    if (m_commandBox->hasFocus() && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        event->accept();
+        return;
+    }
     if (!event->isAutoRepeat())
         Timer2.start();
     const bool keyboardJog = m_settings.mode == Mode::Step && Fraposicionar->isVisible()

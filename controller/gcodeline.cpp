@@ -85,6 +85,10 @@ double axisValue(const QString &line, QChar axis)
 
 QString substituteFeed(const QString &line, int speed)
 {
+    // Without a speed of the operator's (a fresh settings file reads 0) the
+    // file's own feed stands: "F0" would halt or be refused by the firmware.
+    if (speed <= 0)
+        return line;
     const QVector<Word> words = feedWords(line);
     if (words.isEmpty())
         return line;

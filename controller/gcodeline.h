@@ -11,7 +11,8 @@ namespace cutdeck {
 // comment, not the tail of another word) is replaced by F and `speed`, so a
 // streamed job runs at the operator's speed whatever feed the file holds. A
 // feed word that ends the line is replaced by a blank, F and the speed, as the
-// controller has always sent it. Lines without a feed word come back unchanged.
+// controller has always sent it. Lines without a feed word, and every line
+// when `speed` is not above 0, come back unchanged.
 QString substituteFeed(const QString &line, int speed);
 
 // The point a streamed line shows in the preview: the numbers after "X" and

@@ -134,7 +134,8 @@ StepOutcome StepGenerator::cut(const std::vector<CutRecord> &records, double res
         lastX = r.x2;
         lastY = r.y2;
         const int n = int(qMax(std::llabs(dx), std::llabs(dy)));
-        const StepOutcome o = move(int(dx), int(dy), cuttingStepInterval(length, n, speed, baseStepTimeUs));
+        const int now = m_hooks.speed ? m_hooks.speed() : speed;
+        const StepOutcome o = move(int(dx), int(dy), cuttingStepInterval(length, n, now, baseStepTimeUs));
         if (o != StepOutcome::Done)
             return o;
     }

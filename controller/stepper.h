@@ -46,6 +46,9 @@ struct StepHooks
     std::function<bool()> paused;               // checked before each step
     std::function<bool()> cancelled;            // checked before each step
     std::function<void()> processEvents;        // keeps the window alive
+    // The cutting speed now in force (mm/min), read before each record so the
+    // operator's + and - act during a cut; unset = the speed given to cut().
+    std::function<int()> speed;
 };
 
 enum class StepOutcome { Done, Cancelled, PortFailed, BadSettings };

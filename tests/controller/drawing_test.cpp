@@ -174,6 +174,18 @@ TEST(DrawingSteps, SegmentingSplitsLongVectorsIntoEqualPieces)
     }
 }
 
+TEST(DrawingSteps, InvertedXAxisMirrorsBeforeTheOtherSteps)
+{
+    Drawing d = read("IN;\nPU400 0;\nPD800 -400;\nSP0;\nPU0 0;\nPD-200 0;\nSP0;\n");
+    DrawingOptions options;
+    options.mirrorX = true;
+    options.fromOrigin = true;
+    prepareDrawing(d, options);
+    // The second contour now lies at +X and is the nearer one to the origin.
+    EXPECT_EQ(dump(d), QLatin1String("0:0,0:0 1:0,0:0 1:5,0:0 1:-10,0:0 1:-20,10:0 0:0,0:0"));
+    EXPECT_TRUE(gcodeText(d).contains("G1 X-20 Y10\r\n"));
+}
+
 TEST(DrawingSteps, TimeEstimates)
 {
     struct Case { double length; int speed; const char *text; };

@@ -209,6 +209,7 @@ TEST(Form1, OpensEstimatesSavesAndRuns)
                      "[motor]\r\nx=0.01\r\ny=0.01\r\n[puerto]\r\ndispositivo=/dev/fake\r\n");
     const QString plt = config.write("part.plt", "IN;\nSP1;\nPU0 0;\nPD4000 0;\nPD4000 4000;\nPD0 0;\nSP0;\n");
     Form1Rig rig;
+    EXPECT_EQ(rig.form.statusText("velocidad"), "Velocidad = 300 mm/min"); // G-code mode: velgcode
     ASSERT_TRUE(rig.form.openDrawing(plt));
     EXPECT_EQ(rig.form.windowTitle(), "part.plt - cutdeck");
     EXPECT_EQ(rig.form.drawing().count(), 6);
@@ -221,6 +222,7 @@ TEST(Form1, OpensEstimatesSavesAndRuns)
     EXPECT_EQ(rig.form.statusText("tiempo"), "Tiempo aprox.:0 hs 0 min 34 seg");
 
     // guardar=1: "Run" saves without asking and hands the job to Form3.
+    rig.form.setConfigFunction([](int, bool) { return 420; });
     rig.action("mnurun")->trigger();
     EXPECT_TRUE(rig.dialogs.isEmpty());
     EXPECT_EQ(rig.form.savedJob(), config.dir.filePath("part.txt"));
@@ -231,6 +233,24 @@ TEST(Form1, OpensEstimatesSavesAndRuns)
     EXPECT_EQ(lst->item(7)->text(), "G1 X100 Y0");
     EXPECT_EQ(lst->item(8)->text(), "G1 X100 Y-100");
     EXPECT_TRUE(rig.line->calls.contains("open /dev/fake"));
+    // Settings accepted on the machine form show on the drawing form too.
+    rig.form.machineForm()->findChild<QAction *>(QStringLiteral("mnudefinirvelocidad"))->trigger();
+    EXPECT_EQ(rig.form.statusText("velocidad"), "Velocidad = 420 mm/min");
+
+    // "Run" again while the job streams leaves the stream alone.
+    Form3 *machine = rig.form.machineForm();
+    machine->streamer().setSettleTime(0);
+    machine->findChild<QAction *>(QStringLiteral("mnugcode"))->trigger();
+    QTest::qWait(20);
+    ASSERT_TRUE(machine->isBusy());
+    rig.line->calls.clear();
+    rig.action("mnurun")->trigger();
+    EXPECT_TRUE(machine->isBusy());
+    EXPECT_EQ(lst->count(), 12);
+    EXPECT_TRUE(rig.line->calls.isEmpty());
+    rig.line->input = "ok";
+    emit rig.line->readyRead();
+    EXPECT_EQ(rig.line->calls, QStringList{"write G90\r"});
 }
 
 TEST(Form1, FailuresLoseNothing)

@@ -1,9 +1,11 @@
 #include "controller/form3.h"
+#include "controller/preview.h"
 #include "controller/stepper.h"
 
 #include "fakeline.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -12,6 +14,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -137,6 +140,11 @@ TEST(Form3, MachineButtonsSendTheirCommands)
     EXPECT_EQ(rig.line->calls.at(1), "wait 200");
     EXPECT_EQ(rig.line->calls.at(20), "write M29\r");
     EXPECT_EQ(rig.child<QListWidget>("List2")->count(), 11);
+
+    // No speed in the settings file: the jog moves carry no feed word.
+    FormRig fresh("[modo]\r\narduino=1\r\n");
+    fresh.child<QPushButton>("Command2")->click();
+    EXPECT_EQ(fresh.line->calls, QStringList({"write G91\r", "write G1 X10\r"}));
 }
 
 TEST(Form3, SpeedKeysStayWithinTheBounds)
@@ -186,6 +194,18 @@ TEST(Form3, CancelAndExitResetTheBoard)
     rig.line->calls.clear();
     rig.action("mnusalir")->trigger();
     EXPECT_EQ(rig.line->calls, QStringList({"DTR 0", "wait 250", "DTR 1", "wait 250", "close"}));
+
+    // Closed by its title bar in the middle of a stream: the same reset.
+    FormRig other(kGcode);
+    other.form->openJob(other.writeFile("job.gcode", "G21\r\nG1 X1 Y-1\r\n"));
+    other.form->streamer().setSettleTime(0);
+    other.action("mnugcode")->trigger();
+    QTest::qWait(20);
+    other.line->calls.clear();
+    other.form->close();
+    EXPECT_EQ(other.line->calls, QStringList({"DTR 0", "wait 250", "DTR 1", "wait 250", "close"}));
+    other.reply("ok");
+    EXPECT_TRUE(other.line->calls.filter("write").isEmpty());
 }
 
 TEST(Form3, CancelOnADeadPortSaysSo)
@@ -246,4 +266,88 @@ TEST(Form3, StepCutSendsTheMovesAndReportsTheEnd)
               QStringList({"DTR 1", "wait 100", "DTR 0", "wait 1000", "DTR 1", "wait 100"}));
     ASSERT_EQ(rig.messages.size(), 1u);
     EXPECT_EQ(rig.messages[0].text, "Archivo de Corte Finalizado");
+}
+
+TEST(Form3, PortLostDuringAStepCutIsReported)
+{
+    // The operator pauses, then the device goes away (the port reports it
+    // through its own event, not through a failed write).
+    FormRig rig("[motor]\r\nx=0.1\r\ny=0.1\r\n[tiempo]\r\ntiempo_base =1000\r\n");
+    ASSERT_TRUE(rig.form->openJob(rig.writeFile("cut.txt", "ID 0\r\n 0\r\n 0\r\n 5\r\n 0\r\n")));
+    test::FakeLine *line = rig.line;
+    QAction *pausa = rig.action("mnupausa");
+    line->onWrite = [line, pausa](const QByteArray &) {
+        if (line->written.size() != 3)
+            return;
+        pausa->trigger();
+        QTimer::singleShot(0, line, [line] {
+            line->close();
+            emit line->failed(QStringLiteral("gone"));
+        });
+    };
+    rig.action("mnufresar")->trigger();
+    EXPECT_FALSE(rig.form->isCutting());
+    EXPECT_EQ(line->written.size(), 3);
+    EXPECT_EQ(rig.form->panelText("ejey"), "Desconectado");
+    ASSERT_EQ(rig.messages.size(), 1u);
+    EXPECT_EQ(rig.messages[0].text, QString::fromUtf8("Se perdió la conexión con la máquina. El corte se detuvo."));
+    EXPECT_TRUE(rig.action("mnufresar")->isEnabled());
+    EXPECT_FALSE(rig.action("mnucancelardibujo")->isEnabled());
+    EXPECT_EQ(pausa->text(), "Pa&usa");
+}
+
+TEST(Form3, KeysReachTheFormAndEnterInTheCommandBoxSends)
+{
+    FormRig rig(kGcode);
+    rig.form->show();
+    QApplication::setActiveWindow(rig.form.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(rig.form.get()));
+    auto target = [&] { return QApplication::focusWidget() ? QApplication::focusWidget() : rig.form.get(); };
+    QTest::keyClick(target(), Qt::Key_Plus);
+    EXPECT_EQ(rig.form->panelText("ejez"), "Velocidad: 330 300 110");
+
+    auto *box = rig.child<QLineEdit>("Text1");
+    box->setFocus();
+    QTest::keyClicks(box, "M114");
+    rig.line->calls.clear();
+    rig.action("mnupausa")->setEnabled(true); // as during a stream
+    QTest::keyClick(target(), Qt::Key_Return);
+    EXPECT_EQ(rig.line->calls, QStringList{"write M114\r"});
+    EXPECT_EQ(rig.action("mnupausa")->text(), "(P)a&usa");
+}
+
+TEST(Form3, CutFileTooLargeForTheStepListIsNotCut)
+{
+    FormRig rig("[motor]\r\nx=0.5\r\ny=0.5\r\n[tiempo]\r\ntiempo_base =1\r\n");
+    QByteArray text;
+    for (int i = 0; i <= kStepListCapacity; ++i)
+        text += "ID " + QByteArray::number(i) + "\r\n 0\r\n 0\r\n 0\r\n 0\r\n";
+    EXPECT_FALSE(rig.form->openJob(rig.writeFile("big.txt", text)));
+    ASSERT_EQ(rig.messages.size(), 1u);
+    EXPECT_EQ(rig.messages[0].title, "Pelgor SRL");
+    EXPECT_EQ(rig.messages[0].text, "El archivo es demasiado grande!!");
+    EXPECT_EQ(rig.child<QListWidget>("lstgcode")->count(), 0);
+    rig.action("mnufresar")->trigger();
+    EXPECT_TRUE(rig.line->written.isEmpty());
+}
+
+TEST(Form3, SimulationDrawsTheJobInEitherMode)
+{
+    struct Case { QByteArray ini; const char *file; QByteArray content; int points; };
+    const Case cases[] = {
+        {kGcode, "job.gcode", "G21\r\nG1 X1 Y-1\r\nG1 X2 Y-2\r\nG1 X0 Y0\r\n", 2},
+        {"[motor]\r\nx=0.5\r\ny=0.5\r\n", "cut.txt",
+         "ID 0\r\n 0\r\n 0\r\n 1\r\n-1\r\nID 1\r\n 1\r\n-1\r\n 2\r\n-2\r\n", 2},
+    };
+    for (const Case &c : cases) {
+        FormRig rig(c.ini);
+        ASSERT_TRUE(rig.form->openJob(rig.writeFile(c.file, c.content)));
+        QAction *simular = rig.action("mnusimular");
+        simular->trigger();
+        EXPECT_EQ(simular->text(), "Parar (&S)imulacion");
+        for (int waited = 0; simular->text() != "(&S)imular" && waited < 5000; waited += 20)
+            QTest::qWait(20);
+        EXPECT_EQ(simular->text(), "(&S)imular");
+        EXPECT_EQ(rig.child<Preview>("Preview")->pointCount(), c.points) << c.file;
+    }
 }

@@ -25,6 +25,9 @@ TEST(FeedSubstitution, ReplacesOnlyWholeFeedWords)
     };
     for (const Case &c : cases)
         EXPECT_EQ(substituteFeed(QString::fromLatin1(c.line), 450), QString::fromLatin1(c.sent)) << c.line;
+    // A settings file without a speed leaves the file's feed alone.
+    for (const char *line : {"G1 X10 Y20 F300", "G1 F300 X1"})
+        EXPECT_EQ(substituteFeed(QString::fromLatin1(line), 0), QString::fromLatin1(line));
 }
 
 TEST(Preview, PlotsOnlyLinesWithBothAxes)

@@ -121,6 +121,27 @@ TEST(StepGenerator, CutWalksTheEndPointsAndCloses)
     EXPECT_EQ(rig.gen.cut(records, 0, 0.5, 0, 1), StepOutcome::BadSettings);
 }
 
+TEST(StepGenerator, SpeedChangedDuringACutTakesEffectAtTheNextRecord)
+{
+    // Two 5 mm records of 5 steps each: the first at 30000 mm/min (2 ms a
+    // step), then the operator slows to 3000 (20 ms a step). Steps never leave
+    // early, so the second move lasts about its four intervals (its first
+    // byte leaves a moment after the move starts); at the old speed it
+    // would last 8 ms.
+    int speed = 30000;
+    std::vector<qint64> times;
+    StepGenerator gen({[&](std::uint8_t) {
+                           if (times.size() == 5)
+                               speed = 3000;
+                           return true;
+                       },
+                       {}, {}, {}, [&] { return speed; }});
+    gen.recordWriteTimes(&times);
+    ASSERT_EQ(gen.cut({{0, 0, 0, 5, 0}, {1, 5, 0, 10, 0}}, 1, 1, 30000, 0), StepOutcome::Done);
+    ASSERT_EQ(times.size(), 10u);
+    EXPECT_GE(times[9] - times[5], 70'000'000LL);
+}
+
 TEST(StepGenerator, PauseAndCancelActBetweenSteps)
 {
     StepRig rig;
