@@ -180,7 +180,8 @@ void BM_StepTiming(benchmark::State &state)
                                         longestEventGapMs = std::max(longestEventGapMs, events.nsecsElapsed() / 1e6);
                                         QCoreApplication::processEvents();
                                         events.restart();
-                                    }});
+                                    },
+                                    {}});
         gen.recordWriteTimes(&writes);
         gen.move(steps, steps / 3, intervalUs);
         QElapsedTimer t;

@@ -385,7 +385,7 @@ void Form3::jogTick()
     if (dx == 0 && dy == 0)
         return;
     StepGenerator generator({[this](std::uint8_t b) { return m_link->writeBytes(QByteArray(1, char(b))); }, {},
-                             [this] { return !m_link->isOpen(); }, {}});
+                             [this] { return !m_link->isOpen(); }, {}, {}});
     generator.move(dx, dy, positioningStepInterval(m_settings.positioningSpeed));
 }
 

@@ -92,7 +92,8 @@ struct StepRig
                    ++events;
                    if (onEvents)
                        onEvents();
-               }})
+               },
+               {}})
     {
     }
     std::vector<std::uint8_t> written;
