@@ -10,6 +10,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -62,16 +63,48 @@ void addOptions(QCommandLineParser &p)
                             QStringLiteral("[archivo]"));
 }
 
+// Qt's parser speaks English; the program speaks Spanish.
+QString parseErrorText(const QCommandLineParser &parser)
+{
+    const QString help = QStringLiteral(" (cutdeck --help muestra las opciones)");
+    const QStringList unknown = parser.unknownOptionNames();
+    if (!unknown.isEmpty())
+        return QStringLiteral("Opción desconocida: %1%2").arg(unknown.first().size() == 1 ? "-" : "--", unknown.first())
+               + help;
+    static const QRegularExpression missing(QStringLiteral("^Missing value after '(.*)'\\.$"));
+    static const QRegularExpression unexpected(QStringLiteral("^Unexpected value after '(.*)'\\.$"));
+    const QString text = parser.errorText();
+    if (const auto m = missing.match(text); m.hasMatch())
+        return QStringLiteral("Falta el valor de %1").arg(m.captured(1)) + help;
+    if (const auto m = unexpected.match(text); m.hasMatch())
+        return QStringLiteral("%1 no lleva valor").arg(m.captured(1)) + help;
+    return text;
+}
+
 } // namespace
 
 bool isCommandLineMode(const QStringList &arguments)
 {
-    for (const QString &a : arguments.mid(1))
-        if (a == QLatin1String("--help") || a == QLatin1String("-h") || a == QLatin1String("--stream")
-            || a.startsWith(QLatin1String("--stream=")) || a == QLatin1String("--port")
-            || a.startsWith(QLatin1String("--port=")) || a == QLatin1String("--save-job")
-            || a.startsWith(QLatin1String("--save-job=")))
+    // Qt takes its own options with one dash or two (-platform, --display);
+    // every other double-dash word is ours, so that a mistyped one is refused
+    // on the command line instead of silently opening the window.
+    static const QStringList qtOptions = {
+        QStringLiteral("platform"),      QStringLiteral("platformpluginpath"), QStringLiteral("platformtheme"),
+        QStringLiteral("plugin"),        QStringLiteral("qwindowgeometry"),    QStringLiteral("qwindowicon"),
+        QStringLiteral("qwindowtitle"),  QStringLiteral("reverse"),            QStringLiteral("session"),
+        QStringLiteral("display"),       QStringLiteral("geometry"),           QStringLiteral("style"),
+        QStringLiteral("stylesheet"),    QStringLiteral("widgetcount"),        QStringLiteral("nograb"),
+        QStringLiteral("dograb"),        QStringLiteral("sync"),               QStringLiteral("title"),
+        QStringLiteral("name"),          QStringLiteral("icon"),               QStringLiteral("qmljsdebugger"),
+        QStringLiteral("testability"),   QStringLiteral("visual"),             QStringLiteral("cmap")};
+    for (const QString &a : arguments.mid(1)) {
+        if (a == QLatin1String("--"))
+            break;
+        if (a == QLatin1String("-h"))
             return true;
+        if (a.startsWith(QLatin1String("--")) && !qtOptions.contains(a.mid(2).section(QLatin1Char('='), 0, 0)))
+            return true;
+    }
     return false;
 }
 
@@ -110,7 +143,7 @@ int runCommandLine(const QStringList &arguments)
     QCommandLineParser parser;
     addOptions(parser);
     if (!parser.parse(arguments)) {
-        say(parser.errorText());
+        say(parseErrorText(parser));
         return 2;
     }
     if (parser.isSet(QStringLiteral("help"))) {

@@ -3,6 +3,7 @@
 #include "controller/gcodeline.h"
 #include "controller/machinelink.h"
 #include "controller/streamer.h"
+#include "controller/streamcli.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -301,6 +302,36 @@ TEST(StreamCommand, FailuresGiveNonZeroExitCodes)
     EXPECT_EQ(runProgram({"--stream", writeJob(dir, job(10)), "--port", dir.filePath("nodev")}, dir, &err), 1);
     EXPECT_TRUE(err.contains("El puerto USB no esta disponible")) << err.constData();
     EXPECT_EQ(runProgram({"--help"}, dir, &err), 0);
+}
+
+TEST(StreamCommand, DoubleDashWordsAreOursExceptQtOwn)
+{
+    const struct {
+        QStringList args;
+        bool commandLine;
+    } cases[] = {
+        {{}, false},
+        {{"job.gcode"}, false},
+        {{"-platform", "offscreen", "job.txt"}, false},
+        {{"--platform", "offscreen"}, false},
+        {{"--display=:1", "-style", "fusion"}, false},
+        {{"--", "--odd-name.plt"}, false},
+        {{"-h"}, true},
+        {{"--stream", "a.gcode"}, true},
+        {{"--strem", "a.gcode"}, true},
+        {{"--settle=5"}, true},
+        {{"job.txt", "--port"}, true},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(cutdeck::isCommandLineMode(QStringList{"cutdeck"} + c.args), c.commandLine) << c.args.join(' ').toStdString();
+
+    // The program itself: one line on standard error and exit code 2, no window.
+    QTemporaryDir dir;
+    QByteArray err;
+    EXPECT_EQ(runProgram({"--strem", "a.gcode", "--port", "/dev/null"}, dir, &err), 2);
+    EXPECT_EQ(err, "Opción desconocida: --strem (cutdeck --help muestra las opciones)\n");
+    EXPECT_EQ(runProgram({"--stream", "a.gcode", "--port"}, dir, &err), 2);
+    EXPECT_EQ(err, "Falta el valor de --port (cutdeck --help muestra las opciones)\n");
 }
 
 TEST(StreamCommand, InterruptStopsAfterTheLineInFlight)
