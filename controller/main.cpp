@@ -39,6 +39,12 @@ void scheduleScreenshot(QMainWindow &window, const QString &action)
             if (!shown && w != &window && w->isVisible() && qobject_cast<QMainWindow *>(w))
                 shown = w;
         (shown ? shown : &window)->grab().save(out);
+        // A step cut runs its own loop and would go on to the end, and to its
+        // completion message, after the exit: closing the machine form stops
+        // it first, as cancel does.
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *machine = qobject_cast<cutdeck::Form3 *>(w))
+                machine->close();
         QCoreApplication::exit(0);
     });
     if (!action.isEmpty())

@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -332,6 +333,44 @@ TEST(StreamCommand, DoubleDashWordsAreOursExceptQtOwn)
     EXPECT_EQ(err, "Opción desconocida: --strem (cutdeck --help muestra las opciones)\n");
     EXPECT_EQ(runProgram({"--stream", "a.gcode", "--port"}, dir, &err), 2);
     EXPECT_EQ(err, "Falta el valor de --port (cutdeck --help muestra las opciones)\n");
+}
+
+TEST(StepCutProgram, ScreenshotRunEndsAStepCutAndQuits)
+{
+    // A cut of 50,000 steps (most of a minute) started by the screenshot run:
+    // the picture is taken early, and the program must then end, not cut on
+    // and wait on its completion message.
+    QTemporaryDir dir;
+    Sim sim;
+    ASSERT_TRUE(sim.start({"--steps"}, dir));
+    QFile ini(dir.filePath(QStringLiteral("cutdeck_config.INI")));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[modo]\r\narduino=0\r\n[puerto]\r\ndispositivo=" + sim.device().toLocal8Bit()
+              + "\r\n[motor]\r\nx=0.01\r\ny=0.01\r\n[vel]\r\nvel=300\r\n[tiempo]\r\ntiempo_base =1000\r\n");
+    ini.close();
+    QFile cut(dir.filePath(QStringLiteral("cut.txt")));
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write("ID 0\r\n 0\r\n 0\r\n 500\r\n 0\r\n");
+    cut.close();
+
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("CUTDECK_CONFIG_DIR"), dir.path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("CUTDECK_SCREENSHOT"), dir.filePath(QStringLiteral("shot.png")));
+    env.insert(QStringLiteral("CUTDECK_SCREENSHOT_AFTER"), QStringLiteral("1000"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(CUTDECK_PROGRAM), {cut.fileName()});
+    ASSERT_TRUE(p.waitForStarted(5000));
+    const bool ended = p.waitForFinished(20000);
+    if (!ended)
+        p.kill();
+    ASSERT_TRUE(ended) << p.readAllStandardError().constData();
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("shot.png"))).size() > 0);
+    const int sent = sim.lines().size();
+    EXPECT_GT(sent, 0);
+    EXPECT_LT(sent, 40000);
 }
 
 TEST(StreamCommand, InterruptStopsAfterTheLineInFlight)
