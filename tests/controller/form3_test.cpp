@@ -266,6 +266,8 @@ TEST(Form3, StepCutSendsTheMovesAndReportsTheEnd)
               QStringList({"DTR 1", "wait 100", "DTR 0", "wait 1000", "DTR 1", "wait 100"}));
     ASSERT_EQ(rig.messages.size(), 1u);
     EXPECT_EQ(rig.messages[0].text, "Archivo de Corte Finalizado");
+    // The path is drawn as the cut goes, one point per record reached.
+    EXPECT_EQ(rig.child<Preview>("Preview")->pointCount(), 2);
 }
 
 TEST(Form3, PortLostDuringAStepCutIsReported)
@@ -315,6 +317,7 @@ TEST(Form3, LeavingDuringAStepCutStopsItWithoutTheCompletionMessage)
         EXPECT_FALSE(form->isCutting()) << how;
         EXPECT_LT(line->written.size(), 10) << how;
         EXPECT_TRUE(rig.messages.empty()) << how;
+        EXPECT_EQ(rig.child<Preview>("Preview")->pointCount(), 0) << how; // its one record was never reached
         // The close it asked for follows once the cut has unwound: the board
         // is reset and the port closed.
         EXPECT_TRUE(QTest::qWaitFor([line] { return line->calls.contains("close"); }, 2000)) << how;
