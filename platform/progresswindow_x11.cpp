@@ -44,6 +44,7 @@ struct ProgressWindow::Impl
     XFontStruct *font = nullptr;
     Atom wmDelete = 0;
     std::string label;
+    std::vector<unsigned long> icon; // _NET_WM_ICON of every window we open
     int progress = 0;
 
     ~Impl()
@@ -85,7 +86,7 @@ struct ProgressWindow::Impl
         return nullptr;
     }
 
-    Window createWindow(const std::string &title, int w, int h, const std::vector<unsigned long> &icon = {})
+    Window createWindow(const std::string &title, int w, int h)
     {
         const int x = std::max(0, (DisplayWidth(dpy, screen) - w) / 2);
         const int y = std::max(0, (DisplayHeight(dpy, screen) - h) / 2);
@@ -233,7 +234,8 @@ bool ProgressWindow::open(const std::string &title, const std::string &label, co
     d->label = label;
     d->wmDelete = XInternAtom(d->dpy, "WM_DELETE_WINDOW", False);
     d->font = d->loadFont();
-    d->win = d->createWindow(title, Width, Height, icon);
+    d->icon = icon;
+    d->win = d->createWindow(title, Width, Height);
     d->buffer = XCreatePixmap(d->dpy, d->win, Width, Height,
                               unsigned(DefaultDepth(d->dpy, d->screen)));
     d->gc = XCreateGC(d->dpy, d->win, 0, nullptr);
