@@ -81,13 +81,10 @@ QString parseErrorText(const QCommandLineParser &parser)
     return text;
 }
 
-} // namespace
-
-bool isCommandLineMode(const QStringList &arguments)
+// The name of one of Qt's own window options (-platform, --display=:1, …),
+// else empty.
+QString qtOptionName(const QString &argument)
 {
-    // Qt takes its own options with one dash or two (-platform, --display);
-    // every other double-dash word is ours, so that a mistyped one is refused
-    // on the command line instead of silently opening the window.
     static const QStringList qtOptions = {
         QStringLiteral("platform"),      QStringLiteral("platformpluginpath"), QStringLiteral("platformtheme"),
         QStringLiteral("plugin"),        QStringLiteral("qwindowgeometry"),    QStringLiteral("qwindowicon"),
@@ -97,12 +94,48 @@ bool isCommandLineMode(const QStringList &arguments)
         QStringLiteral("dograb"),        QStringLiteral("sync"),               QStringLiteral("title"),
         QStringLiteral("name"),          QStringLiteral("icon"),               QStringLiteral("qmljsdebugger"),
         QStringLiteral("testability"),   QStringLiteral("visual"),             QStringLiteral("cmap")};
+    if (!argument.startsWith(QLatin1Char('-')))
+        return {};
+    const QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1).section(QLatin1Char('='), 0, 0);
+    return qtOptions.contains(name) ? name : QString();
+}
+
+// Qt's window options mean nothing without a window, and the parser below
+// would refuse them: they are dropped, with their values.
+QStringList withoutQtOptions(const QStringList &arguments)
+{
+    static const QStringList flags = {QStringLiteral("reverse"),     QStringLiteral("widgetcount"),
+                                      QStringLiteral("nograb"),      QStringLiteral("dograb"),
+                                      QStringLiteral("sync"),        QStringLiteral("testability")};
+    QStringList kept = arguments.mid(0, 1);
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString &a = arguments.at(i);
+        if (a == QLatin1String("--")) {
+            kept << arguments.mid(i);
+            break;
+        }
+        const QString name = qtOptionName(a);
+        if (name.isEmpty())
+            kept << a;
+        else if (!flags.contains(name) && !a.contains(QLatin1Char('=')))
+            ++i; // its value
+    }
+    return kept;
+}
+
+} // namespace
+
+bool isCommandLineMode(const QStringList &arguments)
+{
+    // Qt takes its own options with one dash or two (-platform, --display);
+    // every other double-dash word is ours, so that a mistyped one is refused
+    // on the command line instead of silently opening the window.
     for (const QString &a : arguments.mid(1)) {
         if (a == QLatin1String("--"))
             break;
         if (a == QLatin1String("-h"))
             return true;
-        if (a.startsWith(QLatin1String("--")) && !qtOptions.contains(a.mid(2).section(QLatin1Char('='), 0, 0)))
+        if (a.startsWith(QLatin1String("--")) && qtOptionName(a).isEmpty())
             return true;
     }
     return false;
@@ -142,7 +175,7 @@ int runCommandLine(const QStringList &arguments)
 {
     QCommandLineParser parser;
     addOptions(parser);
-    if (!parser.parse(arguments)) {
+    if (!parser.parse(withoutQtOptions(arguments))) {
         say(parseErrorText(parser));
         return 2;
     }

@@ -333,6 +333,11 @@ TEST(StreamCommand, DoubleDashWordsAreOursExceptQtOwn)
     EXPECT_EQ(err, "Opción desconocida: --strem (cutdeck --help muestra las opciones)\n");
     EXPECT_EQ(runProgram({"--stream", "a.gcode", "--port"}, dir, &err), 2);
     EXPECT_EQ(err, "Falta el valor de --port (cutdeck --help muestra las opciones)\n");
+    // Qt's own options beside ours are left to Qt, not taken for mistakes.
+    EXPECT_EQ(runProgram({"-platform", "offscreen", "--strem", "a.gcode"}, dir, &err), 2);
+    EXPECT_EQ(err, "Opción desconocida: --strem (cutdeck --help muestra las opciones)\n");
+    EXPECT_EQ(runProgram({"--stream", dir.filePath("missing.gcode"), "-style", "fusion", "--reverse"}, dir, &err), 2);
+    EXPECT_TRUE(err.startsWith("No se puede leer")) << err.constData();
 }
 
 TEST(StepCutProgram, ScreenshotRunEndsAStepCutAndQuits)
