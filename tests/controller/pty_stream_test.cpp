@@ -340,7 +340,7 @@ TEST(StreamCommand, DoubleDashWordsAreOursExceptQtOwn)
     EXPECT_TRUE(err.startsWith("No se puede leer")) << err.constData();
 }
 
-TEST(StepCutProgram, ScreenshotRunEndsAStepCutAndQuits)
+TEST(StepCutProgram, ScreenshotRunEndsAStepCutOrAFailedSetUpAndQuits)
 {
     // A cut of 50,000 steps (most of a minute) started by the screenshot run:
     // the picture is taken early, and the program must then end, not cut on
@@ -376,6 +376,21 @@ TEST(StepCutProgram, ScreenshotRunEndsAStepCutAndQuits)
     const int sent = sim.lines().size();
     EXPECT_GT(sent, 0);
     EXPECT_LT(sent, 40000);
+
+    // No device: the set-up's message is the picture, and the run ends with 1
+    // instead of waiting for a click.
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[modo]\r\narduino=0\r\n[puerto]\r\ndispositivo=" + dir.filePath("nodev").toLocal8Bit() + "\r\n");
+    ini.close();
+    QFile::remove(dir.filePath(QStringLiteral("shot.png")));
+    p.start(QStringLiteral(CUTDECK_PROGRAM), {cut.fileName()});
+    ASSERT_TRUE(p.waitForStarted(5000));
+    const bool refused = p.waitForFinished(20000);
+    if (!refused)
+        p.kill();
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("shot.png"))).size() > 0);
 }
 
 TEST(StreamCommand, InterruptStopsAfterTheLineInFlight)
