@@ -181,7 +181,7 @@ void BM_StepTiming(benchmark::State &state)
                                         QCoreApplication::processEvents();
                                         events.restart();
                                     },
-                                    {}});
+                                    {}, {}});
         gen.recordWriteTimes(&writes);
         gen.move(steps, steps / 3, intervalUs);
         QElapsedTimer t;

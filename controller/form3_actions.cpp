@@ -290,9 +290,14 @@ void Form3::on_mnufresar_triggered()
         records = reversed;
     }
     QAction *pausa = m_actions["mnupausa"];
+    // The path is drawn as the cut reaches each record's end point, as a
+    // streamed job draws the points of the lines it sends.
+    m_preview->clear();
+    m_preview->fitExtent(m_extent);
     StepGenerator generator({[this](std::uint8_t b) { return m_link->writeBytes(QByteArray(1, char(b))); },
                              [pausa] { return pausa->text() == kContinue; }, [this] { return m_cancel; },
-                             [] { QCoreApplication::processEvents(); }, [this] { return m_baseSpeed; }});
+                             [] { QCoreApplication::processEvents(); }, [this] { return m_baseSpeed; },
+                             [this](const CutRecord &r) { m_preview->plot(QPointF(r.x2, std::fabs(r.y2))); }});
     const StepOutcome outcome =
         generator.cut(records, m_settings.resolutionX, m_settings.resolutionY, m_baseSpeed, m_settings.baseStepTime);
     m_cutting = false;
@@ -385,7 +390,7 @@ void Form3::jogTick()
     if (dx == 0 && dy == 0)
         return;
     StepGenerator generator({[this](std::uint8_t b) { return m_link->writeBytes(QByteArray(1, char(b))); }, {},
-                             [this] { return !m_link->isOpen(); }, {}, {}});
+                             [this] { return !m_link->isOpen(); }, {}, {}, {}});
     generator.move(dx, dy, positioningStepInterval(m_settings.positioningSpeed));
 }
 

@@ -26,6 +26,16 @@ int envInt(const char *name, int fallback)
 // CUTDECK_SCREENSHOT_ACTION names a menu entry to trigger (the picture is
 // then of the dialog, message or form it opens, if any). Used for the
 // documentation and to look at the forms under Xvfb.
+void triggerForScreenshot(QMainWindow &window, const QString &action)
+{
+    if (action.isEmpty() || qEnvironmentVariableIsEmpty("CUTDECK_SCREENSHOT"))
+        return;
+    QTimer::singleShot(300, &window, [&window, action] {
+        if (QAction *a = window.findChild<QAction *>(action))
+            a->trigger();
+    });
+}
+
 void scheduleScreenshot(QMainWindow &window, const QString &action)
 {
     const QString out = qEnvironmentVariable("CUTDECK_SCREENSHOT");
@@ -39,13 +49,15 @@ void scheduleScreenshot(QMainWindow &window, const QString &action)
             if (!shown && w != &window && w->isVisible() && qobject_cast<QMainWindow *>(w))
                 shown = w;
         (shown ? shown : &window)->grab().save(out);
+        // A step cut runs its own loop and would go on to the end, and to its
+        // completion message, after the exit: closing the machine form stops
+        // it first, as cancel does.
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *machine = qobject_cast<cutdeck::Form3 *>(w))
+                machine->close();
         QCoreApplication::exit(0);
     });
-    if (!action.isEmpty())
-        QTimer::singleShot(300, &window, [&window, action] {
-            if (QAction *a = window.findChild<QAction *>(action))
-                a->trigger();
-        });
+    triggerForScreenshot(window, action);
 }
 
 bool isCutFile(const QString &path)
@@ -73,12 +85,16 @@ int main(int argc, char **argv)
     // A cut file goes straight to the machine form, as "Run" would hand it.
     if (isCutFile(file)) {
         cutdeck::Form3 form(std::make_unique<cutdeck::MachineLink>(platform::createSerialLine()));
+        // Armed first: a port that cannot be opened shows its message from
+        // the set-up, and the screenshot run takes that picture and ends
+        // instead of waiting for a click.
+        scheduleScreenshot(form, {});
         if (!form.setUp())
             return 1;
         form.openJob(file);
         form.show();
-        scheduleScreenshot(form, form.settings().mode == cutdeck::Mode::Gcode ? QStringLiteral("mnugcode")
-                                                                             : QStringLiteral("mnufresar"));
+        triggerForScreenshot(form, form.settings().mode == cutdeck::Mode::Gcode ? QStringLiteral("mnugcode")
+                                                                               : QStringLiteral("mnufresar"));
         return app.exec();
     }
 

@@ -138,6 +138,8 @@ StepOutcome StepGenerator::cut(const std::vector<CutRecord> &records, double res
         const StepOutcome o = move(int(dx), int(dy), cuttingStepInterval(length, n, now, baseStepTimeUs));
         if (o != StepOutcome::Done)
             return o;
+        if (m_hooks.reached)
+            m_hooks.reached(r);
     }
     if (m_hooks.cancelled && m_hooks.cancelled())
         return StepOutcome::Cancelled;

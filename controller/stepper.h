@@ -49,6 +49,8 @@ struct StepHooks
     // The cutting speed now in force (mm/min), read before each record so the
     // operator's + and - act during a cut; unset = the speed given to cut().
     std::function<int()> speed;
+    // Called when a record's move is complete, for the form's drawing.
+    std::function<void(const CutRecord &)> reached;
 };
 
 enum class StepOutcome { Done, Cancelled, PortFailed, BadSettings };

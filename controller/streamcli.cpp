@@ -10,6 +10,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -62,16 +63,81 @@ void addOptions(QCommandLineParser &p)
                             QStringLiteral("[archivo]"));
 }
 
+// Qt's parser speaks English; the program speaks Spanish.
+QString parseErrorText(const QCommandLineParser &parser)
+{
+    const QString help = QStringLiteral(" (cutdeck --help muestra las opciones)");
+    const QStringList unknown = parser.unknownOptionNames();
+    if (!unknown.isEmpty())
+        return QStringLiteral("Opción desconocida: %1%2").arg(unknown.first().size() == 1 ? "-" : "--", unknown.first())
+               + help;
+    static const QRegularExpression missing(QStringLiteral("^Missing value after '(.*)'\\.$"));
+    static const QRegularExpression unexpected(QStringLiteral("^Unexpected value after '(.*)'\\.$"));
+    const QString text = parser.errorText();
+    if (const auto m = missing.match(text); m.hasMatch())
+        return QStringLiteral("Falta el valor de %1").arg(m.captured(1)) + help;
+    if (const auto m = unexpected.match(text); m.hasMatch())
+        return QStringLiteral("%1 no lleva valor").arg(m.captured(1)) + help;
+    return text;
+}
+
+// The name of one of Qt's own window options (-platform, --display=:1, …),
+// else empty.
+QString qtOptionName(const QString &argument)
+{
+    static const QStringList qtOptions = {
+        QStringLiteral("platform"),      QStringLiteral("platformpluginpath"), QStringLiteral("platformtheme"),
+        QStringLiteral("plugin"),        QStringLiteral("qwindowgeometry"),    QStringLiteral("qwindowicon"),
+        QStringLiteral("qwindowtitle"),  QStringLiteral("reverse"),            QStringLiteral("session"),
+        QStringLiteral("display"),       QStringLiteral("geometry"),           QStringLiteral("style"),
+        QStringLiteral("stylesheet"),    QStringLiteral("widgetcount"),        QStringLiteral("nograb"),
+        QStringLiteral("dograb"),        QStringLiteral("sync"),               QStringLiteral("title"),
+        QStringLiteral("name"),          QStringLiteral("icon"),               QStringLiteral("qmljsdebugger"),
+        QStringLiteral("testability"),   QStringLiteral("visual"),             QStringLiteral("cmap")};
+    if (!argument.startsWith(QLatin1Char('-')))
+        return {};
+    const QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1).section(QLatin1Char('='), 0, 0);
+    return qtOptions.contains(name) ? name : QString();
+}
+
+// Qt's window options mean nothing without a window, and the parser below
+// would refuse them: they are dropped, with their values.
+QStringList withoutQtOptions(const QStringList &arguments)
+{
+    static const QStringList flags = {QStringLiteral("reverse"),     QStringLiteral("widgetcount"),
+                                      QStringLiteral("nograb"),      QStringLiteral("dograb"),
+                                      QStringLiteral("sync"),        QStringLiteral("testability")};
+    QStringList kept = arguments.mid(0, 1);
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString &a = arguments.at(i);
+        if (a == QLatin1String("--")) {
+            kept << arguments.mid(i);
+            break;
+        }
+        const QString name = qtOptionName(a);
+        if (name.isEmpty())
+            kept << a;
+        else if (!flags.contains(name) && !a.contains(QLatin1Char('=')))
+            ++i; // its value
+    }
+    return kept;
+}
+
 } // namespace
 
 bool isCommandLineMode(const QStringList &arguments)
 {
-    for (const QString &a : arguments.mid(1))
-        if (a == QLatin1String("--help") || a == QLatin1String("-h") || a == QLatin1String("--stream")
-            || a.startsWith(QLatin1String("--stream=")) || a == QLatin1String("--port")
-            || a.startsWith(QLatin1String("--port=")) || a == QLatin1String("--save-job")
-            || a.startsWith(QLatin1String("--save-job=")))
+    // Qt takes its own options with one dash or two (-platform, --display);
+    // every other double-dash word is ours, so that a mistyped one is refused
+    // on the command line instead of silently opening the window.
+    for (const QString &a : arguments.mid(1)) {
+        if (a == QLatin1String("--"))
+            break;
+        if (a == QLatin1String("-h"))
             return true;
+        if (a.startsWith(QLatin1String("--")) && qtOptionName(a).isEmpty())
+            return true;
+    }
     return false;
 }
 
@@ -109,8 +175,8 @@ int runCommandLine(const QStringList &arguments)
 {
     QCommandLineParser parser;
     addOptions(parser);
-    if (!parser.parse(arguments)) {
-        say(parser.errorText());
+    if (!parser.parse(withoutQtOptions(arguments))) {
+        say(parseErrorText(parser));
         return 2;
     }
     if (parser.isSet(QStringLiteral("help"))) {

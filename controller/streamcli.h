@@ -4,7 +4,8 @@
 
 namespace cutdeck {
 
-// True when the arguments ask for the command-line mode (--stream, --save-job or --help).
+// True when the arguments ask for the command-line mode: -h or any double-dash
+// option other than Qt's own (an unknown one is then refused with exit code 2).
 bool isCommandLineMode(const QStringList &arguments);
 
 // cutdeck --stream FILE --port DEVICE: streams a G-code job without a window.

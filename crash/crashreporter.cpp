@@ -3,6 +3,7 @@
 #include "crash/crashuploadanimation.h"
 #include "crash/report.h"
 #include "formats/settings.h"
+#include "resources/resources.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -36,6 +37,7 @@
 static void initCrashResources()
 {
     Q_INIT_RESOURCE(crash); // the pictures live in a static library
+    kerfloom::initResources(); // the rule, ":/Kerfloom/Resources/hline.png"
 }
 
 namespace kerfloom {

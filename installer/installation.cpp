@@ -50,7 +50,8 @@ QString desktopExec(const QString &path)
     return desktopString(QLatin1Char('"') + quoted + QLatin1Char('"'));
 }
 
-bool writeShortcut(const QString &linkPath, const QString &name, const QString &target)
+bool writeShortcut(const QString &linkPath, const QString &name, const QString &target, const QString &comment,
+                   const QString &icon)
 {
     if (!QDir().mkpath(QFileInfo(linkPath).absolutePath()))
         return false;
@@ -62,8 +63,13 @@ bool writeShortcut(const QString &linkPath, const QString &name, const QString &
     out << "[Desktop Entry]\n"
         << "Type=Application\n"
         << "Name=" << desktopString(name) << '\n'
-        << "Comment=" << desktopString(name) << '\n'
-        << "Exec=" << desktopExec(target) << '\n'
+        << "Comment=" << desktopString(comment) << '\n'
+        << "Exec=" << desktopExec(target) << '\n';
+    // Named by absolute path: the installation carries its own picture, not
+    // one of the desktop's icon themes.
+    if (!icon.isEmpty())
+        out << "Icon=" << desktopString(icon) << '\n';
+    out
         << "Path=" << desktopString(QFileInfo(target).absolutePath()) << '\n'
         << "Terminal=false\n";
     out.flush();
@@ -207,13 +213,15 @@ InstallResult install(const InstallRequest &request)
 
     // A shortcut whose folder cannot be made is skipped, as on any desktop
     // without such a folder.
+    const QString icon = iconFile().isEmpty() ? QString() : dir + QLatin1Char('/') + placed(iconFile());
     if (request.desktopShortcut)
-        writeShortcut(desktopLink(), ProductName, result.programPath);
+        writeShortcut(desktopLink(), ProductName, result.programPath, ProductName, icon);
     if (request.menuShortcut) {
         writeShortcut(menuFolder() + QLatin1Char('/') + ProductName + QLatin1String(".desktop"), ProductName,
-                      result.programPath);
+                      result.programPath, ProductName, icon);
         writeShortcut(menuFolder() + QLatin1Char('/') + UninstallerName + QLatin1String(".desktop"),
-                      tr("Uninstall"), uninstaller);
+                      tr("Uninstall"), uninstaller,
+                      tr("Removes %1, its settings and its shortcuts from this computer").arg(ProductName), icon);
     }
     result.ok = true;
     return result;

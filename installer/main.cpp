@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLocale>
 #include <QTranslator>
 
@@ -83,6 +84,7 @@ int main(int argc, char **argv)
         return 1;
     }
     QApplication app(argc, argv);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/BrenmoorInstaller/Resources/icon.png")));
     installBrenmoorStyle();
     if (QLocale::system().language() == QLocale::Polish) {
         for (const char *name : {"qt_pl.qm", "installer_pl.qm"}) {

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 #include <sys/types.h>
 
 namespace platform {
@@ -18,8 +19,10 @@ public:
     ProgressWindow &operator=(const ProgressWindow &) = delete;
 
     // Connects to the display and shows the window, centred, with `title`
-    // and `label` above the bar. False when there is no display to show it on.
-    bool open(const std::string &title, const std::string &label);
+    // and `label` above the bar. `icon` is the window's icon in the layout of
+    // _NET_WM_ICON: width, height, then 0xAARRGGBB per pixel, for each size.
+    // False when there is no display to show it on.
+    bool open(const std::string &title, const std::string &label, const std::vector<unsigned long> &icon = {});
 
     // Sets the bar (0 … 100) and repaints at once.
     void setProgress(int percent);

@@ -44,6 +44,7 @@ struct ProgressWindow::Impl
     XFontStruct *font = nullptr;
     Atom wmDelete = 0;
     std::string label;
+    std::vector<unsigned long> icon; // _NET_WM_ICON of every window we open
     int progress = 0;
 
     ~Impl()
@@ -111,6 +112,10 @@ struct ProgressWindow::Impl
         const Atom dialog = XInternAtom(dpy, "_NET_WM_WINDOW_TYPE_DIALOG", False);
         XChangeProperty(dpy, window, XInternAtom(dpy, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
                         PropModeReplace, reinterpret_cast<const unsigned char *>(&dialog), 1);
+        // Format 32 properties travel as longs on the client side.
+        if (!icon.empty())
+            XChangeProperty(dpy, window, XInternAtom(dpy, "_NET_WM_ICON", False), XA_CARDINAL, 32,
+                            PropModeReplace, reinterpret_cast<const unsigned char *>(icon.data()), int(icon.size()));
         XSetWMProtocols(dpy, window, &wmDelete, 1);
         XSelectInput(dpy, window, ExposureMask | KeyPressMask | ButtonPressMask | StructureNotifyMask);
         return window;
@@ -220,7 +225,7 @@ ProgressWindow::~ProgressWindow() = default;
 int ProgressWindow::pixelWidth() { return Width; }
 int ProgressWindow::pixelHeight() { return Height; }
 
-bool ProgressWindow::open(const std::string &title, const std::string &label)
+bool ProgressWindow::open(const std::string &title, const std::string &label, const std::vector<unsigned long> &icon)
 {
     d->dpy = XOpenDisplay(nullptr);
     if (!d->dpy)
@@ -229,6 +234,7 @@ bool ProgressWindow::open(const std::string &title, const std::string &label)
     d->label = label;
     d->wmDelete = XInternAtom(d->dpy, "WM_DELETE_WINDOW", False);
     d->font = d->loadFont();
+    d->icon = icon;
     d->win = d->createWindow(title, Width, Height);
     d->buffer = XCreatePixmap(d->dpy, d->win, Width, Height,
                               unsigned(DefaultDepth(d->dpy, d->screen)));

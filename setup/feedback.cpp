@@ -1,6 +1,7 @@
 #include "feedback.h"
 
 #include <cstdio>
+#include <iterator>
 
 namespace setup {
 
@@ -35,10 +36,18 @@ void WindowFeedback::showError(const std::string &message)
 
 void WindowFeedback::raiseWindowOf(pid_t pid, int timeoutMs) { m_window->raiseWindowOf(pid, timeoutMs); }
 
+namespace {
+
+const unsigned long IconData[] = {
+#include "setup_icon.inc"
+};
+
+} // namespace
+
 std::unique_ptr<Feedback> makeFeedback()
 {
     auto window = std::make_unique<platform::ProgressWindow>();
-    if (window->open(texts::WindowTitle, texts::Preparing))
+    if (window->open(texts::WindowTitle, texts::Preparing, {std::begin(IconData), std::end(IconData)}))
         return std::make_unique<WindowFeedback>(std::move(window));
     return std::make_unique<ConsoleFeedback>();
 }

@@ -98,5 +98,9 @@
         <source>Uninstall</source>
         <translation>Odinstaluj</translation>
     </message>
+    <message>
+        <source>Removes %1, its settings and its shortcuts from this computer</source>
+        <translation>Usuwa program %1 wraz z ustawieniami i skrótami z tego komputera</translation>
+    </message>
 </context>
 </TS>

@@ -266,6 +266,8 @@ TEST(Form3, StepCutSendsTheMovesAndReportsTheEnd)
               QStringList({"DTR 1", "wait 100", "DTR 0", "wait 1000", "DTR 1", "wait 100"}));
     ASSERT_EQ(rig.messages.size(), 1u);
     EXPECT_EQ(rig.messages[0].text, "Archivo de Corte Finalizado");
+    // The path is drawn as the cut goes, one point per record reached.
+    EXPECT_EQ(rig.child<Preview>("Preview")->pointCount(), 2);
 }
 
 TEST(Form3, PortLostDuringAStepCutIsReported)
@@ -294,6 +296,34 @@ TEST(Form3, PortLostDuringAStepCutIsReported)
     EXPECT_TRUE(rig.action("mnufresar")->isEnabled());
     EXPECT_FALSE(rig.action("mnucancelardibujo")->isEnabled());
     EXPECT_EQ(pausa->text(), "Pa&usa");
+}
+
+TEST(Form3, LeavingDuringAStepCutStopsItWithoutTheCompletionMessage)
+{
+    // What a program exit does too: it closes the form while the cut's own
+    // loop runs. A completion box then would wait for a click nobody gives.
+    for (const char *how : {"title bar", "mnusalir"}) {
+        FormRig rig("[motor]\r\nx=0.1\r\ny=0.1\r\n[tiempo]\r\ntiempo_base =1000\r\n");
+        ASSERT_TRUE(rig.form->openJob(rig.writeFile("cut.txt", "ID 0\r\n 0\r\n 0\r\n 50\r\n 0\r\n")));
+        test::FakeLine *line = rig.line;
+        Form3 *form = rig.form.get();
+        QAction *salir = rig.action("mnusalir");
+        const std::string way = how;
+        line->onWrite = [line, form, salir, way](const QByteArray &) {
+            if (line->written.size() == 3)
+                QTimer::singleShot(0, form, [form, salir, way] { way == "mnusalir" ? salir->trigger() : void(form->close()); });
+        };
+        rig.action("mnufresar")->trigger();
+        EXPECT_FALSE(form->isCutting()) << how;
+        EXPECT_LT(line->written.size(), 10) << how;
+        EXPECT_TRUE(rig.messages.empty()) << how;
+        EXPECT_EQ(rig.child<Preview>("Preview")->pointCount(), 0) << how; // its one record was never reached
+        // The close it asked for follows once the cut has unwound: the board
+        // is reset and the port closed.
+        EXPECT_TRUE(QTest::qWaitFor([line] { return line->calls.contains("close"); }, 2000)) << how;
+        EXPECT_EQ(line->calls.mid(line->calls.size() - 5),
+                  QStringList({"DTR 0", "wait 250", "DTR 1", "wait 250", "close"})) << how;
+    }
 }
 
 TEST(Form3, KeysReachTheFormAndEnterInTheCommandBoxSends)

@@ -3,12 +3,14 @@
 #include "controller/gcodeline.h"
 #include "controller/machinelink.h"
 #include "controller/streamer.h"
+#include "controller/streamcli.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -301,6 +303,94 @@ TEST(StreamCommand, FailuresGiveNonZeroExitCodes)
     EXPECT_EQ(runProgram({"--stream", writeJob(dir, job(10)), "--port", dir.filePath("nodev")}, dir, &err), 1);
     EXPECT_TRUE(err.contains("El puerto USB no esta disponible")) << err.constData();
     EXPECT_EQ(runProgram({"--help"}, dir, &err), 0);
+}
+
+TEST(StreamCommand, DoubleDashWordsAreOursExceptQtOwn)
+{
+    const struct {
+        QStringList args;
+        bool commandLine;
+    } cases[] = {
+        {{}, false},
+        {{"job.gcode"}, false},
+        {{"-platform", "offscreen", "job.txt"}, false},
+        {{"--platform", "offscreen"}, false},
+        {{"--display=:1", "-style", "fusion"}, false},
+        {{"--", "--odd-name.plt"}, false},
+        {{"-h"}, true},
+        {{"--stream", "a.gcode"}, true},
+        {{"--strem", "a.gcode"}, true},
+        {{"--settle=5"}, true},
+        {{"job.txt", "--port"}, true},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(cutdeck::isCommandLineMode(QStringList{"cutdeck"} + c.args), c.commandLine) << c.args.join(' ').toStdString();
+
+    // The program itself: one line on standard error and exit code 2, no window.
+    QTemporaryDir dir;
+    QByteArray err;
+    EXPECT_EQ(runProgram({"--strem", "a.gcode", "--port", "/dev/null"}, dir, &err), 2);
+    EXPECT_EQ(err, "Opción desconocida: --strem (cutdeck --help muestra las opciones)\n");
+    EXPECT_EQ(runProgram({"--stream", "a.gcode", "--port"}, dir, &err), 2);
+    EXPECT_EQ(err, "Falta el valor de --port (cutdeck --help muestra las opciones)\n");
+    // Qt's own options beside ours are left to Qt, not taken for mistakes.
+    EXPECT_EQ(runProgram({"-platform", "offscreen", "--strem", "a.gcode"}, dir, &err), 2);
+    EXPECT_EQ(err, "Opción desconocida: --strem (cutdeck --help muestra las opciones)\n");
+    EXPECT_EQ(runProgram({"--stream", dir.filePath("missing.gcode"), "-style", "fusion", "--reverse"}, dir, &err), 2);
+    EXPECT_TRUE(err.startsWith("No se puede leer")) << err.constData();
+}
+
+TEST(StepCutProgram, ScreenshotRunEndsAStepCutOrAFailedSetUpAndQuits)
+{
+    // A cut of 50,000 steps (most of a minute) started by the screenshot run:
+    // the picture is taken early, and the program must then end, not cut on
+    // and wait on its completion message.
+    QTemporaryDir dir;
+    Sim sim;
+    ASSERT_TRUE(sim.start({"--steps"}, dir));
+    QFile ini(dir.filePath(QStringLiteral("cutdeck_config.INI")));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[modo]\r\narduino=0\r\n[puerto]\r\ndispositivo=" + sim.device().toLocal8Bit()
+              + "\r\n[motor]\r\nx=0.01\r\ny=0.01\r\n[vel]\r\nvel=300\r\n[tiempo]\r\ntiempo_base =1000\r\n");
+    ini.close();
+    QFile cut(dir.filePath(QStringLiteral("cut.txt")));
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write("ID 0\r\n 0\r\n 0\r\n 500\r\n 0\r\n");
+    cut.close();
+
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("CUTDECK_CONFIG_DIR"), dir.path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("CUTDECK_SCREENSHOT"), dir.filePath(QStringLiteral("shot.png")));
+    env.insert(QStringLiteral("CUTDECK_SCREENSHOT_AFTER"), QStringLiteral("1000"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(CUTDECK_PROGRAM), {cut.fileName()});
+    ASSERT_TRUE(p.waitForStarted(5000));
+    const bool ended = p.waitForFinished(20000);
+    if (!ended)
+        p.kill();
+    ASSERT_TRUE(ended) << p.readAllStandardError().constData();
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("shot.png"))).size() > 0);
+    const int sent = sim.lines().size();
+    EXPECT_GT(sent, 0);
+    EXPECT_LT(sent, 40000);
+
+    // No device: the set-up's message is the picture, and the run ends with 1
+    // instead of waiting for a click.
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[modo]\r\narduino=0\r\n[puerto]\r\ndispositivo=" + dir.filePath("nodev").toLocal8Bit() + "\r\n");
+    ini.close();
+    QFile::remove(dir.filePath(QStringLiteral("shot.png")));
+    p.start(QStringLiteral(CUTDECK_PROGRAM), {cut.fileName()});
+    ASSERT_TRUE(p.waitForStarted(5000));
+    const bool refused = p.waitForFinished(20000);
+    if (!refused)
+        p.kill();
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("shot.png"))).size() > 0);
 }
 
 TEST(StreamCommand, InterruptStopsAfterTheLineInFlight)

@@ -93,7 +93,7 @@ struct StepRig
                    if (onEvents)
                        onEvents();
                },
-               {}})
+               {}, {}})
     {
     }
     std::vector<std::uint8_t> written;
@@ -136,7 +136,7 @@ TEST(StepGenerator, SpeedChangedDuringACutTakesEffectAtTheNextRecord)
                                speed = 3000;
                            return true;
                        },
-                       {}, {}, {}, [&] { return speed; }});
+                       {}, {}, {}, [&] { return speed; }, {}});
     gen.recordWriteTimes(&times);
     ASSERT_EQ(gen.cut({{0, 0, 0, 5, 0}, {1, 5, 0, 10, 0}}, 1, 1, 30000, 0), StepOutcome::Done);
     ASSERT_EQ(times.size(), 10u);

@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSettings>
@@ -162,6 +163,13 @@ protected:
             }
         }
         EXPECT_TRUE(readAll(menuFolder() + "/Uninstall.desktop").contains("Exec=\"" + dir.toUtf8() + "/Uninstall\""));
+        // Every shortcut shows the installation's own picture, by absolute path.
+        const QImage icon(dir + "/kerfloom.png");
+        EXPECT_EQ(icon.size(), QSize(128, 128));
+        for (const QString &link : {desktopLink(), menuFolder() + "/Kerfloom.desktop", menuFolder() + "/Uninstall.desktop"})
+            EXPECT_TRUE(readAll(link).contains("\nIcon=" + dir.toUtf8() + "/kerfloom.png\n")) << link.toStdString();
+        EXPECT_TRUE(readAll(menuFolder() + "/Uninstall.desktop")
+                        .contains("\nComment=Removes Kerfloom, its settings and its shortcuts from this computer\n"));
     }
 
     QString root, home, programFiles, work, stage, location;
@@ -279,6 +287,9 @@ TEST_F(Installer, PolishCatalogueTranslatesTheFileWork)
     EXPECT_TRUE(folderError.startsWith("Nie można utworzyć folderu")) << folderError.toStdString();
     ASSERT_TRUE(done.ok);
     EXPECT_TRUE(readAll(menuFolder() + "/Uninstall.desktop").contains("Name=Odinstaluj\n"));
+    EXPECT_TRUE(readAll(menuFolder() + "/Uninstall.desktop")
+                    .contains(QString("Comment=Usuwa program Kerfloom wraz z ustawieniami i skrótami z tego komputera\n")
+                                  .toUtf8()));
 }
 
 TEST_F(Installer, CapitalQuietIsNotQuiet)

@@ -10,7 +10,7 @@ record="${KERFLOOM_SETUP_RECORD:?}"
     echo "pgid=$(cut -d' ' -f5 /proc/$$/stat)"
     if [ -n "$DISPLAY" ]; then
         xwininfo -name "Brenmoor Installer"
-        xprop -name "Brenmoor Installer" WM_NAME _NET_WM_NAME WM_CLASS
+        xprop -name "Brenmoor Installer" WM_NAME _NET_WM_NAME WM_CLASS _NET_WM_ICON
     fi
 } >"$record.part" 2>&1
 mv "$record.part" "$record"

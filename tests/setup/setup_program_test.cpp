@@ -198,6 +198,8 @@ TEST_F(SetupProgramTest, ShowsItsWindowOnADisplayAndLeavesTheInstallerRunning)
     EXPECT_NE(seen.find("WM_NAME(STRING) = \"Brenmoor Installer\""), std::string::npos) << seen;
     EXPECT_NE(seen.find("_NET_WM_NAME(UTF8_STRING) = \"Brenmoor Installer\""), std::string::npos) << seen;
     EXPECT_NE(seen.find("WM_CLASS(STRING) = \"KerfloomSetup\", \"KerfloomSetup\""), std::string::npos) << seen;
+    for (const char *size : {"Icon (16 x 16):", "Icon (32 x 32):", "Icon (48 x 48):"})
+        EXPECT_NE(seen.find(size), std::string::npos) << size << "\n" << seen;
 }
 
 // Closes the first top-level window titled `title` as a window manager's
