@@ -44,13 +44,24 @@ bool comparedWithoutPolygonMode(const QString &name)
     return name == QLatin1String("plotutils_limitcycle.plt") || name == QLatin1String("fig2dev_eschertr.plt");
 }
 
-QString withoutPolygonMode(const QString &file, const QString &copy)
+// hp2xx draws the labels of these files, which are text and skipped here;
+// their encoded polylines ("PE") hold bytes that a pattern for polygon mode
+// could hit, so only the labels go from the copy.
+bool comparedWithoutLabels(const QString &name)
+{
+    return name == QLatin1String("gnuplot_pcl5.plt");
+}
+
+QString referenceCopy(const QString &file, const QString &copy)
 {
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly))
         return QString();
     QString text = QString::fromLatin1(in.readAll());
-    text.remove(QRegularExpression(QStringLiteral("(PM[012]?|EP|FP);?")));
+    if (comparedWithoutLabels(QFileInfo(file).fileName()))
+        text.remove(QRegularExpression(QStringLiteral("LB[^\\x03]*\\x03")));
+    else
+        text.remove(QRegularExpression(QStringLiteral("(PM[012]?|EP|FP);?")));
     QFile out(copy);
     if (!out.open(QIODevice::WriteOnly))
         return QString();
@@ -99,8 +110,8 @@ TEST(HpglRealFiles, ExtentsAgreeWithHp2xx)
         if (knownDifferences().count(file.fileName()))
             continue;
         QRectF ref;
-        const QString reference = comparedWithoutPolygonMode(file.fileName())
-            ? withoutPolygonMode(file.filePath(), scratch.filePath(QStringLiteral("copy.plt")))
+        const QString reference = comparedWithoutPolygonMode(file.fileName()) || comparedWithoutLabels(file.fileName())
+            ? referenceCopy(file.filePath(), scratch.filePath(QStringLiteral("copy.plt")))
             : file.filePath();
         ASSERT_FALSE(reference.isEmpty());
         ASSERT_TRUE(hp2xxExtents(hp2xx, reference, scratch.filePath(QStringLiteral("out.eps")), ref));
