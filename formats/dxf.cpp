@@ -555,6 +555,12 @@ void Reader::finishEntity()
         return;
     }
     case Kind::Vertex: {
+        // The frame of a spline-fit polyline (16) is not drawn, only the
+        // fitted vertices; a polyface mesh's face records (128 without 64)
+        // hold vertex numbers, not a position.
+        const int flags = m_values.integer(70);
+        if ((flags & 16) || ((flags & 128) && !(flags & 64)))
+            return;
         const QPointF p = m_polylineTransform.map(at(10));
         if (m_polyline && std::isfinite(p.x()) && std::isfinite(p.y()) && charge(1)) {
             m_polyline->appendPoint(p);

@@ -288,6 +288,20 @@ TEST_F(DxfCurves, PolylinesCloseAndBulgeLikeLightweightOnes)
         EXPECT_NEAR(x1, c.bounds.right(), 1e-3) << c.what;
         EXPECT_NEAR(y1, c.bounds.bottom(), 1e-3) << c.what;
     }
+    // A spline-fit polyline draws its fitted vertices (8), not its frame
+    // (16); a polyface mesh's face records (128) are no positions.
+    {
+        Drawing d;
+        ASSERT_TRUE(readDxf(dxfText(mm() + section("ENTITIES",
+            {"0", "POLYLINE", "70", "4", "0", "VERTEX", "70", "16", "10", "0", "20", "9",
+             "0", "VERTEX", "70", "8", "10", "1", "20", "1", "0", "VERTEX", "70", "16", "10", "9", "20", "9",
+             "0", "VERTEX", "70", "8", "10", "2", "20", "1", "0", "SEQEND",
+             "0", "POLYLINE", "70", "64", "0", "VERTEX", "70", "192", "10", "3", "20", "3",
+             "0", "VERTEX", "70", "128", "71", "1", "0", "SEQEND"})), d));
+        ASSERT_EQ(d.objects().size(), 2u);
+        EXPECT_EQ(pointsOf(*d.objects()[0]), (Pts{{1, 1}, {2, 1}}));
+        EXPECT_EQ(pointsOf(*d.objects()[1]), (Pts{{3, 3}}));
+    }
     // The old rule stays one switch away.
     change([](Settings::FormatOptions &o) { o.dxfIgnoreClosedFlag = true; });
     Drawing d;
