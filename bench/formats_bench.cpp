@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace {
 
@@ -107,6 +108,47 @@ static void BM_HpglReadShapes(benchmark::State &state)
     state.counters["points"] = benchmark::Counter(double(points), benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_HpglReadShapes)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The same 20,000 polygons of 50 vertices (a million points) as encoded
+// polylines (1) and as pen-down commands with every pair (0): decoding
+// "PE" must cost no more than reading the decimal pairs.
+static QByteArray peNumber(long long n)
+{
+    unsigned long long v = n < 0 ? (static_cast<unsigned long long>(-n) << 1) | 1 : static_cast<unsigned long long>(n) << 1;
+    QByteArray out;
+    for (; v >= 64; v /= 64)
+        out.append(char(63 + v % 64));
+    out.append(char(191 + v));
+    return out;
+}
+
+static void BM_HpglReadEncoded(benchmark::State &state)
+{
+    QByteArray text = "IN;SP1;";
+    for (int i = 0; i < 20000; ++i) {
+        const int x0 = (i % 200) * 4000, y0 = (i / 200) * 4000;
+        QByteArray pe = "PE<=" + peNumber(x0) + peNumber(y0);
+        QByteArray pd = "PU" + QByteArray::number(x0) + "," + QByteArray::number(y0) + ";PD";
+        int x = x0, y = y0;
+        for (int k = 1; k < 50; ++k) {
+            const int dx = int(1500 * std::cos(k * 0.13)), dy = int(1500 * std::sin(k * 0.13));
+            pe += peNumber(dx) + peNumber(dy);
+            x += dx, y += dy;
+            pd += QByteArray::number(x) + "," + QByteArray::number(y) + (k < 49 ? "," : ";");
+        }
+        text += state.range(0) ? pe + ";" : pd;
+    }
+    int64_t points = 0;
+    for (auto _ : state) {
+        Drawing d;
+        hpgl::readData(text.constData(), size_t(text.size()), d);
+        for (const Object *o : d.objects())
+            points += o->size();
+    }
+    state.counters["points"] = benchmark::Counter(double(points), benchmark::Counter::kAvgIterations);
+    state.counters["bytes"] = double(text.size());
+}
+BENCHMARK(BM_HpglReadEncoded)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // Ten thousand circles of growing size through the path conversion.
 static void BM_PathConvertCircles(benchmark::State &state)

@@ -139,6 +139,7 @@ private:
     void finishHeader();
     void startEntity(std::string_view name);
     void emitPath();
+    void finishPolyline();
     void beginBlock();
     void endBlock();
     void insert();
@@ -169,6 +170,10 @@ private:
     ValueTable m_values;
     Object *m_polyline = nullptr;
     QTransform m_polylineTransform;
+    // The current POLYLINE's vertices as the file gives them, for its
+    // bulges and closing segment once its last vertex is in.
+    std::vector<Vertex> m_polyVertices;
+    bool m_polylineClosed = false, m_polylineBulges = false;
     PathSink m_sink;
 
     // Block definitions by name; their bodies are read again for each INSERT.
@@ -214,8 +219,10 @@ void Reader::run(Tokenizer &tokens)
         Tokenizer again(begin, size_t(end - begin));
         consume(again, false);
         finishEntity();
+        finishPolyline();
         m_kind = Kind::Unknown;
     }
+    finishPolyline();
 }
 
 void Reader::consume(Tokenizer &tokens, bool progress)
@@ -253,7 +260,7 @@ void Reader::startEntity(std::string_view name)
     m_kind = kindOf(name);
     m_headerName = m_kind == Kind::Header ? name : std::string_view();
     if (previous == Kind::Vertex && m_kind != Kind::Vertex)
-        m_polyline = nullptr;
+        finishPolyline();
     // A definition without its ENDBLK ends with its section.
     if (m_inBlock && (m_kind == Kind::Block || name == "ENDSEC" || name == "EOF"))
         endBlock();
@@ -472,7 +479,7 @@ void Reader::expand(const Block &block, const QTransform &placed)
     m_expanding.push_back(&block);
     Tokenizer body(block.begin, size_t(block.end - block.begin));
     m_kind = Kind::Unknown;
-    m_polyline = nullptr;
+    finishPolyline();
     Group g;
     while (!m_failed && body.next(g)) {
         if (g.code == 0 || g.code == 9) {
@@ -489,9 +496,9 @@ void Reader::expand(const Block &block, const QTransform &placed)
     }
     if (!m_failed)
         finishEntity();
+    finishPolyline();
     m_values.clear();
     m_kind = Kind::Insert;
-    m_polyline = nullptr;
     m_expanding.pop_back();
     m_placed.pop_back();
 }
@@ -536,14 +543,29 @@ void Reader::finishEntity()
     case Kind::Polyline:
         if (!charge(1))
             return;
+    {
         m_polyline = m_drawing.addObject();
         // 3D polylines and meshes are in world coordinates; 2D ones in their own.
-        m_polylineTransform = (m_values.integer(70) & (8 | 16 | 64)) ? base() : ocs(m_values.number(30)) * base();
+        const int flags = m_values.integer(70);
+        m_polylineTransform = (flags & (8 | 16 | 64)) ? base() : ocs(m_values.number(30)) * base();
+        // Meshes have no outline to close; only 2D polylines have bulges.
+        m_polylineClosed = (flags & 1) && !(flags & (16 | 64)) && !m_options.dxfIgnoreClosedFlag;
+        m_polylineBulges = !(flags & (8 | 16 | 64));
+        m_polyVertices.clear();
         return;
+    }
     case Kind::Vertex: {
+        // The frame of a spline-fit polyline (16) is not drawn, only the
+        // fitted vertices; a polyface mesh's face records (128 without 64)
+        // hold vertex numbers, not a position.
+        const int flags = m_values.integer(70);
+        if ((flags & 16) || ((flags & 128) && !(flags & 64)))
+            return;
         const QPointF p = m_polylineTransform.map(at(10));
-        if (m_polyline && std::isfinite(p.x()) && std::isfinite(p.y()) && charge(1))
+        if (m_polyline && std::isfinite(p.x()) && std::isfinite(p.y()) && charge(1)) {
             m_polyline->appendPoint(p);
+            m_polyVertices.push_back(Vertex{at(10), m_polylineBulges ? m_values.number(42) : 0});
+        }
         return;
     }
     case Kind::LwPolyline:
@@ -599,6 +621,32 @@ void Reader::finishEntity()
         return;
     }
     emitPath();
+}
+
+// Straight open polylines stay as their vertices were appended; one that
+// CAD programs draw with arcs (bulges) or a closing segment is redrawn
+// like an LWPOLYLINE, in place.
+void Reader::finishPolyline()
+{
+    Object *const object = m_polyline;
+    m_polyline = nullptr;
+    std::vector<Vertex> vertices;
+    vertices.swap(m_polyVertices);
+    if (!object || vertices.empty())
+        return;
+    bool curved = false;
+    for (const Vertex &v : vertices)
+        curved = curved || (v.bulge != 0 && std::isfinite(v.bulge));
+    if (!curved && !(m_polylineClosed && vertices.size() >= 3))
+        return;
+    m_sink.reset();
+    m_sink.setTransform(m_polylineTransform);
+    polylinePath(m_sink, vertices, m_polylineClosed);
+    if (m_sink.usable() && charge(pathPointCount(m_sink.path()))) {
+        object->clear();
+        appendPath(m_sink.path(), m_drawing, object);
+    }
+    m_sink.reset();
 }
 
 void Reader::emitPath()

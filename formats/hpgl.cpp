@@ -309,6 +309,59 @@ public:
         }
     }
 
+    // "PE", polyline encoded (HP-GL/2): flags and numbers in base 64 (or
+    // base 32 after "7"), least significant digit first, the sign in the
+    // lowest bit, up to ";". Pairs are relative pen-down moves unless a
+    // flag before them says absolute ("=") or pen up ("<"); ":" selects a
+    // pen and ">" sets the number of fractional bits. Returns where the
+    // command ends.
+    const char *encodedPolyline(const char *c, const char *end, const char *data)
+    {
+        bool sevenBit = false, upNext = false, absoluteNext = false, haveX = false;
+        double divisor = 1, x = 0;
+        while (c < end && *c != ';' && !m_failed) {
+            const unsigned char u = static_cast<unsigned char>(*c);
+            if (u == ':' || u == '>') {
+                double v;
+                c = encodedNumber(c + 1, end, sevenBit, v);
+                if (u == ':' && v >= 1 && v <= 1e9)
+                    m_pens.push_back(uint8_t(v > 9 ? 9 : v));
+                else if (u == '>' && v >= 0 && v <= 26)
+                    divisor = double(1L << int(v));
+                continue;
+            }
+            if (u == '<' || u == '=' || u == '7') {
+                upNext |= u == '<';
+                absoluteNext |= u == '=';
+                sevenBit |= u == '7';
+                ++c;
+                continue;
+            }
+            if (u < 63 || (u > 126 && u < 191) || u > 254) {
+                ++c; // line breaks and the like between numbers
+                continue;
+            }
+            double v;
+            c = encodedNumber(c, end, sevenBit, v);
+            if (!haveX) {
+                x = v / divisor;
+                haveX = true;
+                continue;
+            }
+            haveX = false;
+            const size_t position = size_t(c - data);
+            if (upNext)
+                penUp();
+            else if (!m_penDown)
+                penDown(position);
+            double px, py;
+            if (target(x, v / divisor, !absoluteNext, px, py))
+                moveTo(px, py, position);
+            upNext = absoluteNext = false;
+        }
+        return c;
+    }
+
     bool finish()
     {
         if (m_failed) {
@@ -330,6 +383,37 @@ public:
     }
 
 private:
+    // One number of "PE"; digits beyond what a double holds exactly are
+    // read but add nothing, so damage cannot overflow.
+    static const char *encodedNumber(const char *c, const char *end, bool sevenBit, double &value)
+    {
+        const int base = sevenBit ? 32 : 64;
+        const int lastFirst = sevenBit ? 95 : 191, lastEnd = sevenBit ? 126 : 254;
+        uint64_t sum = 0, weight = 1;
+        while (c < end && *c != ';') {
+            const int u = static_cast<unsigned char>(*c++);
+            int digit;
+            bool last = false;
+            if (u >= 63 && u < 63 + base)
+                digit = u - 63;
+            else if (u >= lastFirst && u <= lastEnd) {
+                digit = u - lastFirst;
+                last = true;
+            } else {
+                continue;
+            }
+            if (weight <= (uint64_t(1) << 52)) {
+                sum += uint64_t(digit) * weight;
+                weight *= uint64_t(base);
+            }
+            if (last)
+                break;
+        }
+        const double magnitude = double(sum >> 1);
+        value = (sum & 1) ? -magnitude : magnitude;
+        return c;
+    }
+
     void selectPen(const char *b, const char *e)
     {
         trim(b, e);
@@ -995,6 +1079,9 @@ bool readData(const char *data, size_t size, Drawing &drawing)
             c = labels.define(c, end);
         } else if (m0 == 'C' && m1 == 'O') {
             c = skipComment(c, end);
+        } else if (m0 == 'P' && m1 == 'E') {
+            // Its digits include capital letters: it is read up to its ";".
+            c = reader.encodedPolyline(c, end, data);
         } else if (m0 == 'S' && m1 == 'M') {
             // The symbol character may be a letter.
             if (c < end && *c != ';' && *c != '\n' && *c != '\r')

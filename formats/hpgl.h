@@ -7,8 +7,8 @@
 class Drawing;
 
 // HPGL (".plt"): pen selection, pen up and down, absolute and relative
-// plotting and arcs with every coordinate pair of a command, the scaling of
-// IP and SC, the turn of RO and the window of IW; circles, rectangles,
+// plotting and arcs with every coordinate pair of a command, encoded
+// polylines (PE), the scaling of IP and SC, the turn of RO and the window of IW; circles, rectangles,
 // wedges and Bezier curves as their outlines. Text and fill patterns are
 // skipped.
 namespace hpgl {

@@ -103,10 +103,15 @@ QByteArray Input::inflateSome()
         }
         if (rc == Z_STREAM_END) {
             // Another gzip member may follow; it belongs to the same document.
-            // Zero bytes after the last member are padding (tapes and some
-            // writers add them), which gzip -d ignores as well.
+            // Anything else after the last member is ignored, as gzip -d
+            // does: zero bytes are padding (tapes and some writers add them),
+            // other bytes trailing garbage it only warns about.
             const char *rest = reinterpret_cast<const char *>(zs.next_in);
-            if (std::all_of(rest, m_data + m_size, [](char c) { return c == 0; })) {
+            const char *const end = m_data + m_size;
+            const bool member = end - rest >= 2 && uchar(rest[0]) == 0x1f && uchar(rest[1]) == 0x8b;
+            if (!member) {
+                if (!m_quiet && !std::all_of(rest, end, [](char c) { return c == 0; }))
+                    qDebug("SVG: trailing garbage after the compressed data ignored");
                 m_pos = m_size;
                 m_done = true;
                 break;

@@ -6,6 +6,8 @@
 
 #include <QElapsedTimer>
 
+#include <array>
+
 using namespace test;
 
 namespace {
@@ -235,6 +237,79 @@ TEST_F(DxfCurves, ClosedTwoVertexPolylinesWithABulge)
         EXPECT_NEAR(d.boundingRect().height(), c.height, 1e-3) << c.what;
         EXPECT_NEAR(d.boundingRect().width(), 4, 1e-3) << c.what;
     }
+}
+
+TEST_F(DxfCurves, PolylinesCloseAndBulgeLikeLightweightOnes)
+{
+    // R12 writers (pstoedit's "dxf" among them) give closed shapes and arcs
+    // as POLYLINE flags and vertex bulges.
+    struct Case
+    {
+        const char *what;
+        int flags;
+        std::vector<std::array<double, 3>> vertices; // x, y, bulge
+        int points;   // 0: only count the closing
+        bool closed;
+        QRectF bounds;
+    };
+    const Case cases[] = {
+        {"open and straight, as before", 0, {{0, 0, 0}, {4, 0, 0}, {4, 3, 0}}, 3, false, QRectF(0, 0, 4, 3)},
+        {"closed triangle gets its third side", 1, {{0, 0, 0}, {4, 0, 0}, {4, 3, 0}}, 4, true, QRectF(0, 0, 4, 3)},
+        {"closed two-point line is not retraced", 1, {{0, 0, 0}, {4, 0, 0}}, 2, false, QRectF(0, 0, 4, 0)},
+        {"closed with two bulges is a circle", 1, {{0, 0, 1}, {4, 0, 1}}, 0, true, QRectF(0, -2, 4, 4)},
+        {"open half circle below its chord", 0, {{0, 0, 1}, {4, 0, 0}}, 0, false, QRectF(0, -2, 4, 2)},
+        {"3D polyline closes but has no bulges", 8 | 1, {{0, 0, 1}, {4, 0, 0}, {4, 3, 0}}, 4, true,
+         QRectF(0, 0, 4, 3)},
+        {"mesh vertices are not an outline to close", 16 | 1, {{0, 0, 0}, {4, 0, 0}, {4, 3, 0}}, 3, false,
+         QRectF(0, 0, 4, 3)},
+    };
+    for (const Case &c : cases) {
+        QStringList body{"0", "POLYLINE", "66", "1", "70", QString::number(c.flags)};
+        for (const auto &v : c.vertices)
+            body << "0" << "VERTEX" << "10" << QString::number(v[0]) << "20" << QString::number(v[1]) << "42"
+                 << QString::number(v[2]);
+        body << "0" << "SEQEND" << "0" << "LINE" << "10" << "0" << "20" << "9" << "11" << "1" << "21" << "9";
+        Drawing d;
+        ASSERT_TRUE(readDxf(dxfText(mm() + section("ENTITIES", body)), d)) << c.what;
+        ASSERT_EQ(d.objects().size(), 2u) << c.what;
+        const Object &o = *d.objects()[0];
+        if (c.points)
+            EXPECT_EQ(o.size(), c.points) << c.what;
+        else
+            EXPECT_GT(o.size(), 15) << c.what;
+        EXPECT_EQ(o.isClosed(), c.closed) << c.what;
+        double x0 = 1e9, y0 = 1e9, x1 = -1e9, y1 = -1e9;
+        for (const Object::Point *p : o.points) {
+            x0 = std::min(x0, p->x), x1 = std::max(x1, p->x);
+            y0 = std::min(y0, p->y), y1 = std::max(y1, p->y);
+        }
+        EXPECT_NEAR(x0, c.bounds.left(), 1e-3) << c.what;
+        EXPECT_NEAR(y0, c.bounds.top(), 1e-3) << c.what;
+        EXPECT_NEAR(x1, c.bounds.right(), 1e-3) << c.what;
+        EXPECT_NEAR(y1, c.bounds.bottom(), 1e-3) << c.what;
+    }
+    // A spline-fit polyline draws its fitted vertices (8), not its frame
+    // (16); a polyface mesh's face records (128) are no positions.
+    {
+        Drawing d;
+        ASSERT_TRUE(readDxf(dxfText(mm() + section("ENTITIES",
+            {"0", "POLYLINE", "70", "4", "0", "VERTEX", "70", "16", "10", "0", "20", "9",
+             "0", "VERTEX", "70", "8", "10", "1", "20", "1", "0", "VERTEX", "70", "16", "10", "9", "20", "9",
+             "0", "VERTEX", "70", "8", "10", "2", "20", "1", "0", "SEQEND",
+             "0", "POLYLINE", "70", "64", "0", "VERTEX", "70", "192", "10", "3", "20", "3",
+             "0", "VERTEX", "70", "128", "71", "1", "0", "SEQEND"})), d));
+        ASSERT_EQ(d.objects().size(), 2u);
+        EXPECT_EQ(pointsOf(*d.objects()[0]), (Pts{{1, 1}, {2, 1}}));
+        EXPECT_EQ(pointsOf(*d.objects()[1]), (Pts{{3, 3}}));
+    }
+    // The old rule stays one switch away.
+    change([](Settings::FormatOptions &o) { o.dxfIgnoreClosedFlag = true; });
+    Drawing d;
+    ASSERT_TRUE(readDxf(dxfText(mm() + section("ENTITIES", {"0", "POLYLINE", "70", "1", "0", "VERTEX", "10", "0",
+                                                              "20", "0", "0", "VERTEX", "10", "4", "20", "0", "0",
+                                                              "VERTEX", "10", "4", "20", "3", "0", "SEQEND"})),
+                        d));
+    EXPECT_EQ(d.objects()[0]->size(), 3);
 }
 
 TEST_F(DxfCurves, SplinesOverTheirDomainWithWeightsAndFitPoints)

@@ -217,7 +217,8 @@ TEST_F(DxfRead, PolylineVerticesUntilSeqend)
     Drawing d;
     ASSERT_TRUE(readDxf(dxfText(header({"9", "$INSUNITS", "70", "4"}) + entities(body)), d));
     ASSERT_EQ(d.objects().size(), 1u);
-    EXPECT_EQ(pointsOf(*d.objects()[0]), (Pts{{1, 1}, {2, 1}, {2, 2}}));
+    // Closed (70 = 1): the last vertex joins the first.
+    EXPECT_EQ(pointsOf(*d.objects()[0]), (Pts{{1, 1}, {2, 1}, {2, 2}, {1, 1}}));
 }
 
 TEST_F(DxfRead, CirclesAndEllipses)

@@ -199,8 +199,13 @@ def cases():
 
     def polyline(msp, doc, f):
         e = msp.add_polyline2d([(0, 0), (1, 0), (1, 1), (0, 1)], close=True)
-        # The closed flag of the old POLYLINE is not used: four points, open.
-        return {"counts": [4], "closed": [False], "extents": extents([e], f)}
+        # Closed like an LWPOLYLINE: the fourth side back to the start.
+        return {"counts": [5], "closed": [True], "extents": extents([e], f)}
+
+    def polyline_bulges(msp, doc, f):
+        # The slot of "bulges" as an R12 polyline: vertex bulges are arcs.
+        e = msp.add_polyline2d([(0, 0, 0), (4, 0, 1), (4, 2, 0), (0, 2, 1)], format="xyb", close=True)
+        return {"closed": [True], "extents": extents([e], f), "tolerance": 1e-6 * f}
 
     def spline(degree):
         def build(msp, doc, f):
@@ -329,7 +334,7 @@ def cases():
         ("lwpolyline_closed4", square(True, 4)), ("lwpolyline_open4", square(False, 4)),
         ("lwpolyline_repeated5", square(False, 5)),
         ("lwpolyline_bulges", bulges), ("lwpolyline_negative_bulge", negative_bulge),
-        ("polyline_vertices", polyline),
+        ("polyline_vertices", polyline), ("polyline_bulges", polyline_bulges),
         ("spline_degree1", spline(1)), ("spline_degree2", spline(2)), ("spline_degree3", spline(3)),
         ("spline_rejected", spline_too_high), ("helix", helix), ("block", block),
         ("insert_scaled_rotated", insert((2, 0.5), 30)), ("insert_mirrored", insert((-1, 1.5), -20)),

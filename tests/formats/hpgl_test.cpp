@@ -128,6 +128,61 @@ TEST_F(Hpgl, EveryPairOfACommandIsAPoint)
         EXPECT_EQ(objectsOf(c.text), c.objects) << c.text;
 }
 
+namespace {
+
+// One number as "PE" writes it: the sign in the lowest bit, base 64 (or
+// 32), least significant digit first, the last digit from the upper range.
+QByteArray encoded(long long n, bool sevenBit = false)
+{
+    unsigned long long v = n < 0 ? (static_cast<unsigned long long>(-n) << 1) | 1 : static_cast<unsigned long long>(n) << 1;
+    const unsigned base = sevenBit ? 32 : 64;
+    QByteArray out;
+    while (v >= base) {
+        out.append(char(63 + v % base));
+        v /= base;
+    }
+    out.append(char((sevenBit ? 95 : 191) + v));
+    return out;
+}
+
+} // namespace
+
+TEST_F(Hpgl, EncodedPolylinesAreRelativePenDownMoves)
+{
+    struct Case
+    {
+        const char *what;
+        QByteArray text;
+        std::vector<Pts> objects;
+    };
+    const QByteArray a40 = encoded(40), m40 = encoded(-40), a80 = encoded(80), z = encoded(0);
+    const Case cases[] = {
+        {"pen up to an absolute start, then relative pen-down pairs",
+         "PE<=" + a40 + a40 + a40 + z + z + a40 + m40 + z + ";", {{{1, 1}, {2, 1}, {2, 2}, {1, 2}}}},
+        {"a pen-up flag lifts for its pair only", "PE" + a40 + z + "<" + a40 + z + z + a40 + ";",
+         {{{1, 0}}, {{2, 0}, {2, 1}}}},
+        {"fractional bits and line breaks between numbers",
+         "PU40,40;PE>" + encoded(2) + "\r\n" + encoded(160) + "\n" + encoded(4) + ";PD80,80;",
+         {{{1, 1}, {2, 1.025}, {2, 1.025}, {2, 2}}}},
+        {"seven-bit numbers", "PE7" + encoded(4000, true) + encoded(-40, true) + ";", {{{100, -1}}}},
+        {"a pen flag", "SP1;PE:" + encoded(3) + a40 + z + ";PU;SP1;PE<" + a80 + z + a40 + z + ";",
+         {{{1, 0}}, {{3, 0}, {4, 0}}}},
+        {"capital letters are digits, not commands", "PE" + encoded(1000) + encoded(2000) + ";",
+         {{{25, 50}}}},
+        {"scaling applies as to PR", "IP0,0,400,400;SC0,10,0,10;PU;PE" + encoded(5) + encoded(10) + ";",
+         {{{5, 10}}}},
+        {"a file that ends inside the command keeps the pairs before it", "PE" + a40 + a40 + a80, {{{1, 1}}}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(objectsOf(c.text), c.objects) << c.what;
+    // The pen flag selects pens as "SP" does.
+    EXPECT_EQ(pensOf("SP1;PE:" + encoded(3) + a40 + z + ";PU;SP1;PE<" + a80 + z + a40 + z + ";"),
+              pensOf("SP1;SP3;PD40,0;PU;SP1;PU80,0;PD120,0;"));
+    // Digits beyond any plotter's range neither overflow nor hang.
+    Drawing d;
+    read("PE" + QByteArray(5000, 'o') + encoded(1) + a40 + ";PD", d);
+}
+
 TEST_F(Hpgl, ContourThroughTheOriginKeepsEveryVertex)
 {
     // A square from the origin closes; the pen's untouched start at the

@@ -49,6 +49,10 @@ TEST(SvgRead, CompressionIsToldByContentNotByName)
         {"packed.svgz", gzip(corner)},
         {"members.svgz", gzip(half) + gzip(rest)}, // concatenated gzip members are one document
         {"padded.svgz", gzip(half) + gzip(rest) + QByteArray(70000, '\0')}, // zero padding, as gzip -d reads it
+        // Trailing garbage after the last member: gzip -d and librsvg read the document.
+        {"junk.svgz", gzip(corner) + QByteArray("trailing junk")},
+        {"padded-junk.svgz", gzip(corner) + QByteArray(8, '\0') + "x"},
+        {"half-a-signature.svgz", gzip(corner) + QByteArray("\x1f")},
     };
     for (const Case &c : cases) {
         Drawing d;
@@ -69,8 +73,7 @@ TEST(SvgRead, DamagedCompressionLoadsNothing)
         packed.left(packed.size() / 2),       // truncated
         packed.left(packed.size() - 4),       // missing its trailer
         corrupt,
-        packed + QByteArray("trailing junk"), // not another gzip member
-        packed + QByteArray(8, '\0') + "x",  // padding is zeros only
+        packed + gzip(corner).left(12), // a second member cut short
     };
     for (const QByteArray &c : cases) {
         Drawing d;
