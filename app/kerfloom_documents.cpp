@@ -507,7 +507,9 @@ bool Kerfloom::closeTab(int index)
         return false;
     const QSignalBlocker block(m_tabs);
     Drawing *d = view->drawing();
-    if (m_askBeforeClosing && !d->isUnmodified() && d->undoStack()->canUndo()) {
+    // A drawing undone back past its save differs from the file although
+    // nothing is left to undo: it is asked about too.
+    if (m_askBeforeClosing && !d->isUnmodified()) {
         const auto answer = prompts::question(
             this, tr("You have unsaved changes"),
             tr("Do you want to save changes in \"%1\"?").arg(view->property("fname").toString()),

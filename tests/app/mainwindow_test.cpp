@@ -138,6 +138,25 @@ TEST_F(MainWindowTest, SaveWritesDefaultTemplateThenOverwritesItsOwnFile)
     EXPECT_EQ(window->tabBar()->tabText(0), QStringLiteral("wing.tap"));
 }
 
+TEST_F(MainWindowTest, UndoPastASaveMarksTheTabAndClosingAsks)
+{
+    window->openFile(writeTap(QStringLiteral("rib.tap")), false, false);
+    modifyCurrent();
+    window->action(QStringLiteral("action_Save"))->trigger();
+    EXPECT_EQ(window->tabBar()->tabText(0), QStringLiteral("rib.tap"));
+    // Nothing is left to undo, but the drawing is no longer what was saved.
+    window->currentView()->undoStack()->undo();
+    EXPECT_EQ(window->tabBar()->tabText(0), QStringLiteral("rib.tap*"));
+    asked.clear();
+    answers = {prompts::Cancel};
+    window->action(QStringLiteral("actionClose"))->trigger();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].title, QStringLiteral("You have unsaved changes"));
+    EXPECT_EQ(window->drawingCount(), 1);
+    window->currentView()->undoStack()->redo();
+    EXPECT_EQ(window->tabBar()->tabText(0), QStringLiteral("rib.tap"));
+}
+
 TEST_F(MainWindowTest, UnconnectedObjectsQuestionAnsweredNoWritesNothing)
 {
     window->openFile(writeTap(QStringLiteral("part.src.tap")), false, false);
