@@ -61,6 +61,24 @@ TEST_F(ViewTest, ZoomOutStopsAfterEightPresses)
     EXPECT_NEAR(view.currentScale(), 0.2326, 0.0001);
 }
 
+TEST_F(ViewTest, AScaleFittedOutsideTheRangeZoomsBackTowardsIt)
+{
+    // A sheet of a hundred metres fits far below the smallest scale.
+    const struct
+    {
+        double fitted;
+        Qt::Key towards, away;
+    } cases[] = {{0.005, Qt::Key_Plus, Qt::Key_Minus}, {1000, Qt::Key_Minus, Qt::Key_Plus}};
+    for (const auto &c : cases) {
+        view.setScale(c.fitted);
+        QTest::keyRelease(&view, c.away);
+        EXPECT_DOUBLE_EQ(view.currentScale(), c.fitted);
+        QTest::keyRelease(&view, c.towards);
+        EXPECT_NE(view.currentScale(), c.fitted);
+        EXPECT_LT(std::abs(std::log(view.currentScale())), std::abs(std::log(c.fitted)));
+    }
+}
+
 TEST_F(ViewTest, EmptyDrawingGetsGrownSceneAndStartMarker)
 {
     view.drawing()->setBoundingRect(QRectF(0, 0, 10, 5));
