@@ -89,8 +89,12 @@ void SmallPicture::paint(QPainter *painter, const QRectF &bounds,
     constexpr double largest = 48;
     const QTransform world = painter->worldTransform();
     const QRectF device = world.mapRect(bounds);
-    if (world.type() > QTransform::TxScale || device.width() > largest || device.height() > largest
-        || !painter->device() || painter->device()->devicePixelRatioF() != 1) {
+    // Written so that a size that is not a number (a drawing at the edge of
+    // the range of numbers) is drawn directly too, never made a picture of.
+    const bool small = device.width() <= largest && device.height() <= largest
+                       && std::isfinite(device.left()) && std::isfinite(device.top());
+    if (world.type() > QTransform::TxScale || !small || !painter->device()
+        || painter->device()->devicePixelRatioF() != 1) {
         m_picture = QPixmap();
         draw(painter);
         return;

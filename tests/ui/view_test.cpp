@@ -220,6 +220,34 @@ TEST_F(ViewTest, OverlayProgressOnlyWhileBusy)
 
 // Zoomed out, shapes are painted from small pictures: every one must still
 // be there, whole, and a highlight must not leave the old picture behind.
+namespace {
+QStringList painterNotes;
+void keepPainterNotes(QtMsgType, const QMessageLogContext &, const QString &text)
+{
+    if (text.startsWith(QLatin1String("QPainter")))
+        painterNotes << text;
+}
+} // namespace
+
+// Coordinates at the edge of the range of numbers make the size of a shape on
+// screen no number at all: it is drawn directly, never made a picture of (an
+// image of no size made every paint of it fail, with a line on the log each).
+TEST_F(ViewTest, AShapeAtTheEdgeOfTheRangeOfNumbersPaintsWithoutFailing)
+{
+    Object *o = view.drawing()->addObject();
+    o->appendPoint(1e308, 0);
+    o->appendPoint(0, 1e308);
+    o->appendPoint(-1e308, 0);
+    showDrawing();
+    painterNotes.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(keepPainterNotes);
+    view.grab();
+    view.setScale(1.0);
+    view.grab();
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(painterNotes.isEmpty()) << painterNotes.join(QLatin1Char('\n')).toStdString();
+}
+
 TEST_F(ViewTest, ZoomedOutSheetShowsEveryShapeAndItsHighlight)
 {
     Drawing &d = *view.drawing();
