@@ -41,9 +41,10 @@ bool chooseHeadlessPlatform(bool hasFiles)
 
 bool offerHeadlessFallback()
 {
-    // DISPLAY may name a server that is gone (a closed ssh forwarding): Qt
-    // would abort. With drawings to process the run goes on unattended.
-    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || qEnvironmentVariableIsEmpty("DISPLAY"))
+    // DISPLAY may name a server that is gone (a closed ssh forwarding), or
+    // only WAYLAND_DISPLAY is set and Qt has no plugin for it: Qt would
+    // abort. With drawings to process the run goes on unattended.
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         return false;
     qputenv("QT_QPA_PLATFORM", "xcb;offscreen");
     return true;

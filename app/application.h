@@ -12,7 +12,7 @@ namespace kerfloom {
 // QApplication exists.
 bool chooseHeadlessPlatform(bool hasFiles);
 
-// With drawings on the command line and a DISPLAY but no platform chosen:
+// With drawings on the command line and a display variable but no platform chosen:
 // asks Qt for the X server first and the offscreen platform when that server
 // cannot be reached, and returns true (the caller then decides headless by
 // the platform Qt found). Call before the QApplication exists.

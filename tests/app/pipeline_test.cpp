@@ -225,12 +225,16 @@ TEST_F(Pipeline, AnInvisiblePlatformNamedByTheCallerNeverWaits)
 TEST_F(Pipeline, ADisplayThatCannotBeReachedRunsUnattended)
 {
     const QString good = write(QStringLiteral("gone.src.tap"), square);
-    QProcessEnvironment env;
-    env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":4093")); // no such server
-    const RunResult r = run({good, QString()}, {}, env);
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(lines(r), QStringList{QStringLiteral("Cannot open file: The file name is empty!")});
-    EXPECT_FALSE(coordinates(work.filePath(QStringLiteral("gone.tap"))).empty());
+    for (const char *variable : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        SCOPED_TRACE(variable);
+        QProcessEnvironment env;
+        env.insert(QLatin1String(variable), QStringLiteral(":4093")); // no such server
+        const RunResult r = run({good, QString()}, {}, env);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(lines(r), QStringList{QStringLiteral("Cannot open file: The file name is empty!")});
+        EXPECT_FALSE(coordinates(work.filePath(QStringLiteral("gone.tap"))).empty());
+        QFile::remove(work.filePath(QStringLiteral("gone.tap")));
+    }
 }
 
 TEST_F(Pipeline, ASuccessfulRunIsSilentAndAFailedLoadSaysWhyOnItsLine)
