@@ -294,6 +294,14 @@ void Kerfloom::endBusy(GraphWidget *view)
         QMetaObject::invokeMethod(this, "processDroppedFiles", Qt::QueuedConnection,
                                   Q_ARG(QList<QUrl>, drops));
     }
+    // A window close waiting for the run closes this tab too.
+    if (m_closeWhenIdleViews.erase(view) && !m_closeWhenIdle) {
+        QPointer<GraphWidget> guard(view);
+        QTimer::singleShot(0, this, [this, guard] {
+            if (guard)
+                closeTab(tabIndexOf(guard));
+        });
+    }
     if (m_busyViews.empty() && m_closeWhenIdle)
         QTimer::singleShot(0, this, &QWidget::close);
 }
@@ -503,8 +511,12 @@ bool Kerfloom::saveDrawing(const QString &pathTemplate, int index, bool force)
 bool Kerfloom::closeTab(int index)
 {
     GraphWidget *view = viewAt(index);
-    if (!view || m_busyViews.count(view))
+    if (!view)
         return false;
+    if (m_busyViews.count(view)) {
+        m_closeWhenIdleViews.insert(view);
+        return false;
+    }
     const QSignalBlocker block(m_tabs);
     Drawing *d = view->drawing();
     // A drawing undone back past its save differs from the file although

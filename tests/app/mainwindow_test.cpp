@@ -418,6 +418,25 @@ TEST_F(MainWindowTest, ClosingWhileLinkingWaitsForTheRunThenTriesAgain)
     EXPECT_EQ(v->drawing()->joints().size(), 401u) << "one joint per shape: the file's and the 400";
 }
 
+TEST_F(MainWindowTest, ATabClosedWhileLinkingClosesWhenTheRunEnds)
+{
+    window->openFile(writeTap(QStringLiteral("keep.tap")), false, false);
+    window->openFile(writeTap(QStringLiteral("sheet.tap")), false, false);
+    GraphWidget *v = window->currentView();
+    for (int i = 0; i < 400; ++i)
+        test::addShape(*v->drawing(), test::square((i % 20) * 12.0, (i / 20) * 12.0, 8));
+    v->drawing()->updateBoundingRect();
+    answers = {prompts::No};
+
+    window->action(QStringLiteral("action_Auto"))->trigger();
+    window->on_tabs_tabCloseRequested(1);
+    EXPECT_EQ(window->drawingCount(), 2) << "the run goes on under its overlay";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->drawingCount() == 1; }, 20000));
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].title, QStringLiteral("You have unsaved changes"));
+    EXPECT_EQ(window->tabBar()->tabText(0), QStringLiteral("keep.tap"));
+}
+
 } // namespace
 
 // ---- lost work: a close that asked to save goes on only after the save -----
