@@ -20,6 +20,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace kerfloom {
 
@@ -35,6 +36,17 @@ bool chooseHeadlessPlatform(bool hasFiles)
     if (hasDisplay || !named.isEmpty())
         return false;
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    return true;
+}
+
+bool offerHeadlessFallback()
+{
+    // DISPLAY may name a server that is gone (a closed ssh forwarding), or
+    // only WAYLAND_DISPLAY is set and Qt has no plugin for it: Qt would
+    // abort. With drawings to process the run goes on unattended.
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return false;
+    qputenv("QT_QPA_PLATFORM", "xcb;offscreen");
     return true;
 }
 
@@ -63,6 +75,28 @@ void commonSetup()
 }
 
 namespace {
+// Qt's notes while it looks for a display: shown when one was found, dropped
+// when the run went on without one (where only our own lines may appear).
+QList<std::pair<QtMsgType, QString>> g_startNotes;
+QtMessageHandler g_beforeStart = nullptr;
+
+void holdStartNote(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtFatalMsg && g_beforeStart)
+        g_beforeStart(type, context, message);
+    g_startNotes.append({type, message});
+}
+
+void releaseStartNotes(bool show)
+{
+    qInstallMessageHandler(g_beforeStart);
+    const auto notes = std::exchange(g_startNotes, {});
+    if (!show)
+        return;
+    for (const auto &note : notes)
+        qt_message_output(note.first, QMessageLogContext(), note.second);
+}
+
 // KERFLOOM_SCREENSHOT=out.png: once the command-line files are shown, save
 // a picture of the window and quit (scripts/screenshot.sh uses it). With
 // KERFLOOM_SCREENSHOT_SIMULATE=ms the simulation is started first and the
@@ -97,10 +131,19 @@ int run(int argc, char **argv)
         return runCrashReporter(QCoreApplication::arguments().at(2));
     }
 
-    const bool headless = chooseHeadlessPlatform(argc >= 2);
+    bool headless = chooseHeadlessPlatform(argc >= 2);
+    const bool mayFallBack = !headless && argc >= 2 && offerHeadlessFallback();
     if (headless)
         prompts::installHeadlessMessageFilter();
+    else if (mayFallBack)
+        g_beforeStart = qInstallMessageHandler(holdStartNote);
     QApplication app(argc, argv);
+    if (mayFallBack) {
+        headless = QGuiApplication::platformName() == QLatin1String("offscreen");
+        releaseStartNotes(!headless);
+        if (headless)
+            prompts::installHeadlessMessageFilter();
+    }
     commonSetup();
     // KERFLOOM_CRASH_HANDLER=0 leaves fatal signals to a debugger or the system.
     if (qEnvironmentVariable("KERFLOOM_CRASH_HANDLER") != QLatin1String("0")) {

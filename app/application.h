@@ -12,6 +12,12 @@ namespace kerfloom {
 // QApplication exists.
 bool chooseHeadlessPlatform(bool hasFiles);
 
+// With drawings on the command line and a display variable but no platform chosen:
+// asks Qt for the X server first and the offscreen platform when that server
+// cannot be reached, and returns true (the caller then decides headless by
+// the platform Qt found). Call before the QApplication exists.
+bool offerHeadlessFallback();
+
 // Loads the catalogues of a locale name such as "pl_PL" (Italian, Polish
 // and Spanish; any other language leaves the texts in English) and makes it
 // the default locale. Windows created afterwards speak that language.

@@ -173,6 +173,8 @@ private:
     bool m_recentFilesPending = false;
     QStringList m_recentFilesWritten;
     std::set<GraphWidget *> m_busyViews;
+    // Busy tabs the user asked to close: closed (asking as usual) when done.
+    std::set<GraphWidget *> m_closeWhenIdleViews;
     // Outputs the per-load saves of this run wrote, and from which input.
     QHash<QString, QString> m_savedFrom;
     QList<QUrl> m_pendingDrops;

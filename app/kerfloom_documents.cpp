@@ -294,6 +294,14 @@ void Kerfloom::endBusy(GraphWidget *view)
         QMetaObject::invokeMethod(this, "processDroppedFiles", Qt::QueuedConnection,
                                   Q_ARG(QList<QUrl>, drops));
     }
+    // A window close waiting for the run closes this tab too.
+    if (m_closeWhenIdleViews.erase(view) && !m_closeWhenIdle) {
+        QPointer<GraphWidget> guard(view);
+        QTimer::singleShot(0, this, [this, guard] {
+            if (guard)
+                closeTab(tabIndexOf(guard));
+        });
+    }
     if (m_busyViews.empty() && m_closeWhenIdle)
         QTimer::singleShot(0, this, &QWidget::close);
 }
@@ -503,11 +511,17 @@ bool Kerfloom::saveDrawing(const QString &pathTemplate, int index, bool force)
 bool Kerfloom::closeTab(int index)
 {
     GraphWidget *view = viewAt(index);
-    if (!view || m_busyViews.count(view))
+    if (!view)
         return false;
+    if (m_busyViews.count(view)) {
+        m_closeWhenIdleViews.insert(view);
+        return false;
+    }
     const QSignalBlocker block(m_tabs);
     Drawing *d = view->drawing();
-    if (m_askBeforeClosing && !d->isUnmodified() && d->undoStack()->canUndo()) {
+    // A drawing undone back past its save differs from the file although
+    // nothing is left to undo: it is asked about too.
+    if (m_askBeforeClosing && !d->isUnmodified()) {
         const auto answer = prompts::question(
             this, tr("You have unsaved changes"),
             tr("Do you want to save changes in \"%1\"?").arg(view->property("fname").toString()),

@@ -115,6 +115,34 @@ BENCHMARK(BM_ViewFirstFrameAfterLink)->Args({22500, 50})->Unit(benchmark::kMilli
 
 BENCHMARK(BM_ViewGrabSheet)->Args({22500, 50})->Unit(benchmark::kMillisecond)->Iterations(20);
 
+// A sheet of range(0) short lines, shown whole and painted: each line covers
+// about a pixel, so what a shape keeps beside its item decides the memory.
+// Run it alone for its peak_MiB (the figure is the process's).
+void BM_ViewGrabLines(benchmark::State &state)
+{
+    GraphWidget view;
+    view.resize(1000, 700);
+    view.setCacheUpdatesEnabled(false);
+    const int count = int(state.range(0));
+    const int columns = int(std::ceil(std::sqrt(count)));
+    for (int i = 0; i < count; ++i) {
+        Object *o = view.drawing()->addObject();
+        const double x = (i % columns) * 254.0, y = (i / columns) * 254.0;
+        o->appendPoint(x, y);
+        o->appendPoint(x + 127, y + 76.2);
+    }
+    view.drawing()->updateBoundingRect();
+    view.setCacheUpdatesEnabled(true);
+    view.initDrawing(true);
+    view.show();
+    QCoreApplication::processEvents();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(view.grab());
+    state.counters["shapes"] = count;
+    state.counters["peak_MiB"] = peakMiB();
+}
+BENCHMARK(BM_ViewGrabLines)->Arg(200000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
 // One object of many points: the painted markers and the single polyline.
 void BM_ViewOneLongObject(benchmark::State &state)
 {

@@ -92,13 +92,19 @@ void Drawing::initStartObject()
 
 void Drawing::connectUndoStack()
 {
+    // Until the first save the stack is clean only where nothing can be
+    // undone; after a save it is clean at the step that was saved, so an undo
+    // back past a save marks the drawing modified again.
     connect(m_undoStack.get(), &QUndoStack::indexChanged, this, [this] {
-        setUnmodified(!m_undoStack->canUndo());
+        m_unmodified = m_undoStack->isClean();
+        emit updateSaveState();
     });
 }
 
 void Drawing::setUnmodified(bool unmodified)
 {
+    if (unmodified)
+        m_undoStack->setClean();
     m_unmodified = unmodified;
     emit updateSaveState();
 }

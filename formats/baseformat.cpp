@@ -78,6 +78,8 @@ bool BaseFormat::load(const QString &path, Drawing &drawing)
         return dxf::read(path, drawing);
     if (endsWith(path, ".kfp"))
         return project::read(path, drawing);
+    qWarning("Cannot read \"%s\": no drawing format has this ending (.plt, .dxf, .svg, .svgz, .tap, .kfp)",
+             qUtf8Printable(path));
     return false;
 }
 
@@ -100,6 +102,8 @@ bool BaseFormat::save(const QString &path, Drawing &drawing)
         return dxf::write(path, drawing);
     if (endsWith(path, ".kfp"))
         return project::write(path, drawing);
+    qWarning("Cannot save \"%s\": no drawing format has this ending (.tap, .plt, .dxf, .svg, .kfp)",
+             qUtf8Printable(path));
     return false;
 }
 

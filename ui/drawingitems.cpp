@@ -82,15 +82,20 @@ double scaleOf(const GraphWidget *view)
 
 // ---- SmallPicture -----------------------------------------------------------
 
-void SmallPicture::paint(QPainter *painter, const QRectF &bounds,
+void SmallPicture::paint(QPainter *painter, const QRectF &bounds, int points,
                          const std::function<void(QPainter *)> &draw)
 {
     // Larger items are few on screen and change as one scrolls over them.
     constexpr double largest = 48;
+    constexpr int fewestPoints = 8;
     const QTransform world = painter->worldTransform();
     const QRectF device = world.mapRect(bounds);
-    if (world.type() > QTransform::TxScale || device.width() > largest || device.height() > largest
-        || !painter->device() || painter->device()->devicePixelRatioF() != 1) {
+    // Written so that a size that is not a number (a drawing at the edge of
+    // the range of numbers) is drawn directly too, never made a picture of.
+    const bool small = device.width() <= largest && device.height() <= largest
+                       && std::isfinite(device.left()) && std::isfinite(device.top());
+    if (points < fewestPoints || world.type() > QTransform::TxScale || !small || !painter->device()
+        || painter->device()->devicePixelRatioF() != 1) {
         m_picture = QPixmap();
         draw(painter);
         return;
@@ -201,7 +206,7 @@ bool DrawingObject::encloses(const DrawingObject &other) const
 
 void DrawingObject::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *)
 {
-    m_picture.paint(painter, boundingRect(), [this](QPainter *p) { draw(p); });
+    m_picture.paint(painter, boundingRect(), m_polygon.size(), [this](QPainter *p) { draw(p); });
 }
 
 void DrawingObject::draw(QPainter *painter)
@@ -416,7 +421,7 @@ static QPixmap markerPixmap(double radius, const QColor &colour)
 
 void DrawingPointSet::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *)
 {
-    m_picture.paint(painter, boundingRect(), [this](QPainter *p) { draw(p); });
+    m_picture.paint(painter, boundingRect(), m_polygon.size(), [this](QPainter *p) { draw(p); });
 }
 
 void DrawingPointSet::draw(QPainter *painter)

@@ -19,8 +19,11 @@ class SmallPicture
 {
 public:
     // Paints `bounds` (item coordinates) through `draw`, or from the
-    // picture `draw` made at this scale before.
-    void paint(QPainter *painter, const QRectF &bounds, const std::function<void(QPainter *)> &draw);
+    // picture `draw` made at this scale before. `points` is what `draw`
+    // draws: a picture of a few points costs more to keep than to draw, and
+    // a sheet of 200,000 lines kept a gigabyte of them.
+    void paint(QPainter *painter, const QRectF &bounds, int points,
+               const std::function<void(QPainter *)> &draw);
     void clear() { m_picture = QPixmap(); }
 
 private:

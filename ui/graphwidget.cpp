@@ -668,7 +668,10 @@ void GraphWidget::showObjectMenu(DrawingObject *item, QPointF scenePos, QPoint s
 void GraphWidget::zoomBy(double factor)
 {
     const double candidate = transform().scale(factor, factor).m11();
-    if (candidate < minScale || candidate > maxScale)
+    // A sheet fitted below the smallest scale (or a speck above the largest)
+    // must still zoom back towards the range; only moves away are refused.
+    const bool towardsRange = (candidate < minScale && factor > 1) || (candidate > maxScale && factor < 1);
+    if ((candidate < minScale || candidate > maxScale) && !towardsRange)
         return;
     scale(factor, factor);
     m_scale = candidate;

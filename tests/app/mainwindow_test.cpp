@@ -138,6 +138,25 @@ TEST_F(MainWindowTest, SaveWritesDefaultTemplateThenOverwritesItsOwnFile)
     EXPECT_EQ(window->tabBar()->tabText(0), QStringLiteral("wing.tap"));
 }
 
+TEST_F(MainWindowTest, UndoPastASaveMarksTheTabAndClosingAsks)
+{
+    window->openFile(writeTap(QStringLiteral("rib.tap")), false, false);
+    modifyCurrent();
+    window->action(QStringLiteral("action_Save"))->trigger();
+    EXPECT_EQ(window->tabBar()->tabText(0), QStringLiteral("rib.tap"));
+    // Nothing is left to undo, but the drawing is no longer what was saved.
+    window->currentView()->undoStack()->undo();
+    EXPECT_EQ(window->tabBar()->tabText(0), QStringLiteral("rib.tap*"));
+    asked.clear();
+    answers = {prompts::Cancel};
+    window->action(QStringLiteral("actionClose"))->trigger();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].title, QStringLiteral("You have unsaved changes"));
+    EXPECT_EQ(window->drawingCount(), 1);
+    window->currentView()->undoStack()->redo();
+    EXPECT_EQ(window->tabBar()->tabText(0), QStringLiteral("rib.tap"));
+}
+
 TEST_F(MainWindowTest, UnconnectedObjectsQuestionAnsweredNoWritesNothing)
 {
     window->openFile(writeTap(QStringLiteral("part.src.tap")), false, false);
@@ -397,6 +416,25 @@ TEST_F(MainWindowTest, ClosingWhileLinkingWaitsForTheRunThenTriesAgain)
     EXPECT_EQ(asked[0].title, QStringLiteral("You have unsaved changes"));
     EXPECT_EQ(window->drawingCount(), 1);
     EXPECT_EQ(v->drawing()->joints().size(), 401u) << "one joint per shape: the file's and the 400";
+}
+
+TEST_F(MainWindowTest, ATabClosedWhileLinkingClosesWhenTheRunEnds)
+{
+    window->openFile(writeTap(QStringLiteral("keep.tap")), false, false);
+    window->openFile(writeTap(QStringLiteral("sheet.tap")), false, false);
+    GraphWidget *v = window->currentView();
+    for (int i = 0; i < 400; ++i)
+        test::addShape(*v->drawing(), test::square((i % 20) * 12.0, (i / 20) * 12.0, 8));
+    v->drawing()->updateBoundingRect();
+    answers = {prompts::No};
+
+    window->action(QStringLiteral("action_Auto"))->trigger();
+    window->on_tabs_tabCloseRequested(1);
+    EXPECT_EQ(window->drawingCount(), 2) << "the run goes on under its overlay";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->drawingCount() == 1; }, 20000));
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].title, QStringLiteral("You have unsaved changes"));
+    EXPECT_EQ(window->tabBar()->tabText(0), QStringLiteral("keep.tap"));
 }
 
 } // namespace

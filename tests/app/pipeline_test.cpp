@@ -220,6 +220,23 @@ TEST_F(Pipeline, AnInvisiblePlatformNamedByTheCallerNeverWaits)
     }
 }
 
+// A display variable naming a server that is gone (a closed ssh forwarding)
+// made Qt abort; the drawings are processed unattended instead.
+TEST_F(Pipeline, ADisplayThatCannotBeReachedRunsUnattended)
+{
+    const QString good = write(QStringLiteral("gone.src.tap"), square);
+    for (const char *variable : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        SCOPED_TRACE(variable);
+        QProcessEnvironment env;
+        env.insert(QLatin1String(variable), QStringLiteral(":4093")); // no such server
+        const RunResult r = run({good, QString()}, {}, env);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(lines(r), QStringList{QStringLiteral("Cannot open file: The file name is empty!")});
+        EXPECT_FALSE(coordinates(work.filePath(QStringLiteral("gone.tap"))).empty());
+        QFile::remove(work.filePath(QStringLiteral("gone.tap")));
+    }
+}
+
 TEST_F(Pipeline, ASuccessfulRunIsSilentAndAFailedLoadSaysWhyOnItsLine)
 {
     const RunResult ok = run({write(QStringLiteral("quiet.src.tap"), square)});

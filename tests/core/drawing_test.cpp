@@ -175,9 +175,29 @@ TEST(Drawing, UnmodifiedFollowsTheUndoStack)
     EXPECT_FALSE(d.isUnmodified());
     d.setUnmodified(true);
     EXPECT_TRUE(d.isUnmodified());
+    // Undo past the save: the drawing no longer matches the saved file,
+    // although nothing is left to undo; redo comes back to what was saved.
+    d.undoStack()->undo();
+    EXPECT_FALSE(d.isUnmodified());
+    d.undoStack()->redo();
+    EXPECT_TRUE(d.isUnmodified());
+    EXPECT_EQ(saveState.count(), 4);
+}
+
+TEST(Drawing, AnUnsavedDrawingIsUnmodifiedExactlyWhenNothingCanBeUndone)
+{
+    Drawing d;
+    d.undoStack()->push(new QUndoCommand(QStringLiteral("a")));
+    d.undoStack()->push(new QUndoCommand(QStringLiteral("b")));
+    d.undoStack()->undo();
+    EXPECT_FALSE(d.isUnmodified());
     d.undoStack()->undo();
     EXPECT_TRUE(d.isUnmodified());
+    // Saved at "a", then a new edit from there drops "b": back at "a" is clean.
     d.undoStack()->redo();
+    d.setUnmodified(true);
+    d.undoStack()->push(new QUndoCommand(QStringLiteral("c")));
     EXPECT_FALSE(d.isUnmodified());
-    EXPECT_EQ(saveState.count(), 4);
+    d.undoStack()->undo();
+    EXPECT_TRUE(d.isUnmodified());
 }

@@ -51,6 +51,37 @@ TEST(BaseFormat, SavingPutsTheDrawingIntoCuttingOrderExceptForProjects)
     EXPECT_EQ(project.objects().front()->size(), 5);
 }
 
+namespace {
+QStringList logged;
+void keep(QtMsgType, const QMessageLogContext &, const QString &text)
+{
+    logged << text;
+}
+} // namespace
+
+TEST(BaseFormat, AnUnknownEndingSaysWhyLoadAndSaveFail)
+{
+    QTemporaryDir dir;
+    const QString note = dir.filePath(QStringLiteral("note.txt"));
+    {
+        QFile f(note);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("X1 Y2\n");
+    }
+    logged.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(keep);
+    Drawing d;
+    const bool loaded = BaseFormat::load(note, d);
+    addShape(d, square(1, 1, 2));
+    const bool saved = BaseFormat::save(dir.filePath(QStringLiteral("out.svgz")), d);
+    qInstallMessageHandler(previous);
+    EXPECT_FALSE(loaded);
+    EXPECT_FALSE(saved);
+    ASSERT_EQ(logged.size(), 2);
+    EXPECT_TRUE(logged[0].contains(note) && logged[0].contains(QStringLiteral("no drawing format")));
+    EXPECT_TRUE(logged[1].contains(QStringLiteral("out.svgz")) && logged[1].contains(QStringLiteral(".tap")));
+}
+
 TEST(BaseFormat, FiltersListEveryFormat)
 {
     const QStringList open = BaseFormat::openFilter().split(QStringLiteral(";;"));

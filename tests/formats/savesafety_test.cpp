@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cmath>
 #include <csignal>
+#include <functional>
 #include <limits>
 
 #include <sys/mount.h>
@@ -94,6 +95,30 @@ void expectFailedSavesKeepTheOldFile(const QString &dir)
     }
 }
 
+// Small outputs stay in the file's buffer until the save commits, so the
+// failure shows only then: after `fail` no save may succeed, and every old
+// file stays as it was.
+void expectFailedSmallSavesKeepTheOldFiles(const QString &dir, const std::function<void()> &fail)
+{
+    const QByteArray old("the job that must survive\r\n");
+    for (const char *ending : Endings)
+        writeFile(dir + QStringLiteral("/job.") + QLatin1String(ending), old);
+    const QStringList before = QDir(dir).entryList(QDir::Files | QDir::Hidden);
+    fail();
+    for (const char *ending : Endings) {
+        SCOPED_TRACE(ending);
+        const QString target = dir + QStringLiteral("/job.") + QLatin1String(ending);
+        Drawing d;
+        addShape(d, square(0, 0, 10));
+        d.updateBoundingRect();
+        CapturedLog log;
+        EXPECT_FALSE(BaseFormat::save(target, d));
+        EXPECT_TRUE(log.contains(target)) << messages.join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(contentOf(target), old);
+    }
+    EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden).size(), before.size() + 1);
+}
+
 } // namespace
 
 TEST(SaveSafety, SuccessfulSaveReplacesTheFileWholeAndLeavesNothingBeside)
@@ -129,6 +154,22 @@ TEST(SaveSafety, WriteFailureKeepsTheOldFile)
     std::signal(SIGXFSZ, previousHandler);
 }
 
+TEST(SaveSafety, WriteFailureOfASmallOutputKeepsTheOldFile)
+{
+    QTemporaryDir dir;
+    struct rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    expectFailedSmallSavesKeepTheOldFiles(dir.path(), [&] {
+        writeFile(dir.filePath(QStringLiteral("other")), "x");
+        struct rlimit none = saved;
+        none.rlim_cur = 0;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
+    });
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+}
+
 // The real thing: a 64 KB file system that fills up during the save.
 TEST(SaveSafety, FullDiskKeepsTheOldFile)
 {
@@ -137,6 +178,14 @@ TEST(SaveSafety, FullDiskKeepsTheOldFile)
     if (geteuid() != 0 || mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k") != 0)
         GTEST_SKIP() << "a small tmpfs needs root (and the right to mount); the injected failure covers this";
     expectFailedSavesKeepTheOldFile(dir.path());
+    // Already full: even a few lines cannot be written.
+    expectFailedSmallSavesKeepTheOldFiles(dir.path(), [&] {
+        QFile filler(dir.filePath(QStringLiteral("filler")));
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray block(4096, 'f');
+        while (filler.write(block) == block.size()) {
+        }
+    });
     umount2(mountPoint.constData(), MNT_DETACH);
 }
 

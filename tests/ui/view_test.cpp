@@ -61,6 +61,24 @@ TEST_F(ViewTest, ZoomOutStopsAfterEightPresses)
     EXPECT_NEAR(view.currentScale(), 0.2326, 0.0001);
 }
 
+TEST_F(ViewTest, AScaleFittedOutsideTheRangeZoomsBackTowardsIt)
+{
+    // A sheet of a hundred metres fits far below the smallest scale.
+    const struct
+    {
+        double fitted;
+        Qt::Key towards, away;
+    } cases[] = {{0.005, Qt::Key_Plus, Qt::Key_Minus}, {1000, Qt::Key_Minus, Qt::Key_Plus}};
+    for (const auto &c : cases) {
+        view.setScale(c.fitted);
+        QTest::keyRelease(&view, c.away);
+        EXPECT_DOUBLE_EQ(view.currentScale(), c.fitted);
+        QTest::keyRelease(&view, c.towards);
+        EXPECT_NE(view.currentScale(), c.fitted);
+        EXPECT_LT(std::abs(std::log(view.currentScale())), std::abs(std::log(c.fitted)));
+    }
+}
+
 TEST_F(ViewTest, EmptyDrawingGetsGrownSceneAndStartMarker)
 {
     view.drawing()->setBoundingRect(QRectF(0, 0, 10, 5));
@@ -202,6 +220,34 @@ TEST_F(ViewTest, OverlayProgressOnlyWhileBusy)
 
 // Zoomed out, shapes are painted from small pictures: every one must still
 // be there, whole, and a highlight must not leave the old picture behind.
+namespace {
+QStringList painterNotes;
+void keepPainterNotes(QtMsgType, const QMessageLogContext &, const QString &text)
+{
+    if (text.startsWith(QLatin1String("QPainter")))
+        painterNotes << text;
+}
+} // namespace
+
+// Coordinates at the edge of the range of numbers make the size of a shape on
+// screen no number at all: it is drawn directly, never made a picture of (an
+// image of no size made every paint of it fail, with a line on the log each).
+TEST_F(ViewTest, AShapeAtTheEdgeOfTheRangeOfNumbersPaintsWithoutFailing)
+{
+    Object *o = view.drawing()->addObject();
+    o->appendPoint(1e308, 0);
+    o->appendPoint(0, 1e308);
+    o->appendPoint(-1e308, 0);
+    showDrawing();
+    painterNotes.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(keepPainterNotes);
+    view.grab();
+    view.setScale(1.0);
+    view.grab();
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(painterNotes.isEmpty()) << painterNotes.join(QLatin1Char('\n')).toStdString();
+}
+
 TEST_F(ViewTest, ZoomedOutSheetShowsEveryShapeAndItsHighlight)
 {
     Drawing &d = *view.drawing();
