@@ -1,6 +1,7 @@
 #include "controller/drawing.h"
 
 #include "controller/ini.h"
+#include "platform/savefile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -553,7 +554,7 @@ namespace {
 bool writeWhole(const QString &path, const QByteArray &bytes, QString *error)
 {
     QSaveFile f(path);
-    if (f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit())
+    if (f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && platform::commitWhole(f))
         return true;
     if (error)
         *error = QStringLiteral("No se pudo guardar el archivo \"%1\": %2").arg(path, f.errorString());

@@ -1,4 +1,5 @@
 #include "controller/ini.h"
+#include "platform/savefile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -158,7 +159,7 @@ bool writeIniFile(const QString &path, const QString &section, const QString &ke
     if (!out.open(QIODevice::WriteOnly))
         return false;
     out.write(lines.join(QLatin1String("\r\n")).toUtf8() + "\r\n");
-    return out.commit();
+    return platform::commitWhole(out);
 }
 
 double numericValue(const QString &text)

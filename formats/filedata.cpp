@@ -1,4 +1,5 @@
 #include "formats/filedata.h"
+#include "platform/savefile.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -37,14 +38,7 @@ bool writeWholeFile(const QString &path, const std::function<bool(QIODevice &)> 
         file.cancelWriting();
         return false;
     }
-    // A small output is still in the device's buffer here; Qt's commit
-    // would rename it over the target even when writing it out fails.
-    if (!file.flush()) {
-        qWarning("Cannot save \"%s\": %s", qUtf8Printable(path), qUtf8Printable(file.errorString()));
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
+    if (!platform::commitWhole(file)) {
         qWarning("Cannot save \"%s\": %s", qUtf8Printable(path), qUtf8Printable(file.errorString()));
         return false;
     }

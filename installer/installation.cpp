@@ -1,6 +1,7 @@
 #include "installation.h"
 
 #include "installer/filelists.h"
+#include "platform/savefile.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -73,7 +74,7 @@ bool writeShortcut(const QString &linkPath, const QString &name, const QString &
         << "Path=" << desktopString(QFileInfo(target).absolutePath()) << '\n'
         << "Terminal=false\n";
     out.flush();
-    if (!file.commit())
+    if (!platform::commitWhole(file))
         return false;
     QFile::setPermissions(linkPath, QFile::permissions(linkPath) | QFile::ExeOwner);
     return true;

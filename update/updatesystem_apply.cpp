@@ -3,6 +3,7 @@
 #include "update/updatesystem.h"
 
 #include "platform/elevation.h"
+#include "platform/savefile.h"
 #include "update/applyfiles.h"
 
 #include <QCoreApplication>
@@ -48,7 +49,7 @@ bool UpdateSystem::writeStateFile() const
         return false;
     QDataStream out(&file);
     out << m_checksums;
-    return out.status() == QDataStream::Ok && file.commit();
+    return out.status() == QDataStream::Ok && platform::commitWhole(file);
 }
 
 bool UpdateSystem::readStateFile()

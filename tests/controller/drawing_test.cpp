@@ -1,4 +1,5 @@
 #include "controller/drawing.h"
+#include "controller/ini.h"
 #include "controller/jobfile.h"
 
 #include <QBuffer>
@@ -9,7 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <limits>
 
@@ -257,4 +261,39 @@ TEST(JobFiles, AFailedWriteLeavesNoJobBehind)
     EXPECT_EQ(f.readAll(), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
               (QStringList{"part.gcode", "part.txt"}));
+}
+
+// A disk that takes no more bytes: the few lines of a small job or of the
+// settings file still sit in a buffer when the file is renamed into place,
+// and a failure to write them must not leave an empty file there.
+TEST(JobFiles, AFullDiskKeepsTheOldJobAndSettings)
+{
+    QTemporaryDir dir;
+    const QString cut = dir.filePath(QStringLiteral("part.txt"));
+    const QString ini = dir.filePath(QStringLiteral("cutdeck_config.INI"));
+    QString error;
+    ASSERT_TRUE(saveJob(read("PU0 0;\nPD400 0;\n"), cut, true, &error)) << error.toStdString();
+    ASSERT_TRUE(writeIniFile(ini, QStringLiteral("vel"), QStringLiteral("vel"), QStringLiteral("600")));
+    const auto contents = [](const QString &path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray oldCut = contents(cut), oldGcode = contents(gcodeFileNameFor(cut)), oldIni = contents(ini);
+
+    struct rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit none = saved;
+    none.rlim_cur = 0;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
+    const bool savedJob = saveJob(read("PU0 0;\nPD800 0;\n"), cut, true, &error);
+    const bool savedIni = writeIniFile(ini, QStringLiteral("vel"), QStringLiteral("vel"), QStringLiteral("900"));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(savedJob);
+    EXPECT_FALSE(savedIni);
+    EXPECT_EQ(contents(cut), oldCut);
+    EXPECT_EQ(contents(gcodeFileNameFor(cut)), oldGcode);
+    EXPECT_EQ(contents(ini), oldIni);
 }
