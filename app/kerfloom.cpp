@@ -30,6 +30,7 @@
 #include <QUndoStack>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 Kerfloom::Kerfloom(QWidget *parent) : QMainWindow(parent)
@@ -500,5 +501,10 @@ void Kerfloom::updateZoomBoxScale()
 {
     GraphWidget *v = currentView();
     const QSignalBlocker block(m_zoomBox);
-    m_zoomBox->setValue(v ? int(std::lround(v->currentScale() * 100)) : 100);
+    // Fitting a very large or very small drawing goes beyond the steps' range;
+    // the box widens to show the scale as it is instead of a clamped one.
+    const double percent = v ? v->currentScale() * 100 : 100;
+    const int shown = int(std::clamp(std::lround(percent), 1L, 100000000L));
+    m_zoomBox->setRange(std::min(20, shown), std::max(20000, shown));
+    m_zoomBox->setValue(shown);
 }

@@ -21,6 +21,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QSlider>
 #include <QStackedWidget>
 #include <QTabBar>
@@ -99,6 +100,27 @@ TEST_F(MainWindowTest, OpeningAFileMakesATabInPlaceOfTheStartTab)
     EXPECT_TRUE(asked.empty());
     // Interactive opens do not link, save or quit by default.
     EXPECT_TRUE(window->currentView()->drawing()->joints().empty());
+}
+
+// The zoom box shows the scale a fit gave, also below the zoom steps' range
+// (a sheet of several metres), and goes back to its range afterwards.
+TEST_F(MainWindowTest, ZoomBoxShowsTheFittedScaleOfAHugeDrawing)
+{
+    window->resize(800, 600);
+    window->show();
+    window->openFile(writeTap(QStringLiteral("far.tap"), "X0 Y0\r\nX900000 Y0\r\nX900000 Y900000\r\nX0 Y0\r\n"),
+                     false, false);
+    window->fitInView_trigerred();
+    const auto *box = window->findChild<QSpinBox *>(QStringLiteral("zoomBox"));
+    ASSERT_TRUE(box);
+    const double percent = window->currentView()->currentScale() * 100;
+    ASSERT_LT(percent, 20);
+    EXPECT_EQ(box->value(), std::max(1L, std::lround(percent)));
+
+    window->openFile(writeTap(QStringLiteral("near.tap")), false, false);
+    window->fitInView_trigerred();
+    EXPECT_EQ(box->value(), std::lround(window->currentView()->currentScale() * 100));
+    EXPECT_EQ(box->minimum(), 20);
 }
 
 TEST_F(MainWindowTest, MissingAndBrokenFilesWarnAndLeaveNoTab)
