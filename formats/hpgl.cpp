@@ -845,14 +845,16 @@ private:
                                          2 * M_PI)
                 * (180 / M_PI);
             // Three points met counter-clockwise around their circle turn
-            // left from the first to the last.
-            path = arcPath(s, centre, cross > 0 ? ccw : ccw - 360);
+            // left from the first to the last; an end just short of the
+            // start is nearly a whole turn, whatever the rounding made of it.
+            path = arcPath(s, centre, cross > 0 ? (ccw > 0 ? ccw : 360) : ccw - 360);
         }
-        double newX = m_x, newY = m_y;
+        // The pen ends where the file put it, also when nothing was drawn.
         const QPointF end = output(ex, ey);
-        appendCurve(path, newX, newY, &end);
+        double drawnX, drawnY;
+        appendCurve(path, drawnX, drawnY, &end);
         if (m_lift)
-            resolveLift(newX, newY, position);
+            resolveLift(end.x(), end.y(), position);
         setPosition(ex, ey, end.x(), end.y());
     }
 
