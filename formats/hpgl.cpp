@@ -267,6 +267,8 @@ public:
             plot(b + 2, e, c1, position);
         } else if (c0 == 'A' && (c1 == 'A' || c1 == 'R')) {
             arcCommand(b + 2, e, c1 == 'R', position);
+        } else if ((c0 == 'A' || c0 == 'R') && c1 == 'T') {
+            threePointArc(b + 2, e, c0 == 'R', position);
         } else if (c0 == 'C' && c1 == 'I') {
             circle(b + 2, e, position);
         } else if ((c0 == 'E' || c0 == 'R') && (c1 == 'A' || c1 == 'R')) {
@@ -744,12 +746,18 @@ private:
     // the pen is down or not.
     void arc(double cx, double cy, double sweep, double &endX, double &endY)
     {
-        const QPointF s = penInCurveUnits(), c = plotterInCurveUnits(cx, cy);
+        appendCurve(arcPath(penInCurveUnits(), plotterInCurveUnits(cx, cy), sweep), endX, endY);
+    }
+
+    // The arc from s about c through `sweep` degrees, in curve units; empty
+    // when it is not finite.
+    static QPainterPath arcPath(QPointF s, QPointF c, double sweep)
+    {
         const double r = std::hypot(s.x() - c.x(), s.y() - c.y());
         const QRectF box(c.x() - r, c.y() - r, 2 * r, 2 * r);
         if (!std::isfinite(box.left()) || !std::isfinite(box.right()) || !std::isfinite(box.top())
             || !std::isfinite(box.bottom()) || !std::isfinite(sweep))
-            return;
+            return QPainterPath();
         const double start = std::atan2(s.y() - c.y(), s.x() - c.x()) * (180 / M_PI);
         // The painter path counts angles clockwise in our y-up frame; more
         // than one turn would only retrace the circle.
@@ -765,11 +773,23 @@ private:
                 i += 2;
             }
         }
+        return path;
+    }
+
+    // A curve in curve units from the pen's position flattened onto the
+    // current object whatever the pen's state, as arcs are; `end`, in the
+    // drawing's millimetres, pins its last point where the file put it.
+    void appendCurve(QPainterPath path, double &endX, double &endY, const QPointF *end = nullptr)
+    {
+        if (path.elementCount() < 2)
+            return;
         if (m_scaling.on() || m_rotation != 0) {
             path = curveToOutput().map(path);
             // The mapped start may differ from the pen in the last digit.
             path.setElementPositionAt(0, m_x, m_y);
         }
+        if (end)
+            path.setElementPositionAt(path.elementCount() - 1, end->x(), end->y());
         if (!flatten(path))
             return;
         m_resume = false;
@@ -778,6 +798,64 @@ private:
             vertex(p->x, p->y);
         endX = flat.points.back()->x;
         endY = flat.points.back()->y;
+    }
+
+    // "AT xi,yi,xe,ye" through an absolute intermediate point to an absolute
+    // end, "RT" with both relative to the pen; the chord angle that may
+    // follow is not needed. The circle is found in curve units, so that it
+    // is round where the other arcs are. Points on one line give the line
+    // to the end, an end on the start the circle whose diameter runs to the
+    // intermediate point, and three points in one place nothing.
+    void threePointArc(const char *b, const char *e, bool relative, size_t position)
+    {
+        double v[4];
+        if (Arguments(b, e).numbers(v, 4) < 4)
+            return;
+        double ix, iy, ex, ey;
+        if (!target(v[0], v[1], relative, ix, iy) || !target(v[2], v[3], relative, ex, ey))
+            return;
+        const QPointF s = penInCurveUnits(), i = plotterInCurveUnits(ix, iy), t = plotterInCurveUnits(ex, ey);
+        const double si = std::hypot(i.x() - s.x(), i.y() - s.y());
+        const double st = std::hypot(t.x() - s.x(), t.y() - s.y());
+        const double it = std::hypot(t.x() - i.x(), t.y() - i.y());
+        const double size = std::max({si, st, it});
+        const double magnitude = std::max({std::abs(s.x()), std::abs(s.y()), std::abs(i.x()), std::abs(i.y()),
+                                           std::abs(t.x()), std::abs(t.y())});
+        if (!std::isfinite(size) || !std::isfinite(magnitude))
+            return;
+        // The pen's place in curve units went through a division and back,
+        // so coincidence and lines allow for the last digits.
+        const double eps = 1e-9 * size + 1e-12 * magnitude;
+        const double bx = i.x() - s.x(), by = i.y() - s.y(), cx = t.x() - s.x(), cy = t.y() - s.y();
+        const double cross = bx * cy - by * cx;
+        QPainterPath path(s);
+        if (size <= eps) {
+            path = QPainterPath();
+        } else if (si <= eps || it <= eps) {
+            path.lineTo(t);
+        } else if (st <= eps) {
+            path = arcPath(s, (s + i) / 2, 360);
+        } else if (std::abs(cross) <= eps * st) {
+            path.lineTo(t);
+        } else {
+            const double d = 2 * cross, bb = bx * bx + by * by, cc = cx * cx + cy * cy;
+            const QPointF centre(s.x() + (cy * bb - by * cc) / d, s.y() + (bx * cc - cx * bb) / d);
+            const double ccw = std::fmod(std::atan2(t.y() - centre.y(), t.x() - centre.x())
+                                             - std::atan2(s.y() - centre.y(), s.x() - centre.x()) + 4 * M_PI,
+                                         2 * M_PI)
+                * (180 / M_PI);
+            // Three points met counter-clockwise around their circle turn
+            // left from the first to the last; an end just short of the
+            // start is nearly a whole turn, whatever the rounding made of it.
+            path = arcPath(s, centre, cross > 0 ? (ccw > 0 ? ccw : 360) : ccw - 360);
+        }
+        // The pen ends where the file put it, also when nothing was drawn.
+        const QPointF end = output(ex, ey);
+        double drawnX, drawnY;
+        appendCurve(path, drawnX, drawnY, &end);
+        if (m_lift)
+            resolveLift(end.x(), end.y(), position);
+        setPosition(ex, ey, end.x(), end.y());
     }
 
     // A closed outline (circle, rectangle, wedge) drawn whatever the pen's

@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <limits>
 
 using namespace test;
 
@@ -362,6 +363,108 @@ TEST_F(Hpgl, ArcsContinueTheCurrentObject)
     }
 }
 
+TEST_F(Hpgl, ThreePointArcsFollowTheExactCircle)
+{
+    // Every point must lie on the true circle (or segment), the cut must
+    // start at the pen, end exactly at the end point and pass the
+    // intermediate point; the extents tell the sense. Radius 0 is a line.
+    struct Case
+    {
+        const char *text;
+        QPointF centre;
+        double radius;
+        QPointF start, through, end;
+        QRectF extents;
+    };
+    const Case cases[] = {
+        // Half circles over the top (counter-clockwise) and under (clockwise).
+        {"PU400,0;PD;AT0,400,-400,0;", {0, 0}, 10, {10, 0}, {0, 10}, {-10, 0}, QRectF(-10, 0, 20, 10)},
+        {"PU400,0;PD;AT0,-400,-400,0;", {0, 0}, 10, {10, 0}, {0, -10}, {-10, 0}, QRectF(-10, -10, 20, 10)},
+        {"PU400,0;PD;PR;RT-400,400,-800,0;", {0, 0}, 10, {10, 0}, {0, 10}, {-10, 0}, QRectF(-10, 0, 20, 10)},
+        {"PU400,0;PD;PR;AT0,400,-400,0;", {0, 0}, 10, {10, 0}, {0, 10}, {-10, 0}, QRectF(-10, 0, 20, 10)},
+        {"PU400,0;PD;AT0,400,-400,0,10;", {0, 0}, 10, {10, 0}, {0, 10}, {-10, 0}, QRectF(-10, 0, 20, 10)},
+        // Three quarters, clockwise, the intermediate point off the middle.
+        {"PU400,0;PD;AT0,-400,0,400;", {0, 0}, 10, {10, 0}, {0, -10}, {0, 10}, QRectF(-10, -10, 20, 20)},
+        {"PU200,0;PD;AT120,160,0,200;", {0, 0}, 5, {5, 0}, {3, 4}, {0, 5}, QRectF(0, 0, 5, 5)},
+        // Round in user units under scaling, turned with the plot.
+        {"IP0,0,400,400;SC0,10,0,10;PU10,5;PD;AT5,10,0,5;", {5, 5}, 5, {10, 5}, {5, 10}, {0, 5}, QRectF(0, 5, 10, 5)},
+        {"RO90;PU400,0;PD;AT0,400,-400,0;", {0, 0}, 10, {0, 10}, {-10, 0}, {0, -10}, QRectF(-10, -10, 10, 20)},
+        // An end on the start: the circle whose diameter runs to the
+        // intermediate point.
+        {"PU400,0;PD;AT1200,0,400,0;", {20, 0}, 10, {10, 0}, {30, 0}, {10, 0}, QRectF(10, -10, 20, 20)},
+        // Points on one line, or two in one place: the line to the end.
+        {"PU400,0;PD;AT800,0,1200,0;", {}, 0, {10, 0}, {20, 0}, {30, 0}, QRectF(10, 0, 20, 0)},
+        {"PU400,0;PD;AT1600,0,1200,0;", {}, 0, {10, 0}, {20, 0}, {30, 0}, QRectF(10, 0, 20, 0)},
+        {"PU400,0;PD;AT400,0,800,400;", {}, 0, {10, 0}, {15, 5}, {20, 10}, QRectF(10, 0, 10, 10)},
+        {"PU400,0;PD;AT800,400,800,400;", {}, 0, {10, 0}, {15, 5}, {20, 10}, QRectF(10, 0, 10, 10)},
+    };
+    for (const Case &c : cases) {
+        Drawing d;
+        ASSERT_TRUE(read(c.text, d)) << c.text;
+        ASSERT_EQ(d.objects().size(), 1u) << c.text;
+        const Object &o = *d.objects()[0];
+        // The cubic pieces lie within 3e-4 of the radius, chords within their
+        // sagitta (under 0.04 mm at this size).
+        const double onCurve = 3e-4 * c.radius + 1e-9, chord = 0.05;
+        double nearest = std::numeric_limits<double>::max();
+        for (size_t k = 0; k < o.points.size(); ++k) {
+            const QPointF p = o.points[k]->pos();
+            if (c.radius > 0) {
+                EXPECT_NEAR(std::hypot(p.x() - c.centre.x(), p.y() - c.centre.y()), c.radius, onCurve) << c.text;
+            } else {
+                const QPointF v = c.end - c.start, w = p - c.start;
+                EXPECT_NEAR(v.x() * w.y() - v.y() * w.x(), 0, 1e-9) << c.text;
+            }
+            if (k > 0) {
+                // Distance from the intermediate point to this chord.
+                const QPointF a = o.points[k - 1]->pos(), v = p - a, w = c.through - a;
+                const double len2 = QPointF::dotProduct(v, v);
+                const double t = len2 > 0 ? std::clamp(QPointF::dotProduct(w, v) / len2, 0.0, 1.0) : 0;
+                const QPointF q = a + t * v;
+                nearest = std::min(nearest, std::hypot(q.x() - c.through.x(), q.y() - c.through.y()));
+            }
+        }
+        EXPECT_LT(nearest, chord) << c.text;
+        EXPECT_EQ(o.points.front()->pos(), c.start) << c.text;
+        EXPECT_NEAR(o.points.back()->x, c.end.x(), 1e-12) << c.text;
+        EXPECT_NEAR(o.points.back()->y, c.end.y(), 1e-12) << c.text;
+        const QRectF r = d.boundingRect();
+        EXPECT_NEAR(r.left(), c.extents.left(), chord) << c.text;
+        EXPECT_NEAR(r.right(), c.extents.right(), chord) << c.text;
+        EXPECT_NEAR(r.top(), c.extents.top(), chord) << c.text;
+        EXPECT_NEAR(r.bottom(), c.extents.bottom(), chord) << c.text;
+    }
+}
+
+TEST_F(Hpgl, ThreePointArcsAreCutLikeCentredArcs)
+{
+    // The same arc as "AA" gives the same points, the pen's state and the
+    // object it joins included; the next command draws on from the end.
+    const std::pair<const char *, const char *> pairs[] = {
+        {"PU400,0;PD;AT0,400,-400,0;PD-400,-400;", "PU400,0;PD;AA0,0,180;PD-400,-400;"},
+        {"PU400,0;PD;AT0,-400,0,400;", "PU400,0;PD;AA0,0,-270;"},
+        {"PU400,0;AT0,400,-400,0;PD-800,0;", "PU400,0;AA0,0,180;PD-800,0;"},
+        {"PU40,40;PD400,0;PU;AT0,400,-400,0;PD-800,0;", "PU40,40;PD400,0;PU;AA0,0,180;PD-800,0;"},
+        {"IP0,0,400,400;SC0,10,0,10;PU10,5;PD;AT5,10,0,5;", "IP0,0,400,400;SC0,10,0,10;PU10,5;PD;AA5,5,180;"},
+        {"RO270;PU400,0;PD;RT-400,-400,-800,0;", "RO270;PU400,0;PD;AR-400,0,-180;"},
+    };
+    for (const auto &[at, aa] : pairs) {
+        const auto a = objectsOf(at), b = objectsOf(aa);
+        ASSERT_EQ(a.size(), b.size()) << at;
+        for (size_t i = 0; i < a.size(); ++i) {
+            ASSERT_EQ(a[i].size(), b[i].size()) << at;
+            for (size_t k = 0; k < a[i].size(); ++k) {
+                EXPECT_NEAR(a[i][k].first, b[i][k].first, 1e-9) << at;
+                EXPECT_NEAR(a[i][k].second, b[i][k].second, 1e-9) << at;
+            }
+        }
+    }
+    // Three points in one place draw nothing and leave the pen there; a
+    // command short of its end point is skipped.
+    EXPECT_EQ(objectsOf("PU400,0;PD;AT400,0,400,0;PD800,0;"), (std::vector<Pts>{{{10, 0}, {10, 0}, {20, 0}}}));
+    EXPECT_EQ(objectsOf("PU400,0;PD;AT0,400,-400;PD800,0;"), (std::vector<Pts>{{{10, 0}, {10, 0}, {20, 0}}}));
+}
+
 TEST_F(Hpgl, FileWithoutCoordinatesIsRefused)
 {
     // Pen-up moves alone (found by the fuzzer) grow the bounds but draw nothing.
@@ -654,12 +757,19 @@ TEST_F(Hpgl, CurvesStayWithinTheirPointBudget)
     Drawing over;
     EXPECT_FALSE(read("PU0,0;CI4000;CI4000;CI4000;CI4000;CI4000;CI4000;CI4000;CI4000;PD40,40;", over));
     EXPECT_TRUE(over.objects().empty());
+    QByteArray circles = "PU0,0;PD;";
+    for (int i = 0; i < 8; ++i)
+        circles += "AT8000,0,0,0;";
+    Drawing threePoint;
+    EXPECT_FALSE(read(circles, threePoint));
     hpgl::setCurveBudget(hpgl::DefaultCurveBudget);
 
     // Huge or unscalable values never put a point that is not finite.
     for (const char *text : {"PU0,0;CI1e308;", "PU1e308,0;EW1e308,0,1e300;", "SC0,1e-300,0,1e-300,2;PU1,1;CI1e300;",
                              "PU0,0;PD;BZ1e308,1e308,-1e308,1e308,1e308,0;", "PU0,0;EA1e308,-1e308;",
-                             "IW0,0,1e308,1e308;PU1,1;PD-1e308,1e308;", "RO90;PU1e308,1;PD;AR-1e308,0,90;"}) {
+                             "IW0,0,1e308,1e308;PU1,1;PD-1e308,1e308;", "RO90;PU1e308,1;PD;AR-1e308,0,90;",
+                             "PU0,0;PD;AT1e308,1,-1e308,1;", "PU1e308,0;PD;RT1e308,1e308,1e308,-1e308;",
+                             "PU0,0;PD;AT1e6,1,2e6,0;", "SC0,1e-300,0,1e-300,2;PU1,1;PD;AT2,1e300,3,1;"}) {
         Drawing d;
         read(text, d);
         for (const Object *o : d.objects())
