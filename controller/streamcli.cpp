@@ -251,9 +251,20 @@ int runCommandLine(const QStringList &arguments)
             say(texts::progress(done, total));
         }
     });
+    // An interrupted run waits for the line in flight only while the machine
+    // still answers: a silent one would keep a SIGTERM from ever ending us.
+    auto giveUpInterrupted = [&] {
+        finish(128 + interruptedBy);
+        streamer.cancel();
+        say(texts::interrupted(streamer.acknowledged(), lines.size()));
+    };
     QObject::connect(&streamer, &GcodeStreamer::stallChanged, [&](bool stalled) {
+        if (exitCode >= 0)
+            return;
         say(stalled ? texts::stallNotice(streamer.quietPeriod() / 1000, streamer.nextIndex())
                     : texts::stallCleared());
+        if (stalled && interruptedBy)
+            giveUpInterrupted();
     });
     QObject::connect(&streamer, &GcodeStreamer::finished, [&] {
         say(texts::streamFinished(lines.size()));
@@ -281,11 +292,9 @@ int runCommandLine(const QStringList &arguments)
         }
         interruptedBy = c;
         streamer.pause();
-        if (!streamer.isWaitingForOk() || streamer.state() != GcodeStreamer::State::Streaming) {
-            streamer.cancel();
-            say(texts::interrupted(streamer.acknowledged(), lines.size()));
-            finish(128 + interruptedBy);
-        }
+        if (!streamer.isWaitingForOk() || streamer.state() != GcodeStreamer::State::Streaming
+            || streamer.isStalled())
+            giveUpInterrupted();
     });
 
     if (!streamer.start())

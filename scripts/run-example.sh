@@ -15,10 +15,20 @@ cp "$example" "$out/"
 input="$out/$(basename "$example")"
 name=$(basename "$example")
 target="$out/${name%%.*}.tap"
+# Default settings in a throw-away folder: the user's own save template
+# (say %p/%f.plt) would put the output elsewhere, and their recent files
+# stay as they were.
+config=$(mktemp -d)
+trap 'rm -rf "$config"' EXIT
+rm -f "$target"
 status=0
-"$root/build/app/Kerfloom" "$input" || status=$?
+XDG_CONFIG_HOME="$config" "$root/build/app/Kerfloom" "$input" || status=$?
 if ((status != 0)); then
     echo "run-example: Kerfloom failed (exit code $status)" >&2
     exit "$status"
+fi
+if [[ ! -s $target ]]; then
+    echo "run-example: Kerfloom ended without writing $target" >&2
+    exit 1
 fi
 echo "run-example: wrote $target"

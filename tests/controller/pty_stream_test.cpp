@@ -415,6 +415,27 @@ TEST(StreamCommand, InterruptStopsAfterTheLineInFlight)
     EXPECT_EQ(sim.lines().size(), 1 + acked);
 }
 
+TEST(StreamCommand, InterruptEndsARunWhoseMachineHasFallenSilent)
+{
+    // The emulator never answers the first job line. A signal while the line
+    // waits ends the run once the stall notice comes; one after it at once.
+    for (const int delayMs : {0, 1500}) {
+        SCOPED_TRACE(delayMs);
+        QTemporaryDir dir;
+        Sim sim;
+        ASSERT_TRUE(sim.start({"--drop", "2"}, dir));
+        QByteArray err;
+        QElapsedTimer t;
+        t.start();
+        const int code = runProgram({"--stream", writeJob(dir, job(50)), "--port", sim.device(), "--settle", "0",
+                                     "--stall", "1"},
+                                    dir, &err, delayMs, [&] { return sim.lines().size() >= 2; });
+        EXPECT_EQ(code, 128 + SIGINT) << err.constData();
+        EXPECT_LT(t.elapsed(), 20000);
+        EXPECT_TRUE(err.contains("Última línea confirmada: ")) << err.constData();
+    }
+}
+
 namespace {
 
 // Points of G1 words or PU/PD commands, millimetres, Y as the machine takes it
