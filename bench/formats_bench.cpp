@@ -87,6 +87,19 @@ static void BM_HpglRead(benchmark::State &state)
 }
 BENCHMARK(BM_HpglRead)->Unit(benchmark::kMillisecond);
 
+// Reads `text` once per iteration; the points it made, per iteration.
+static void readHpglPoints(benchmark::State &state, const QByteArray &text)
+{
+    int64_t points = 0;
+    for (auto _ : state) {
+        Drawing d;
+        hpgl::readData(text.constData(), size_t(text.size()), d);
+        for (const Object *o : d.objects())
+            points += o->size();
+    }
+    state.counters["points"] = benchmark::Counter(double(points), benchmark::Counter::kAvgIterations);
+}
+
 // Twenty thousand circles, wedges, rectangles and Bezier curves (about two
 // million points), without a window (0) and inside one that clips half of
 // them (1).
@@ -98,14 +111,7 @@ static void BM_HpglReadShapes(benchmark::State &state)
         text += "PU" + QByteArray::number(x) + "," + QByteArray::number(y) + ";CI3000;EW2000,30,120;ER3000,2000;";
         text += "PD;BR1000,3000,3000,3000,4000,0;PU;";
     }
-    int64_t points = 0;
-    for (auto _ : state) {
-        Drawing d;
-        hpgl::readData(text.constData(), size_t(text.size()), d);
-        for (const Object *o : d.objects())
-            points += o->size();
-    }
-    state.counters["points"] = benchmark::Counter(double(points), benchmark::Counter::kAvgIterations);
+    readHpglPoints(state, text);
 }
 BENCHMARK(BM_HpglReadShapes)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
@@ -138,14 +144,7 @@ static void BM_HpglReadEncoded(benchmark::State &state)
         }
         text += state.range(0) ? pe + ";" : pd;
     }
-    int64_t points = 0;
-    for (auto _ : state) {
-        Drawing d;
-        hpgl::readData(text.constData(), size_t(text.size()), d);
-        for (const Object *o : d.objects())
-            points += o->size();
-    }
-    state.counters["points"] = benchmark::Counter(double(points), benchmark::Counter::kAvgIterations);
+    readHpglPoints(state, text);
     state.counters["bytes"] = double(text.size());
 }
 BENCHMARK(BM_HpglReadEncoded)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

@@ -29,6 +29,18 @@ double peakMiB()
     return 0;
 }
 
+// Builds the scene of what `view` holds, shows it and times whole-window
+// pictures of it, as a screenshot or an expose would paint it.
+void grabEveryIteration(benchmark::State &state, GraphWidget &view)
+{
+    view.setCacheUpdatesEnabled(true);
+    view.initDrawing(true);
+    view.show();
+    QCoreApplication::processEvents();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(view.grab());
+}
+
 void BM_ViewRebuildAndPaint(benchmark::State &state)
 {
     const int shapes = int(state.range(0)) / 100;
@@ -75,12 +87,7 @@ void BM_ViewGrabSheet(benchmark::State &state)
     view.resize(1000, 700);
     view.setCacheUpdatesEnabled(false);
     bench::linkedSheet(*view.drawing(), int(state.range(0)), int(state.range(1)));
-    view.setCacheUpdatesEnabled(true);
-    view.initDrawing(true);
-    view.show();
-    QCoreApplication::processEvents();
-    for (auto _ : state)
-        benchmark::DoNotOptimize(view.grab());
+    grabEveryIteration(state, view);
 }
 // The first frame after Auto-join linked the sheet: every joint item is new.
 void BM_ViewFirstFrameAfterLink(benchmark::State &state)
@@ -132,12 +139,7 @@ void BM_ViewGrabLines(benchmark::State &state)
         o->appendPoint(x + 127, y + 76.2);
     }
     view.drawing()->updateBoundingRect();
-    view.setCacheUpdatesEnabled(true);
-    view.initDrawing(true);
-    view.show();
-    QCoreApplication::processEvents();
-    for (auto _ : state)
-        benchmark::DoNotOptimize(view.grab());
+    grabEveryIteration(state, view);
     state.counters["shapes"] = count;
     state.counters["peak_MiB"] = peakMiB();
 }
