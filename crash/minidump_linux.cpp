@@ -271,37 +271,13 @@ uint64_t parseHex(const char *&p, const char *end)
     return value;
 }
 
-// The [start, end) of the mapping that holds address, from /proc/<pid>/maps.
-bool mappingOf(uint64_t address, uint64_t &start, uint64_t &end)
+// Walks the mappings of /proc/<pid>/maps in address order, calling
+// visit(start, end, readable, giveUp) until it answers true (found) or sets
+// `giveUp` (nothing further can match). It reads the maps text already in
+// memory and allocates nothing.
+template <typename Visit>
+bool findMapping(Visit visit)
 {
-    const char *p = s_maps, *stop = s_maps + s_mapsLength;
-    while (p < stop) {
-        const char *lineEnd = static_cast<const char *>(std::memchr(p, '\n', size_t(stop - p)));
-        if (!lineEnd)
-            lineEnd = stop;
-        const char *q = p;
-        const uint64_t a = parseHex(q, lineEnd);
-        if (q < lineEnd && *q == '-') {
-            ++q;
-            const uint64_t b = parseHex(q, lineEnd);
-            if (address >= a && address < b) {
-                start = a;
-                end = b;
-                return true;
-            }
-        }
-        p = lineEnd + 1;
-    }
-    return false;
-}
-
-// The stack that sp belongs to. A thread that ran out of stack has sp in the
-// guard below it (a PROT_NONE page under a thread's stack, the unmapped gap
-// under the main thread's); its stack is then the readable mapping right
-// above, which holds the frames a reader unwinds through.
-bool stackMappingOf(uint64_t sp, uint64_t &start, uint64_t &end)
-{
-    constexpr uint64_t kGuardReach = (1 << 20) + (64 << 10); // the kernel's gap, and then some
     const char *p = s_maps, *stop = s_maps + s_mapsLength;
     while (p < stop) {
         const char *lineEnd = static_cast<const char *>(std::memchr(p, '\n', size_t(stop - p)));
@@ -313,17 +289,45 @@ bool stackMappingOf(uint64_t sp, uint64_t &start, uint64_t &end)
             ++q;
             const uint64_t b = parseHex(q, lineEnd);
             const bool readable = q + 1 < lineEnd && q[1] == 'r';
-            if (sp < b && (sp >= a || a - sp <= kGuardReach) && readable) {
-                start = a;
-                end = b;
+            bool giveUp = false;
+            if (visit(a, b, readable, giveUp))
                 return true;
-            }
-            if (sp < a)
-                return false; // the maps are sorted: nothing nearer follows
+            if (giveUp)
+                return false;
         }
         p = lineEnd + 1;
     }
     return false;
+}
+
+// The [start, end) of the mapping that holds address.
+bool mappingOf(uint64_t address, uint64_t &start, uint64_t &end)
+{
+    return findMapping([&](uint64_t a, uint64_t b, bool, bool &) {
+        if (address < a || address >= b)
+            return false;
+        start = a;
+        end = b;
+        return true;
+    });
+}
+
+// The stack that sp belongs to. A thread that ran out of stack has sp in the
+// guard below it (a PROT_NONE page under a thread's stack, the unmapped gap
+// under the main thread's); its stack is then the readable mapping right
+// above, which holds the frames a reader unwinds through.
+bool stackMappingOf(uint64_t sp, uint64_t &start, uint64_t &end)
+{
+    constexpr uint64_t kGuardReach = (1 << 20) + (64 << 10); // the kernel's gap, and then some
+    return findMapping([&](uint64_t a, uint64_t b, bool readable, bool &giveUp) {
+        if (sp < b && (sp >= a || a - sp <= kGuardReach) && readable) {
+            start = a;
+            end = b;
+            return true;
+        }
+        giveUp = sp < a; // the maps are sorted: nothing nearer follows
+        return false;
+    });
 }
 
 // Copies [start, start + size) of the crashed process into the dump, page by
