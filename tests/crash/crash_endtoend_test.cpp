@@ -1,6 +1,8 @@
 // The real program crashed on purpose: dump, report and exit code as a user
 // finds them. The report process runs on the offscreen platform, where it
 // keeps the files instead of asking.
+#include "sanitizer.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -19,14 +21,7 @@ namespace {
 
 bool underSanitizer()
 {
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-    return true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-    return true;
-#endif
-#endif
-    return !qEnvironmentVariableIsEmpty("KERFLOOM_SANITIZED");
+    return builtWithSanitizer() || !qEnvironmentVariableIsEmpty("KERFLOOM_SANITIZED");
 }
 
 #define SKIP_UNDER_SANITIZER()                                                                       \

@@ -1,6 +1,7 @@
 // Every thread, however it is started and however it ends, has an alternate
 // signal stack while it runs and gives it back when it is gone.
 #include "crash/threadstack.h"
+#include "sanitizer.h"
 
 #include <QThread>
 #include <QThreadPool>
@@ -17,18 +18,6 @@
 #include <thread>
 
 namespace {
-
-bool sanitized()
-{
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-    return true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-    return true;
-#endif
-#endif
-    return false;
-}
 
 stack_t currentAltStack()
 {
@@ -70,7 +59,7 @@ void *observe(void *arg)
 
 TEST(ThreadAltStack, EveryPthreadGetsOneAndGivesItBack)
 {
-    if (sanitized())
+    if (builtWithSanitizer())
         GTEST_SKIP() << "the sanitizer runtimes start the threads themselves";
     for (const Ending ending : {Ending::Return, Ending::Exit, Ending::Cancel}) {
         SCOPED_TRACE(int(ending));
@@ -93,7 +82,7 @@ TEST(ThreadAltStack, EveryPthreadGetsOneAndGivesItBack)
 // QThread's, the global pool's (where linking runs).
 TEST(ThreadAltStack, ThreadsOfTheLibrariesGetOneToo)
 {
-    if (sanitized())
+    if (builtWithSanitizer())
         GTEST_SKIP() << "the sanitizer runtimes start the threads themselves";
     const std::function<stack_t()> starters[] = {
         [] {
