@@ -440,7 +440,14 @@ void Drawing::buildCuttingPath()
             startJoint = &j;
             continue;
         }
-        splice(j.a, j.b);
+        // A joint at the other start point (only a hand-made project has
+        // one) fills the start's group early. Whatever is spliced on later
+        // goes into that group, never the group into a shape: the path
+        // would then begin somewhere in the drawing instead of at the start.
+        if (nodeOf(j.a) >= 0 && nodeOf(j.b) >= 0 && groupOf(j.b) == 0 && groupOf(j.a) != 0)
+            splice(j.b, j.a);
+        else
+            splice(j.a, j.b);
     }
     if (startJoint) {
         Point *start = startJoint->a == firstStart ? startJoint->a : startJoint->b;

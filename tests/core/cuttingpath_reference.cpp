@@ -99,7 +99,10 @@ std::vector<test::Pts> referenceCuttingPath(Drawing &d)
             last = &j;
             continue;
         }
-        splice(j.a, j.b);
+        if (j.b->owner == &start && j.a->owner != &start)
+            splice(j.b, j.a);
+        else
+            splice(j.a, j.b);
     }
     if (last) {
         Point *s = last->a == first ? last->a : last->b;

@@ -199,6 +199,25 @@ TEST_F(CuttingPath, EarlierJointsAtTheFirstStartPointAreIgnored)
     EXPECT_EQ(std::count(path.begin(), path.end(), std::make_pair(-10.0, 5.0)), 2);
 }
 
+TEST_F(CuttingPath, JointsAtTheSecondStartPointStillStartThePathAtTheStart)
+{
+    // Only a project written by hand has such joints; drawn towards the
+    // start, the start used to be spliced into the shape.
+    Drawing d;
+    d.setStartPosition({-50, 0});
+    Object *a = addShape(d, square(10, 0, 5));
+    Object *b = addShape(d, square(30, 0, 5));
+    Object::Point *s1 = d.startObject().points[1];
+    d.addJoint({a->points[2], s1});
+    d.addJoint({b->points[0], a->points[1]}); // onto a shape already in the start's group
+    d.buildCuttingPath();
+    ASSERT_EQ(d.objects().size(), 1u);
+    const Pts path = pointsOf(*d.objects()[0]);
+    EXPECT_EQ(path.size(), 2u + 2 * 5 + 2 * 2);
+    EXPECT_EQ(path.front(), std::make_pair(-50.0, 0.0));
+    EXPECT_EQ(path.back(), std::make_pair(-50.0, 0.0));
+}
+
 // ---------------------------------------------------------------------------
 // The fast splice against the plain one on random trees.
 
@@ -207,6 +226,7 @@ namespace {
 struct RandomCase
 {
     bool linksZeroAreaShape = false;
+    bool touchesStart = false;
 };
 
 // On an integer grid every shoelace product and sum is exact, so the order of
@@ -265,6 +285,9 @@ RandomCase randomDrawing(Drawing &d, std::mt19937 &rng, bool grid)
     const bool duplicate = Settings::formatOptions().duplicateNonClosed;
     for (const auto &j : joints)
         for (Object::Point *p : {j.a, j.b})
+            info.touchesStart = info.touchesStart || p->owner == &d.startObject();
+    for (const auto &j : joints)
+        for (Object::Point *p : {j.a, j.b})
             if (p->owner != &d.startObject() && (p->owner->size() < 3 || (duplicate && !p->owner->isClosed())))
                 info.linksZeroAreaShape = true;
     return info;
@@ -312,6 +335,11 @@ TEST_F(CuttingPath, MatchesSpliceBySpliceOnRandomTrees)
             } else {
                 EXPECT_EQ(actual[i], expected[i]);
             }
+        }
+        if (info.touchesStart) {
+            const std::pair<double, double> start{original.startPosition().x(), original.startPosition().y()};
+            EXPECT_EQ(actual.front().front(), start);
+            EXPECT_EQ(actual.front().back(), start);
         }
         exactCompared += ambiguous ? 0 : 1;
     }
