@@ -421,7 +421,7 @@ void Form3::changeLiveSpeed(int delta)
         // Without a base speed there is no percentage to send.
         const int percent = m_baseSpeed != 0 ? int(std::lround(double(m_liveSpeed) / m_baseSpeed * 100)) : 0;
         if (m_baseSpeed != 0)
-            m_link->send(QStringLiteral("M220 S") + QString::number(percent));
+            m_streamer.sendCommand(QStringLiteral("M220 S") + QString::number(percent));
         setPanel(QStringLiteral("ejez"),
                  QStringLiteral("Velocidad: %1 %2 %3").arg(m_liveSpeed).arg(m_baseSpeed).arg(percent));
         return;
@@ -436,7 +436,7 @@ void Form3::changeLiveSpeed(int delta)
 void Form3::sendButton(const QStringList &lines)
 {
     for (const QString &l : lines)
-        if (!m_link->send(l)) {
+        if (!m_streamer.sendCommand(l)) {
             message(QMessageBox::Critical, QStringLiteral("El puerto no está conectado!"),
                     QStringLiteral("Error de conexión: "));
             return;
@@ -450,7 +450,7 @@ void Form3::runTestProgram()
     List2->clear();
     List2->addItems(program);
     for (int i = 0; i < List2->count(); ++i) {
-        if (!m_link->send(List2->item(i)->text()))
+        if (!m_streamer.sendCommand(List2->item(i)->text()))
             return;
         m_link->wait(200);
     }

@@ -56,7 +56,13 @@ void GcodeStreamer::beginStreaming()
 
 void GcodeStreamer::sendNextLine()
 {
-    if (m_sending || m_state != State::Streaming || m_paused)
+    if (m_sending || m_state != State::Streaming)
+        return;
+    if (!m_commands.isEmpty()) {
+        sendQueuedCommand();
+        return;
+    }
+    if (m_paused)
         return;
     if (m_next >= m_lines.size()) {
         if (!m_waiting) {
@@ -96,6 +102,43 @@ void GcodeStreamer::sendNextLine()
         judgeReply();
 }
 
+bool GcodeStreamer::sendCommand(const QString &text)
+{
+    // Before the first line (the settle time included) no reply is judged.
+    if (m_state != State::Streaming)
+        return m_writer(text.toLatin1() + '\r');
+    m_commands.append(text);
+    if (!m_waiting)
+        sendNextLine();
+    return m_state == State::Streaming;
+}
+
+void GcodeStreamer::sendQueuedCommand()
+{
+    m_sending = true;
+    const QString command = m_commands.takeFirst();
+    m_chunks.clear();
+    m_received.clear();
+    m_replyDuringSend = false;
+    emit chunksCleared();
+    m_waiting = true;
+    m_commandInFlight = true;
+    setStalled(false);
+    const bool written = m_writer(command.toLatin1() + '\r');
+    if (!written || m_state != State::Streaming) {
+        m_sending = false;
+        m_waiting = false;
+        m_commandInFlight = false;
+        if (!written)
+            fail(QStringLiteral("write failed"));
+        return;
+    }
+    m_quiet.start(m_quietMs);
+    m_sending = false;
+    if (m_replyDuringSend)
+        judgeReply();
+}
+
 void GcodeStreamer::receive(const QByteArray &chunk, qint64 stillWaiting)
 {
     if (chunk.isEmpty() && m_chunks.isEmpty())
@@ -128,8 +171,12 @@ void GcodeStreamer::judgeReply()
         m_waiting = false;
         m_quiet.stop();
         setStalled(false);
-        ++m_acked;
-        emit progress(m_acked, m_lines.size());
+        if (m_commandInFlight) {
+            m_commandInFlight = false;
+        } else {
+            ++m_acked;
+            emit progress(m_acked, m_lines.size());
+        }
         sendNextLine();
     }
 }
@@ -150,6 +197,7 @@ void GcodeStreamer::resume()
     // again.
     if (m_waiting) {
         m_waiting = false;
+        m_commandInFlight = false;
         m_quiet.stop();
     }
     sendNextLine();
@@ -160,6 +208,8 @@ void GcodeStreamer::cancel()
     m_settle.stop();
     m_quiet.stop();
     m_waiting = false;
+    m_commands.clear();
+    m_commandInFlight = false;
     setStalled(false);
     if (m_state == State::Settling || m_state == State::Streaming)
         setState(State::Idle);
@@ -176,6 +226,8 @@ void GcodeStreamer::fail(const QString &reason)
     m_settle.stop();
     m_quiet.stop();
     m_waiting = false;
+    m_commands.clear();
+    m_commandInFlight = false;
     setStalled(false);
     setState(State::Failed);
     emit failed(reason);
