@@ -251,6 +251,26 @@ TEST(Form3, StreamsWithDiagnosticsPauseAndContinue)
               QString::fromUtf8("Se perdió la conexión con la máquina. Última línea confirmada: 2 de 3."));
 }
 
+TEST(Form3, SpeedKeysAndButtonsDuringAStreamWaitForTheLineInFlight)
+{
+    FormRig rig(kGcode);
+    rig.writeFile("job.gcode", "G21\r\nG90\r\n");
+    ASSERT_TRUE(rig.form->openJob(rig.dir.filePath("job.gcode")));
+    rig.form->streamer().setSettleTime(0);
+    rig.action("mnugcode")->trigger();
+    QTest::qWait(20);
+    QTest::keyClick(rig.form.get(), Qt::Key_Plus);
+    rig.child<QPushButton>("cmdOFF")->click();
+    rig.child<QPushButton>("Command9")->click(); // the emergency stop waits for nothing
+    EXPECT_EQ(rig.line->written, QByteArray("M114\rG21\rM112\r"));
+    EXPECT_EQ(rig.form->panelText("ejez"), "Velocidad: 330 300 110");
+    for (const char *next : {"M220 S110\r", "M107\r", "G90\r"}) {
+        rig.reply("ok\n");
+        EXPECT_TRUE(rig.line->written.endsWith(next)) << next;
+    }
+    EXPECT_EQ(rig.form->streamer().acknowledged(), 1);
+}
+
 TEST(Form3, StepCutSendsTheMovesAndReportsTheEnd)
 {
     FormRig rig("[motor]\r\nx=0.5\r\ny=0.5\r\n[tiempo]\r\ntiempo_base =1\r\n");
