@@ -228,8 +228,10 @@ void GcodeStreamer::fail(const QString &reason)
     m_waiting = false;
     m_commands.clear();
     m_commandInFlight = false;
-    setStalled(false);
+    // Stopped before the stall ends, so that no one takes its end for an
+    // answer.
     setState(State::Failed);
+    setStalled(false);
     emit failed(reason);
 }
 

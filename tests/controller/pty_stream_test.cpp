@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <random>
 
 #include <cmath>
@@ -463,6 +464,45 @@ TEST(StreamCommand, InterruptStopsAfterTheLineInFlight)
     while (t.elapsed() < 200)
         QCoreApplication::processEvents();
     EXPECT_EQ(sim.lines().size(), 1 + acked);
+}
+
+TEST(StreamCommand, PortVanishingWhileTheMachineIsSilentEndsTheRunAndANewPortServes)
+{
+    // The board stops answering, then its port goes away (cable pulled);
+    // plugged in again, the same device name serves the next run.
+    QTemporaryDir dir;
+    const QString device = dir.filePath(QStringLiteral("ttyCUT"));
+    const QString jobPath = writeJob(dir, job(300));
+    auto first = std::make_unique<Sim>();
+    ASSERT_TRUE(first->start({"--drop", "100", "--link", device}, dir));
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("CUTDECK_CONFIG_DIR"), dir.path());
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(CUTDECK_PROGRAM), {"--stream", jobPath, "--port", device, "--settle", "0", "--stall", "1"});
+    ASSERT_TRUE(p.waitForStarted(5000));
+    QByteArray err;
+    QElapsedTimer t;
+    t.start();
+    while (!err.contains("La máquina no responde") && t.elapsed() < 20000 && p.state() == QProcess::Running) {
+        p.waitForReadyRead(50);
+        err += p.readAllStandardError();
+    }
+    first.reset();
+    const bool ended = p.waitForFinished(10000);
+    if (!ended)
+        p.kill();
+    ASSERT_TRUE(ended) << err.constData();
+    err += p.readAllStandardError();
+    EXPECT_EQ(p.exitCode(), 1) << err.constData();
+    EXPECT_TRUE(err.contains("Última línea confirmada: 98 de 300")) << err.constData();
+    EXPECT_FALSE(err.contains("responde de nuevo")) << err.constData();
+
+    Sim second;
+    ASSERT_TRUE(second.start({"--link", device}, dir));
+    EXPECT_EQ(runProgram({"--stream", jobPath, "--port", device, "--settle", "0"}, dir, &err), 0) << err.constData();
+    waitForLog(second, 301);
+    EXPECT_EQ(second.lines().size(), 301);
 }
 
 TEST(StreamCommand, InterruptEndsARunWhoseMachineHasFallenSilent)
