@@ -4,6 +4,10 @@
 
 namespace cutdeck {
 
+namespace {
+constexpr int kUnaskedChunks = 200;
+} // namespace
+
 GcodeStreamer::GcodeStreamer(Writer writer, QObject *parent) : QObject(parent), m_writer(std::move(writer))
 {
     m_settle.setSingleShot(true);
@@ -143,6 +147,14 @@ void GcodeStreamer::receive(const QByteArray &chunk, qint64 stillWaiting)
 {
     if (chunk.isEmpty() && m_chunks.isEmpty())
         return;
+    // What comes while no reply is due (a chatty board's reports while the
+    // form stands idle or paused) is kept only as far back as anyone would
+    // read it: it would otherwise pile up for as long as the form is open,
+    // and every chunk is judged against all of it.
+    if (!m_waiting && m_chunks.size() >= kUnaskedChunks) {
+        m_chunks.clear();
+        emit chunksCleared();
+    }
     if (!chunk.isEmpty()) {
         const QString text = QString::fromLatin1(chunk);
         m_chunks.append(text);

@@ -253,3 +253,18 @@ TEST(Streamer, OperatorCommandsGoBetweenLinesAndTheirOkAdvancesNothing)
     EXPECT_TRUE(rig.streamer.sendCommand(QStringLiteral("M107")));
     EXPECT_EQ(rig.sent.last(), QStringLiteral("M107\r"));
 }
+
+TEST(Streamer, ChatterWhileNoReplyIsDueDoesNotPileUp)
+{
+    Rig rig(kJob);
+    for (int i = 0; i < 5000; ++i)
+        rig.streamer.receive(" T:21.30 /0.00 B:20.10\n");
+    EXPECT_LE(rig.streamer.chunks().size(), 200);
+    rig.startAndSettle();
+    // A reply due is kept whole, however many pieces it comes in.
+    for (int i = 0; i < 300; ++i)
+        rig.streamer.receive("echo:busy: processing\n");
+    rig.streamer.receive("o");
+    rig.streamer.receive("k");
+    EXPECT_EQ(rig.sent.last(), QStringLiteral("G90\r"));
+}
