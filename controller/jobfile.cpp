@@ -22,7 +22,7 @@ bool readGcodeJob(const QString &path, QStringList *lines, QString *error)
     QByteArray pending;
     auto take = [&] {
         if (!pending.trimmed().isEmpty())
-            lines->append(QString::fromLatin1(pending));
+            lines->append(QString::fromLatin1(pending.constData(), pending.size()));
         pending.clear();
     };
     while (!f.atEnd()) {

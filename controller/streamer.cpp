@@ -156,7 +156,9 @@ void GcodeStreamer::receive(const QByteArray &chunk, qint64 stillWaiting)
         emit chunksCleared();
     }
     if (!chunk.isEmpty()) {
-        const QString text = QString::fromLatin1(chunk);
+        // With its size: from a QByteArray alone a NUL byte (line noise, a
+        // board's reset) would end the text and take any "ok" behind it.
+        const QString text = QString::fromLatin1(chunk.constData(), chunk.size());
         m_chunks.append(text);
         emit chunkReceived(text);
     }

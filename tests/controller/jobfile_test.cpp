@@ -22,6 +22,7 @@ TEST(GcodeJob, EveryLineEndGivesTheSameLinesAndLongLinesStayWhole)
         {"blank lines", "  \n\t\nG21\n", {"G21"}},
         {"long line", "G21\r\n" + longLine + "\r\nM2\r\n", {"G21", QString::fromLatin1(longLine), "M2"}},
         {"empty", "", {}},
+        {"NUL byte", QByteArray("G1 X1\0 Y2\nM2\n", 13), {QString::fromLatin1("G1 X1\0 Y2", 9), "M2"}},
     };
     QTemporaryDir dir;
     for (const auto &c : cases) {

@@ -92,6 +92,20 @@ TEST(Streamer, ReplySplitOverChunksIsJudgedWhole)
     EXPECT_EQ(rig.sent.size(), 4);
 }
 
+TEST(Streamer, NoiseBytesBeforeTheOkDoNotHideIt)
+{
+    Rig rig(kJob);
+    rig.startAndSettle();
+    rig.streamer.receive(QByteArray("\0\x13\xff\r\nok\r\n", 8));
+    EXPECT_EQ(rig.sent.last(), QStringLiteral("G90\r"));
+    rig.streamer.receive(QByteArray("T:21.3\0", 7));
+    rig.streamer.receive(QByteArray("o\0k", 3)); // not an "ok"
+    rig.streamer.receive(QByteArray("\0", 1));
+    rig.streamer.receive("ok");
+    EXPECT_EQ(rig.sent.last(), QStringLiteral("G1 X1 Y-1  F450\r"));
+    EXPECT_EQ(rig.streamer.acknowledged(), 2);
+}
+
 TEST(Streamer, PauseHoldsEveryLineUntilContinue)
 {
     Rig rig(kJob);
