@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -400,4 +401,26 @@ TEST(Form3, SimulationDrawsTheJobInEitherMode)
         EXPECT_EQ(simular->text(), "(&S)imular");
         EXPECT_EQ(rig.child<Preview>("Preview")->pointCount(), c.points) << c.file;
     }
+}
+
+TEST(Preview, DotsPlottedBeforeAndAfterARepaintAllShowAndClearGoesBlank)
+{
+    Preview preview;
+    preview.resize(200, 200);
+    preview.setScale(1);
+    QImage screen(preview.size(), QImage::Format_RGB32);
+    auto black = [&](int x, int y) {
+        preview.render(&screen);
+        return screen.pixelColor(x + 10, y + 10) == Qt::black;
+    };
+    preview.plot(QPointF(20, 30));
+    EXPECT_TRUE(black(20, 30));
+    preview.plot(QPointF(50, 60)); // onto the kept image
+    EXPECT_TRUE(black(50, 60));
+    EXPECT_TRUE(black(20, 30));
+    preview.setScale(2); // everything again at the new scale
+    EXPECT_TRUE(black(100, 120));
+    EXPECT_FALSE(black(50, 60));
+    preview.clear();
+    EXPECT_FALSE(black(100, 120));
 }
