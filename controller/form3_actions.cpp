@@ -218,6 +218,17 @@ void Form3::on_mnugcode_triggered()
 {
     if (m_streamer.lines().isEmpty())
         return;
+    // The port went away (cable pulled, board reset) and may be back: the
+    // operator starts again here rather than leaving the form.
+    if (!m_link->isOpen()) {
+        const bool reopened = m_link->openPort(m_settings);
+        setPanel(QStringLiteral("ejey"), reopened ? m_link->statusText() : QStringLiteral("Desconectado"));
+        if (!reopened) {
+            m_link->close();
+            message(QMessageBox::Critical, MachineLink::openErrorText());
+            return;
+        }
+    }
     m_preview->clear();
     m_preview->fitExtent(m_extent);
     m_streamer.setBaseSpeed(m_baseSpeed);

@@ -272,6 +272,32 @@ TEST(Form3, SpeedKeysAndButtonsDuringAStreamWaitForTheLineInFlight)
     EXPECT_EQ(rig.form->streamer().acknowledged(), 1);
 }
 
+TEST(Form3, AStreamAfterALostPortOpensItAgain)
+{
+    FormRig rig(kGcode);
+    rig.writeFile("job.gcode", "G21\r\n");
+    ASSERT_TRUE(rig.form->openJob(rig.dir.filePath("job.gcode")));
+    rig.form->streamer().setSettleTime(0);
+    rig.line->close();
+    emit rig.line->failed("gone");
+    EXPECT_EQ(rig.form->panelText("ejey"), "Desconectado");
+    rig.line->openSucceeds = false; // not back yet
+    rig.line->calls.clear();
+    rig.action("mnugcode")->trigger();
+    ASSERT_FALSE(rig.messages.empty());
+    EXPECT_EQ(rig.messages.back().text,
+              "El puerto USB no esta disponible o no funciona, por favor seleccione otro.");
+    EXPECT_TRUE(rig.action("mnugcode")->isEnabled());
+    rig.line->openSucceeds = true; // plugged in again
+    rig.line->calls.clear();
+    rig.action("mnugcode")->trigger();
+    QTest::qWait(20);
+    EXPECT_EQ(rig.line->calls.mid(0, 4), QStringList({"open /dev/fake", "DTR 1", "RTS 1", "write M114\r"}));
+    EXPECT_EQ(rig.form->panelText("ejey"), "Dispositivo conectado en /dev/fake");
+    rig.reply("ok\n");
+    EXPECT_TRUE(rig.line->written.endsWith("G21\r"));
+}
+
 TEST(Form3, StepCutSendsTheMovesAndReportsTheEnd)
 {
     FormRig rig("[motor]\r\nx=0.5\r\ny=0.5\r\n[tiempo]\r\ntiempo_base =1\r\n");
