@@ -208,7 +208,7 @@ TEST(PtyStream, BusyOperatorAgainstAChattyFirmwareLosesNothing)
     QTemporaryDir dir;
     Sim sim;
     ASSERT_TRUE(sim.start({"--chunks", "--chatter", "4", "--crlf", "--rx-buffer", "64", "--delay", "1"}, dir));
-    const QStringList lines = job(1500);
+    const QStringList lines = job(1000);
     std::mt19937 random(7);
     QStringList commands;
     int pauses = 0;
