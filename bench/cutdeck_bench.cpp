@@ -70,15 +70,26 @@ QStringList job(int n)
     return lines;
 }
 
-// Streams a job to the emulator answering at once; the gap is measured from
-// the moment a reply is read to the moment the next line is written.
+// How the emulator misbehaves in each run of the stream benchmark.
+const QStringList kFaults[] = {
+    {},
+    {"--chunks", "--chatter", "5", "--crlf"},
+    {"--split"},
+    {"--rx-buffer", "64", "--delay", "1"},
+};
+
+// Streams a job to the emulator answering at once (or misbehaving as
+// kFaults[range(1)] says); the gap is measured from the moment the last piece
+// of a reply is read to the moment the next line is written.
 void BM_StreamAgainstEmulator(benchmark::State &state)
 {
     const int n = int(state.range(0));
+    const QStringList &faults = kFaults[state.range(1)];
+    state.SetLabel(faults.isEmpty() ? "answering at once" : faults.join(' ').toStdString());
     std::vector<double> gaps;
     double seconds = 0;
     for (auto _ : state) {
-        Sim sim({});
+        Sim sim(faults);
         cutdeck::MachineSettings s;
         s.devicePath = sim.device;
         cutdeck::MachineLink link(platform::createSerialLine());
@@ -115,14 +126,21 @@ void BM_StreamAgainstEmulator(benchmark::State &state)
         loop.exec();
         seconds = wall.nsecsElapsed() / 1e9;
         if (streamer.acknowledged() != n)
-            state.SkipWithError("stream did not complete");
+            state.SkipWithError(QStringLiteral("stream did not complete: %1 of %2, state %3").arg(streamer.acknowledged()).arg(n).arg(int(streamer.state())).toStdString().c_str());
     }
     state.counters["lines_per_s"] = n / seconds;
     state.counters["gap_p50_us"] = percentile(gaps, 0.5);
     state.counters["gap_p99_us"] = percentile(gaps, 0.99);
     state.counters["gap_max_us"] = percentile(gaps, 1.0);
 }
-BENCHMARK(BM_StreamAgainstEmulator)->Arg(5000)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_StreamAgainstEmulator)
+    ->Args({5000, 0})
+    ->Args({5000, 1})
+    ->Args({2000, 2})
+    ->Args({5000, 3})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // The whole program as a user runs it: cutdeck --stream against the emulator.
 void BM_StreamCommandLine(benchmark::State &state)

@@ -4,6 +4,7 @@
 #include "benchsupport.h"
 #include "controller/drawing.h"
 #include "controller/form1.h"
+#include "controller/preview.h"
 
 #include <QApplication>
 #include <QFile>
@@ -78,6 +79,33 @@ void BM_CutdeckWriteJobFiles(benchmark::State &state)
     state.counters["MB"] = (QFile(cut).size() + QFile(cutdeck::gcodeFileNameFor(cut)).size()) / 1e6;
 }
 BENCHMARK(BM_CutdeckWriteJobFiles)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The machine form's drawing area while a job streams: one more dot and the
+// repaint that shows it, after `range(0)` dots of the job so far. The cost
+// must not grow with the job, or a long job slows down as it goes.
+void BM_PreviewDotWhileStreaming(benchmark::State &state)
+{
+    cutdeck::Preview preview;
+    preview.resize(640, 640);
+    preview.fitExtent(QPointF(300, 300));
+    QImage screen(preview.size(), QImage::Format_RGB32);
+    const int before = int(state.range(0));
+    for (int i = 0; i < before; ++i)
+        preview.plot(QPointF(i % 300, (i / 300) % 300));
+    preview.render(&screen);
+    int i = 0;
+    for (auto _ : state) {
+        const QPointF mm((i * 7) % 300, (i * 13) % 300);
+        preview.plot(mm);
+        // What the window system asks for after the dot: its few pixels.
+        const QPoint px = (mm * preview.scale()).toPoint() + QPoint(10, 10);
+        const QRect dirty(px - QPoint(2, 2), QSize(5, 5));
+        preview.render(&screen, dirty.topLeft(), QRegion(dirty));
+        ++i;
+    }
+    benchmark::DoNotOptimize(screen.bits());
+}
+BENCHMARK(BM_PreviewDotWhileStreaming)->Arg(1000)->Arg(200000)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -205,7 +205,13 @@ void Form3::buildControls()
     g->addWidget(test, 0, 0);
     auto *stop = new QPushButton(QStringLiteral("stop"), FrameArduino);
     stop->setObjectName(QStringLiteral("Command9"));
-    connect(stop, &QPushButton::clicked, this, [this] { sendButton({QStringLiteral("M112")}); });
+    // The emergency stop does not wait its turn behind the line in flight:
+    // the firmware acts on it as it arrives, and halts without answering.
+    connect(stop, &QPushButton::clicked, this, [this] {
+        if (!m_link->send(QStringLiteral("M112")))
+            message(QMessageBox::Critical, QStringLiteral("El puerto no está conectado!"),
+                    QStringLiteral("Error de conexión: "));
+    });
     auto *reset = new QPushButton(QStringLiteral("Reset"), FrameArduino);
     reset->setObjectName(QStringLiteral("Command5"));
     connect(reset, &QPushButton::clicked, this, [this] { m_link->pulseReset(); });

@@ -218,6 +218,17 @@ void Form3::on_mnugcode_triggered()
 {
     if (m_streamer.lines().isEmpty())
         return;
+    // The port went away (cable pulled, board reset) and may be back: the
+    // operator starts again here rather than leaving the form.
+    if (!m_link->isOpen()) {
+        const bool reopened = m_link->openPort(m_settings);
+        setPanel(QStringLiteral("ejey"), reopened ? m_link->statusText() : QStringLiteral("Desconectado"));
+        if (!reopened) {
+            m_link->close();
+            message(QMessageBox::Critical, MachineLink::openErrorText());
+            return;
+        }
+    }
     m_preview->clear();
     m_preview->fitExtent(m_extent);
     m_streamer.setBaseSpeed(m_baseSpeed);
@@ -421,7 +432,7 @@ void Form3::changeLiveSpeed(int delta)
         // Without a base speed there is no percentage to send.
         const int percent = m_baseSpeed != 0 ? int(std::lround(double(m_liveSpeed) / m_baseSpeed * 100)) : 0;
         if (m_baseSpeed != 0)
-            m_link->send(QStringLiteral("M220 S") + QString::number(percent));
+            m_streamer.sendCommand(QStringLiteral("M220 S") + QString::number(percent));
         setPanel(QStringLiteral("ejez"),
                  QStringLiteral("Velocidad: %1 %2 %3").arg(m_liveSpeed).arg(m_baseSpeed).arg(percent));
         return;
@@ -436,7 +447,7 @@ void Form3::changeLiveSpeed(int delta)
 void Form3::sendButton(const QStringList &lines)
 {
     for (const QString &l : lines)
-        if (!m_link->send(l)) {
+        if (!m_streamer.sendCommand(l)) {
             message(QMessageBox::Critical, QStringLiteral("El puerto no está conectado!"),
                     QStringLiteral("Error de conexión: "));
             return;
@@ -450,7 +461,7 @@ void Form3::runTestProgram()
     List2->clear();
     List2->addItems(program);
     for (int i = 0; i < List2->count(); ++i) {
-        if (!m_link->send(List2->item(i)->text()))
+        if (!m_streamer.sendCommand(List2->item(i)->text()))
             return;
         m_link->wait(200);
     }

@@ -16,14 +16,35 @@ bool readGcodeJob(const QString &path, QStringList *lines, QString *error)
         return false;
     }
     lines->clear();
+    // A carriage return alone ends a line as well: the firmware would take
+    // it as one, and a line sent with one inside would be answered twice.
+    // Lines are kept whole however long they are, never cut in two.
+    QByteArray pending;
+    auto take = [&] {
+        if (!pending.trimmed().isEmpty())
+            lines->append(QString::fromLatin1(pending.constData(), pending.size()));
+        pending.clear();
+    };
     while (!f.atEnd()) {
-        QByteArray raw = f.readLine(1 << 16);
-        while (!raw.isEmpty() && (raw.endsWith('\n') || raw.endsWith('\r')))
-            raw.chop(1);
-        if (raw.trimmed().isEmpty())
-            continue;
-        lines->append(QString::fromLatin1(raw));
+        const QByteArray block = f.read(1 << 16);
+        if (block.isEmpty() && f.error() != QFileDevice::NoError)
+            break;
+        int from = 0;
+        for (int i = 0; i < block.size(); ++i) {
+            if (block[i] == '\r' || block[i] == '\n') {
+                pending.append(block.constData() + from, i - from);
+                take();
+                from = i + 1;
+            }
+        }
+        pending.append(block.constData() + from, block.size() - from);
     }
+    if (f.error() != QFileDevice::NoError) {
+        if (error)
+            *error = f.errorString();
+        return false;
+    }
+    take();
     return true;
 }
 

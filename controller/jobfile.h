@@ -7,7 +7,8 @@
 
 namespace cutdeck {
 
-// The lines of a G-code job as they are streamed: line ends stripped, blank
+// The lines of a G-code job as they are streamed: line ends (LF, CR LF or a
+// carriage return alone) stripped, long lines kept whole, blank
 // lines left out (firmware answers no "ok" to an empty line, so one would stall
 // the stream). Returns false when the file cannot be read.
 bool readGcodeJob(const QString &path, QStringList *lines, QString *error = nullptr);

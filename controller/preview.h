@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QPointF>
 #include <QVector>
 #include <QWidget>
@@ -24,9 +25,18 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    QPointF toPixels(QPointF mm) const;
+    void drawDot(QPainter &p, QPointF mm) const;
+
     QVector<QPointF> m_points;
+    // The dots drawn so far: a job of a million lines plots a million dots,
+    // and painting them all again for every new one would slow the stream
+    // down as it goes. Redrawn whole only when the scale or size changes.
+    QImage m_canvas;
+    bool m_canvasStale = true;
     double m_scale = 1.0;
 };
 

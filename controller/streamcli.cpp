@@ -259,7 +259,9 @@ int runCommandLine(const QStringList &arguments)
         say(texts::interrupted(streamer.acknowledged(), lines.size()));
     };
     QObject::connect(&streamer, &GcodeStreamer::stallChanged, [&](bool stalled) {
-        if (exitCode >= 0)
+        // A stall also ends when the stream stops (a lost port): that is no
+        // answer from the machine.
+        if (exitCode >= 0 || (!stalled && streamer.state() != GcodeStreamer::State::Streaming))
             return;
         say(stalled ? texts::stallNotice(streamer.quietPeriod() / 1000, streamer.nextIndex())
                     : texts::stallCleared());

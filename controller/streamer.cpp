@@ -4,6 +4,10 @@
 
 namespace cutdeck {
 
+namespace {
+constexpr int kUnaskedChunks = 200;
+} // namespace
+
 GcodeStreamer::GcodeStreamer(Writer writer, QObject *parent) : QObject(parent), m_writer(std::move(writer))
 {
     m_settle.setSingleShot(true);
@@ -56,7 +60,13 @@ void GcodeStreamer::beginStreaming()
 
 void GcodeStreamer::sendNextLine()
 {
-    if (m_sending || m_state != State::Streaming || m_paused)
+    if (m_sending || m_state != State::Streaming)
+        return;
+    if (!m_commands.isEmpty()) {
+        sendQueuedCommand();
+        return;
+    }
+    if (m_paused)
         return;
     if (m_next >= m_lines.size()) {
         if (!m_waiting) {
@@ -96,12 +106,59 @@ void GcodeStreamer::sendNextLine()
         judgeReply();
 }
 
+bool GcodeStreamer::sendCommand(const QString &text)
+{
+    // Before the first line (the settle time included) no reply is judged.
+    if (m_state != State::Streaming)
+        return m_writer(text.toLatin1() + '\r');
+    m_commands.append(text);
+    if (!m_waiting)
+        sendNextLine();
+    return m_state == State::Streaming;
+}
+
+void GcodeStreamer::sendQueuedCommand()
+{
+    m_sending = true;
+    const QString command = m_commands.takeFirst();
+    m_chunks.clear();
+    m_received.clear();
+    m_replyDuringSend = false;
+    emit chunksCleared();
+    m_waiting = true;
+    m_commandInFlight = true;
+    setStalled(false);
+    const bool written = m_writer(command.toLatin1() + '\r');
+    if (!written || m_state != State::Streaming) {
+        m_sending = false;
+        m_waiting = false;
+        m_commandInFlight = false;
+        if (!written)
+            fail(QStringLiteral("write failed"));
+        return;
+    }
+    m_quiet.start(m_quietMs);
+    m_sending = false;
+    if (m_replyDuringSend)
+        judgeReply();
+}
+
 void GcodeStreamer::receive(const QByteArray &chunk, qint64 stillWaiting)
 {
     if (chunk.isEmpty() && m_chunks.isEmpty())
         return;
+    // What comes while no reply is due (a chatty board's reports while the
+    // form stands idle or paused) is kept only as far back as anyone would
+    // read it: it would otherwise pile up for as long as the form is open,
+    // and every chunk is judged against all of it.
+    if (!m_waiting && m_chunks.size() >= kUnaskedChunks) {
+        m_chunks.clear();
+        emit chunksCleared();
+    }
     if (!chunk.isEmpty()) {
-        const QString text = QString::fromLatin1(chunk);
+        // With its size: from a QByteArray alone a NUL byte (line noise, a
+        // board's reset) would end the text and take any "ok" behind it.
+        const QString text = QString::fromLatin1(chunk.constData(), chunk.size());
         m_chunks.append(text);
         emit chunkReceived(text);
     }
@@ -128,8 +185,12 @@ void GcodeStreamer::judgeReply()
         m_waiting = false;
         m_quiet.stop();
         setStalled(false);
-        ++m_acked;
-        emit progress(m_acked, m_lines.size());
+        if (m_commandInFlight) {
+            m_commandInFlight = false;
+        } else {
+            ++m_acked;
+            emit progress(m_acked, m_lines.size());
+        }
         sendNextLine();
     }
 }
@@ -150,6 +211,7 @@ void GcodeStreamer::resume()
     // again.
     if (m_waiting) {
         m_waiting = false;
+        m_commandInFlight = false;
         m_quiet.stop();
     }
     sendNextLine();
@@ -160,6 +222,8 @@ void GcodeStreamer::cancel()
     m_settle.stop();
     m_quiet.stop();
     m_waiting = false;
+    m_commands.clear();
+    m_commandInFlight = false;
     setStalled(false);
     if (m_state == State::Settling || m_state == State::Streaming)
         setState(State::Idle);
@@ -176,8 +240,12 @@ void GcodeStreamer::fail(const QString &reason)
     m_settle.stop();
     m_quiet.stop();
     m_waiting = false;
-    setStalled(false);
+    m_commands.clear();
+    m_commandInFlight = false;
+    // Stopped before the stall ends, so that no one takes its end for an
+    // answer.
     setState(State::Failed);
+    setStalled(false);
     emit failed(reason);
 }
 

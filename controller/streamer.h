@@ -56,6 +56,15 @@ public:
     void resume();
     // Stops at once: nothing is sent afterwards.
     void cancel();
+    // A command of the operator's (speed override, a machine button). While
+    // a job streams it goes out between two lines, paused or not, and waits
+    // for its own "ok": firmware answers every command, and an "ok" taken for
+    // a job line's would let the job run ahead of the machine by one line per
+    // command, until the board's receive buffer overflows. Otherwise it is
+    // written at once. False on a dead port.
+    bool sendCommand(const QString &text);
+    // Commands waiting for their turn in the stream.
+    int queuedCommands() const { return int(m_commands.size()); }
     // The port is gone: stops, keeps the counts for the report.
     void portFailed(const QString &reason);
 
@@ -84,6 +93,7 @@ signals:
 private:
     void beginStreaming();
     void sendNextLine();
+    void sendQueuedCommand();
     void judgeReply();
     void setState(State s);
     void setStalled(bool stalled);
@@ -92,6 +102,7 @@ private:
     Writer m_writer;
     QStringList m_lines;
     QStringList m_chunks;
+    QStringList m_commands;
     QString m_received;
     QTimer m_settle;
     QTimer m_quiet;
@@ -106,6 +117,7 @@ private:
     bool m_stalled = false;
     bool m_sending = false;
     bool m_replyDuringSend = false;
+    bool m_commandInFlight = false;
 };
 
 } // namespace cutdeck

@@ -24,6 +24,10 @@ namespace {
 
 volatile std::sig_atomic_t g_stop = 0;
 
+// Longer lines are cut here; far beyond anything a job holds, but the log
+// must show a long line whole to tell it was not split on the way.
+constexpr size_t kMaxLine = size_t(1) << 20;
+
 void onSignal(int)
 {
     g_stop = 1;
@@ -39,6 +43,10 @@ struct Options
     bool noise = false;
     long hangupAfter = 0;
     bool steps = false;
+    bool chunks = false;
+    bool crlf = false;
+    int chatterMs = 0;
+    long rxBuffer = 0;
     std::string log;
     std::string link;
     unsigned seed = 1;
@@ -55,6 +63,12 @@ void usage(FILE *out)
                "  --drop N         give no answer to every N-th line\n"
                "  --noise          send a status line before every \"ok\"\n"
                "  --hangup N       hang up after the N-th line\n"
+               "  --chunks         deliver replies in random pieces, run together with what follows\n"
+               "  --chatter MS     unasked output (blank lines, status lines, noise bytes) every\n"
+               "                   random 0..MS milliseconds\n"
+               "  --crlf           end replies with CR LF instead of LF\n"
+               "  --rx-buffer N    take a line only after answering the last one, holding at most N\n"
+               "                   received bytes meanwhile (the rest is lost, as on a small board)\n"
                "  --steps          record step bytes instead of answering lines\n"
                "  --log FILE       log received lines or bytes to FILE (default: standard error)\n"
                "  --link PATH      also make PATH a symbolic link to the device\n"
@@ -92,6 +106,14 @@ bool parse(int argc, char **argv, Options &o)
             o.hangupAfter = n;
         else if (a == "--steps")
             o.steps = true;
+        else if (a == "--chunks")
+            o.chunks = true;
+        else if (a == "--crlf")
+            o.crlf = true;
+        else if (a == "--chatter" && number(n))
+            o.chatterMs = int(std::clamp(n, 1L, 600000L));
+        else if (a == "--rx-buffer" && number(n))
+            o.rxBuffer = n;
         else if (a == "--seed" && number(n))
             o.seed = unsigned(n);
         else if (a == "--log" && i + 1 < argc)
@@ -198,16 +220,49 @@ int main(int argc, char **argv)
             ms += int(random() % unsigned(o.slowMs + 1));
         Clock::time_point due = std::max(now + std::chrono::milliseconds(ms),
                                          pending.empty() ? now : pending.back().due);
-        if (!o.split) {
+        if (o.split) {
+            // One byte per write, spaced so the reader sees separate chunks.
+            for (char c : text) {
+                pending.push_back({due, std::string(1, c)});
+                due += std::chrono::microseconds(300);
+            }
+        } else if (o.chunks) {
+            // Pieces of 1 to 5 bytes, some due together (so they run into
+            // each other and into whatever follows), some up to 0.8 ms apart.
+            for (size_t i = 0; i < text.size();) {
+                const size_t n = std::min(text.size() - i, size_t(1 + random() % 5));
+                pending.push_back({due, text.substr(i, n)});
+                i += n;
+                due += std::chrono::microseconds(random() % 3 == 0 ? 0 : random() % 800);
+            }
+        } else {
             pending.push_back({due, text});
-            return;
-        }
-        // One byte per write, spaced so the reader sees separate chunks.
-        for (char c : text) {
-            pending.push_back({due, std::string(1, c)});
-            due += std::chrono::microseconds(300);
         }
     };
+
+    // Unasked output of a busy firmware: blank lines, status and temperature
+    // reports, line noise. Never the letters of "ok", which would be a reply.
+    auto chatter = [&]() -> std::string {
+        switch (random() % 5) {
+        case 0: return o.crlf ? "\r\n" : "\n";
+        case 1: return "\r\n\n";
+        case 2: return "echo:busy: processing\n";
+        case 3: return " T:21.30 /0.00 B:20.10 /0.00 @:0 B@:0\n";
+        default: {
+            std::string noise;
+            for (int n = 1 + int(random() % 6); n > 0; --n) {
+                const char c = char(random() % 256);
+                if (std::strchr("okOK", c) == nullptr || c == 0)
+                    noise += c;
+            }
+            return noise;
+        }
+        }
+    };
+    auto nextChatter = [&](Clock::time_point now) {
+        return now + std::chrono::microseconds(random() % (unsigned(o.chatterMs) * 1000 + 1));
+    };
+    Clock::time_point chatterDue = nextChatter(t0);
 
     auto onLine = [&](const std::string &text, Clock::time_point now) {
         ++lines;
@@ -219,14 +274,38 @@ int main(int argc, char **argv)
         if (o.dropEvery > 0 && lines % o.dropEvery == 0)
             return;
         std::string reply;
+        const char *eol = o.crlf ? "\r\n" : "\n";
         if (o.noise)
-            reply += "echo:busy: processing\n";
+            reply += std::string("echo:busy: processing") + eol;
         if (text.rfind("M114", 0) == 0)
-            reply += "X:0.00 Y:0.00 Z:0.00 E:0.00 Count X:0 Y:0 Z:0\n";
-        reply += "ok\n";
+            reply += std::string("X:0.00 Y:0.00 Z:0.00 E:0.00 Count X:0 Y:0 Z:0") + eol;
+        reply += std::string("ok") + eol;
         schedule(reply, now);
         if (o.twice)
-            schedule("ok\n", now);
+            schedule(std::string("ok") + eol, now);
+    };
+
+    // Received bytes not yet taken as lines. Without --rx-buffer every line
+    // is taken as soon as its carriage return is in.
+    std::string received;
+    long lost = 0;
+    std::string out;
+    auto busy = [&] { return !(pending.empty() && out.empty()); };
+    auto takeLines = [&](Clock::time_point now) {
+        size_t start = 0;
+        for (size_t i = 0; i < received.size() && !hungUp; ++i) {
+            if (o.rxBuffer > 0 && busy())
+                break; // still working on the last line
+            const char c = received[i];
+            if (c == '\r') {
+                onLine(line, now);
+                line.clear();
+            } else if (c != '\n' && line.size() < kMaxLine) {
+                line += c;
+            }
+            start = i + 1;
+        }
+        received.erase(0, start);
     };
 
     char buffer[4096];
@@ -239,6 +318,10 @@ int main(int argc, char **argv)
             const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(pending.front().due - Clock::now());
             timeout = int(std::clamp<long long>(wait.count(), 0, 50));
         }
+        if (o.chatterMs > 0) {
+            const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(chatterDue - Clock::now());
+            timeout = std::min(timeout, int(std::clamp<long long>(wait.count(), 0, 50)));
+        }
         pollfd pfd{master, POLLIN, 0};
         const int r = ::poll(&pfd, 1, timeout);
         if (r < 0 && errno != EINTR)
@@ -250,39 +333,46 @@ int main(int argc, char **argv)
                 const unsigned char c = static_cast<unsigned char>(buffer[i]);
                 if (o.steps) {
                     std::fprintf(log, "%.6f\t%u\n", stamp(now), unsigned(c));
-                    continue;
-                }
-                if (c == '\r') {
-                    onLine(line, now);
-                    line.clear();
-                    if (hungUp)
-                        break;
-                } else if (c != '\n' && line.size() < 4096) {
-                    line += char(c);
+                } else if (o.rxBuffer > 0 && busy() && long(received.size()) >= o.rxBuffer) {
+                    ++lost;
+                } else {
+                    received += char(c);
+                    // An idle board takes its bytes as they come.
+                    if (o.rxBuffer > 0)
+                        takeLines(now);
                 }
             }
-            std::fflush(log);
+        }
+        takeLines(now);
+        std::fflush(log);
+        if (o.chatterMs > 0 && chatterDue <= now) {
+            schedule(chatter(), now);
+            chatterDue = nextChatter(now);
+        }
+        // Everything due goes out in one write: replies and chatter that are
+        // due together reach the reader run together.
+        while (!pending.empty() && pending.front().due <= Clock::now()) {
+            out += pending.front().bytes;
+            pending.pop_front();
         }
         blocked = false;
-        while (!pending.empty() && pending.front().due <= Clock::now()) {
-            Reply &rep = pending.front();
-            const ssize_t w = writeSome(master, rep.bytes);
+        if (!out.empty()) {
+            const ssize_t w = writeSome(master, out);
             if (w < 0) {
                 hungUp = true;
                 break;
             }
-            rep.bytes.erase(0, size_t(w));
-            if (!rep.bytes.empty()) {
-                blocked = true;
-                break;
-            }
-            pending.pop_front();
+            out.erase(0, size_t(w));
+            blocked = !out.empty();
         }
+        takeLines(Clock::now());
     }
 
     std::fflush(log);
     if (hungUp)
         std::fprintf(stderr, "cutdeck-sim: hung up after line %ld\n", lines);
+    if (lost > 0)
+        std::fprintf(stderr, "cutdeck-sim: %ld received bytes lost (receive buffer full)\n", lost);
     if (log != stderr)
         std::fclose(log);
     if (slave >= 0)

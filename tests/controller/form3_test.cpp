@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -251,6 +252,52 @@ TEST(Form3, StreamsWithDiagnosticsPauseAndContinue)
               QString::fromUtf8("Se perdió la conexión con la máquina. Última línea confirmada: 2 de 3."));
 }
 
+TEST(Form3, SpeedKeysAndButtonsDuringAStreamWaitForTheLineInFlight)
+{
+    FormRig rig(kGcode);
+    rig.writeFile("job.gcode", "G21\r\nG90\r\n");
+    ASSERT_TRUE(rig.form->openJob(rig.dir.filePath("job.gcode")));
+    rig.form->streamer().setSettleTime(0);
+    rig.action("mnugcode")->trigger();
+    QTest::qWait(20);
+    QTest::keyClick(rig.form.get(), Qt::Key_Plus);
+    rig.child<QPushButton>("cmdOFF")->click();
+    rig.child<QPushButton>("Command9")->click(); // the emergency stop waits for nothing
+    EXPECT_EQ(rig.line->written, QByteArray("M114\rG21\rM112\r"));
+    EXPECT_EQ(rig.form->panelText("ejez"), "Velocidad: 330 300 110");
+    for (const char *next : {"M220 S110\r", "M107\r", "G90\r"}) {
+        rig.reply("ok\n");
+        EXPECT_TRUE(rig.line->written.endsWith(next)) << next;
+    }
+    EXPECT_EQ(rig.form->streamer().acknowledged(), 1);
+}
+
+TEST(Form3, AStreamAfterALostPortOpensItAgain)
+{
+    FormRig rig(kGcode);
+    rig.writeFile("job.gcode", "G21\r\n");
+    ASSERT_TRUE(rig.form->openJob(rig.dir.filePath("job.gcode")));
+    rig.form->streamer().setSettleTime(0);
+    rig.line->close();
+    emit rig.line->failed("gone");
+    EXPECT_EQ(rig.form->panelText("ejey"), "Desconectado");
+    rig.line->openSucceeds = false; // not back yet
+    rig.line->calls.clear();
+    rig.action("mnugcode")->trigger();
+    ASSERT_FALSE(rig.messages.empty());
+    EXPECT_EQ(rig.messages.back().text,
+              "El puerto USB no esta disponible o no funciona, por favor seleccione otro.");
+    EXPECT_TRUE(rig.action("mnugcode")->isEnabled());
+    rig.line->openSucceeds = true; // plugged in again
+    rig.line->calls.clear();
+    rig.action("mnugcode")->trigger();
+    QTest::qWait(20);
+    EXPECT_EQ(rig.line->calls.mid(0, 4), QStringList({"open /dev/fake", "DTR 1", "RTS 1", "write M114\r"}));
+    EXPECT_EQ(rig.form->panelText("ejey"), "Dispositivo conectado en /dev/fake");
+    rig.reply("ok\n");
+    EXPECT_TRUE(rig.line->written.endsWith("G21\r"));
+}
+
 TEST(Form3, StepCutSendsTheMovesAndReportsTheEnd)
 {
     FormRig rig("[motor]\r\nx=0.5\r\ny=0.5\r\n[tiempo]\r\ntiempo_base =1\r\n");
@@ -380,4 +427,26 @@ TEST(Form3, SimulationDrawsTheJobInEitherMode)
         EXPECT_EQ(simular->text(), "(&S)imular");
         EXPECT_EQ(rig.child<Preview>("Preview")->pointCount(), c.points) << c.file;
     }
+}
+
+TEST(Preview, DotsPlottedBeforeAndAfterARepaintAllShowAndClearGoesBlank)
+{
+    Preview preview;
+    preview.resize(200, 200);
+    preview.setScale(1);
+    QImage screen(preview.size(), QImage::Format_RGB32);
+    auto black = [&](int x, int y) {
+        preview.render(&screen);
+        return screen.pixelColor(x + 10, y + 10) == Qt::black;
+    };
+    preview.plot(QPointF(20, 30));
+    EXPECT_TRUE(black(20, 30));
+    preview.plot(QPointF(50, 60)); // onto the kept image
+    EXPECT_TRUE(black(50, 60));
+    EXPECT_TRUE(black(20, 30));
+    preview.setScale(2); // everything again at the new scale
+    EXPECT_TRUE(black(100, 120));
+    EXPECT_FALSE(black(50, 60));
+    preview.clear();
+    EXPECT_FALSE(black(100, 120));
 }

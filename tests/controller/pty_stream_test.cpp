@@ -18,6 +18,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
+#include <random>
 
 #include <cmath>
 #include <csignal>
@@ -95,7 +97,7 @@ struct StreamRun
 // Streams `lines` to `device` as an operator would: a stall notice is answered
 // with pause and continue. `onProgress` may act on the stream.
 StreamRun stream(const QString &device, const QStringList &lines, int timeoutMs,
-           std::function<void(GcodeStreamer &, qint64)> onProgress = {})
+           std::function<void(GcodeStreamer &, qint64)> onProgress = {}, int quietMs = 250)
 {
     StreamRun run;
     MachineLink link(platform::createSerialLine());
@@ -107,7 +109,7 @@ StreamRun stream(const QString &device, const QStringList &lines, int timeoutMs,
     streamer.setLines(lines);
     streamer.setBaseSpeed(450);
     streamer.setSettleTime(100);
-    streamer.setQuietPeriod(250);
+    streamer.setQuietPeriod(quietMs);
     QEventLoop loop;
     QObject::connect(&link, &MachineLink::readyRead, [&] {
         const QByteArray chunk = link.line().readAll();
@@ -195,6 +197,52 @@ INSTANTIATE_TEST_SUITE_P(Modes, PtyFaults,
                              std::string name = info.param.empty() ? "plain" : info.param.front() + 2;
                              return name;
                          });
+
+// A firmware that chops its replies and runs them into unasked chatter (blank
+// lines, status lines, noise bytes, CR LF ends), whose small receive buffer
+// loses whatever comes while it works, and an operator who pauses, continues
+// and presses the speed keys at random moments: the machine still gets the
+// job once and in order, each command exactly once, and loses no byte.
+TEST(PtyStream, BusyOperatorAgainstAChattyFirmwareLosesNothing)
+{
+    QTemporaryDir dir;
+    Sim sim;
+    ASSERT_TRUE(sim.start({"--chunks", "--chatter", "4", "--crlf", "--rx-buffer", "64", "--delay", "1"}, dir));
+    const QStringList lines = job(1000);
+    std::mt19937 random(7);
+    QStringList commands;
+    int pauses = 0;
+    const StreamRun run = stream(sim.device(), lines, 60000, [&](GcodeStreamer &s, qint64) {
+        if (random() % 20 != 0)
+            return;
+        QTimer::singleShot(int(random() % 8), [&, ps = &s] {
+            switch (random() % 3) {
+            case 0:
+                ++pauses;
+                ps->pause();
+                QTimer::singleShot(int(random() % 30), [ps] { ps->resume(); });
+                break;
+            default:
+                commands << QStringLiteral("M220 S%1").arg(80 + commands.size() % 40);
+                ps->sendCommand(commands.last());
+                break;
+            }
+        });
+    }, 3000); // a loaded machine must not pass for a silent one here
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.stalls, 0);
+    EXPECT_GT(pauses, 5);
+    ASSERT_GT(commands.size(), 10);
+    const QStringList expected = expectedOnTheWire(lines, 450);
+    waitForLog(sim, expected.size() + commands.size());
+    QStringList jobLines, commandLines;
+    for (const QString &l : sim.lines())
+        (l.startsWith(QLatin1String("M220")) ? commandLines : jobLines) << l;
+    EXPECT_EQ(commandLines.join(QLatin1Char(' ')).toStdString(), commands.join(QLatin1Char(' ')).toStdString());
+    ASSERT_EQ(jobLines.size(), expected.size());
+    for (int i = 0; i < expected.size(); ++i)
+        ASSERT_EQ(jobLines[i], expected[i]) << "line " << i;
+}
 
 TEST(PtyStream, PauseBetweenLinesSendsNothingUntilContinue)
 {
@@ -286,12 +334,15 @@ TEST(StreamCommand, StreamsAJobAndReportsSuccess)
     ini.close();
     Sim sim;
     ASSERT_TRUE(sim.start({}, dir));
-    const QStringList lines = job(500);
+    QStringList lines = job(500);
+    // Far longer than any firmware takes, but what the file holds is sent
+    // as one line, never cut in two.
+    lines.insert(250, QStringLiteral("M117 ") + QString(100000, QLatin1Char('w')));
     QByteArray err;
     const int code = runProgram({"--stream", writeJob(dir, lines), "--port", sim.device(), "--settle", "100"}, dir, &err);
     EXPECT_EQ(code, 0) << err.constData();
-    EXPECT_TRUE(err.contains("Archivo enviado: 500")) << err.constData();
-    waitForLog(sim, 501);
+    EXPECT_TRUE(err.contains("Archivo enviado: 501")) << err.constData();
+    waitForLog(sim, 502);
     EXPECT_EQ(sim.lines(), expectedOnTheWire(lines, 450));
 }
 
@@ -413,6 +464,45 @@ TEST(StreamCommand, InterruptStopsAfterTheLineInFlight)
     while (t.elapsed() < 200)
         QCoreApplication::processEvents();
     EXPECT_EQ(sim.lines().size(), 1 + acked);
+}
+
+TEST(StreamCommand, PortVanishingWhileTheMachineIsSilentEndsTheRunAndANewPortServes)
+{
+    // The board stops answering, then its port goes away (cable pulled);
+    // plugged in again, the same device name serves the next run.
+    QTemporaryDir dir;
+    const QString device = dir.filePath(QStringLiteral("ttyCUT"));
+    const QString jobPath = writeJob(dir, job(300));
+    auto first = std::make_unique<Sim>();
+    ASSERT_TRUE(first->start({"--drop", "100", "--link", device}, dir));
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("CUTDECK_CONFIG_DIR"), dir.path());
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(CUTDECK_PROGRAM), {"--stream", jobPath, "--port", device, "--settle", "0", "--stall", "1"});
+    ASSERT_TRUE(p.waitForStarted(5000));
+    QByteArray err;
+    QElapsedTimer t;
+    t.start();
+    while (!err.contains("La máquina no responde") && t.elapsed() < 20000 && p.state() == QProcess::Running) {
+        p.waitForReadyRead(50);
+        err += p.readAllStandardError();
+    }
+    first.reset();
+    const bool ended = p.waitForFinished(10000);
+    if (!ended)
+        p.kill();
+    ASSERT_TRUE(ended) << err.constData();
+    err += p.readAllStandardError();
+    EXPECT_EQ(p.exitCode(), 1) << err.constData();
+    EXPECT_TRUE(err.contains("Última línea confirmada: 98 de 300")) << err.constData();
+    EXPECT_FALSE(err.contains("responde de nuevo")) << err.constData();
+
+    Sim second;
+    ASSERT_TRUE(second.start({"--link", device}, dir));
+    EXPECT_EQ(runProgram({"--stream", jobPath, "--port", device, "--settle", "0"}, dir, &err), 0) << err.constData();
+    waitForLog(second, 301);
+    EXPECT_EQ(second.lines().size(), 301);
 }
 
 TEST(StreamCommand, InterruptEndsARunWhoseMachineHasFallenSilent)

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <iterator>
+
 using namespace cutdeck;
 
 namespace {
@@ -87,6 +90,20 @@ TEST(Streamer, ReplySplitOverChunksIsJudgedWhole)
     EXPECT_EQ(judged.last().at(0).toString(), QStringLiteral("echo:busyCount ok"));
     EXPECT_EQ(judged.last().at(2).toInt(), 10);
     EXPECT_EQ(rig.sent.size(), 4);
+}
+
+TEST(Streamer, NoiseBytesBeforeTheOkDoNotHideIt)
+{
+    Rig rig(kJob);
+    rig.startAndSettle();
+    rig.streamer.receive(QByteArray("\0\x13\xff\r\nok\r\n", 8));
+    EXPECT_EQ(rig.sent.last(), QStringLiteral("G90\r"));
+    rig.streamer.receive(QByteArray("T:21.3\0", 7));
+    rig.streamer.receive(QByteArray("o\0k", 3)); // not an "ok"
+    rig.streamer.receive(QByteArray("\0", 1));
+    rig.streamer.receive("ok");
+    EXPECT_EQ(rig.sent.last(), QStringLiteral("G1 X1 Y-1  F450\r"));
+    EXPECT_EQ(rig.streamer.acknowledged(), 2);
 }
 
 TEST(Streamer, PauseHoldsEveryLineUntilContinue)
@@ -206,4 +223,62 @@ TEST(Streamer, IndexCoversLongJobs)
     EXPECT_EQ(rig.streamer.acknowledged(), 40000);
     EXPECT_EQ(rig.sent.last(), QStringLiteral("G1 X39999 Y1\r"));
     EXPECT_EQ(rig.streamer.state(), GcodeStreamer::State::Finished);
+}
+
+TEST(Streamer, OperatorCommandsGoBetweenLinesAndTheirOkAdvancesNothing)
+{
+    // Each step: what happens, then everything written so far.
+    Rig rig(kJob);
+    auto command = [&](const char *c) { EXPECT_TRUE(rig.streamer.sendCommand(QLatin1String(c))); };
+    auto ok = [&] { rig.streamer.receive("ok\n"); };
+    const struct {
+        std::function<void()> act;
+        QStringList wire;
+        qint64 acknowledged;
+    } steps[] = {
+        {[&] { command("M106"); }, {"M106\r"}, 0}, // idle: at once
+        {[&] { rig.startAndSettle(); }, {"M106\r", "M114\r", "G21\r"}, 0},
+        {[&] { command("M220 S107"); command("M220 S113"); }, {"M106\r", "M114\r", "G21\r"}, 0}, // G21 in flight
+        {ok, {"M106\r", "M114\r", "G21\r", "M220 S107\r"}, 1},
+        {ok, {"M106\r", "M114\r", "G21\r", "M220 S107\r", "M220 S113\r"}, 1},
+        {ok, {"M106\r", "M114\r", "G21\r", "M220 S107\r", "M220 S113\r", "G90\r"}, 1},
+        {[&] { rig.streamer.pause(); ok(); }, {"M106\r", "M114\r", "G21\r", "M220 S107\r", "M220 S113\r", "G90\r"}, 2},
+        // Paused with nothing in flight: the command goes at once, the job
+        // stays held after its "ok", and continue sends the next line.
+        {[&] { command("M107"); }, {"M106\r", "M114\r", "G21\r", "M220 S107\r", "M220 S113\r", "G90\r", "M107\r"}, 2},
+        {[&] { rig.streamer.resume(); }, {"M106\r", "M114\r", "G21\r", "M220 S107\r", "M220 S113\r", "G90\r", "M107\r"}, 2},
+        {ok, {"M106\r", "M114\r", "G21\r", "M220 S107\r", "M220 S113\r", "G90\r", "M107\r", "G1 X1 Y-1  F450\r"}, 2},
+    };
+    rig.sent.clear();
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        steps[i].act();
+        EXPECT_EQ(rig.sent, steps[i].wire) << "step " << i;
+        EXPECT_EQ(rig.streamer.acknowledged(), steps[i].acknowledged) << "step " << i;
+    }
+    ok();
+    command("M220 S90"); // queued behind the last line, sent before the end
+    ok();
+    EXPECT_EQ(rig.sent.last(), QStringLiteral("M220 S90\r"));
+    EXPECT_EQ(rig.streamer.state(), GcodeStreamer::State::Streaming);
+    ok();
+    EXPECT_EQ(rig.streamer.state(), GcodeStreamer::State::Finished);
+    EXPECT_EQ(rig.streamer.acknowledged(), 4);
+    rig.streamer.cancel();
+    EXPECT_TRUE(rig.streamer.sendCommand(QStringLiteral("M107")));
+    EXPECT_EQ(rig.sent.last(), QStringLiteral("M107\r"));
+}
+
+TEST(Streamer, ChatterWhileNoReplyIsDueDoesNotPileUp)
+{
+    Rig rig(kJob);
+    for (int i = 0; i < 5000; ++i)
+        rig.streamer.receive(" T:21.30 /0.00 B:20.10\n");
+    EXPECT_LE(rig.streamer.chunks().size(), 200);
+    rig.startAndSettle();
+    // A reply due is kept whole, however many pieces it comes in.
+    for (int i = 0; i < 300; ++i)
+        rig.streamer.receive("echo:busy: processing\n");
+    rig.streamer.receive("o");
+    rig.streamer.receive("k");
+    EXPECT_EQ(rig.sent.last(), QStringLiteral("G90\r"));
 }
