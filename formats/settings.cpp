@@ -1,5 +1,6 @@
 #include "formats/settings.h"
 
+#include <QFileInfo>
 #include <QLocale>
 #include <QSet>
 #include <QStandardPaths>
@@ -16,9 +17,33 @@ QString filePath()
         + QStringLiteral("/settings.ini");
 }
 
+namespace {
+
+// The file QSettings may use. A FIFO under the settings' name would block the
+// read until some writer came, and a device reached through a link would be
+// replaced by a plain file on the first write (/dev/zero, when run as root).
+// Such a path is not opened at all: the defaults are used and nothing is
+// saved. A name below it cannot be opened (it is no folder), so QSettings
+// only reports an access error.
+QString usablePath()
+{
+    const QString path = filePath();
+    const QFileInfo info(path);
+    if (!info.exists() || info.isFile() || info.isDir())
+        return path;
+    static std::once_flag warned;
+    std::call_once(warned, [&] {
+        qWarning("Settings: \"%s\" is not a regular file; the defaults are used and nothing is saved",
+                 qUtf8Printable(path));
+    });
+    return path + QStringLiteral("/settings.ini");
+}
+
+} // namespace
+
 std::unique_ptr<QSettings> open()
 {
-    return std::make_unique<QSettings>(filePath(), QSettings::IniFormat);
+    return std::make_unique<QSettings>(usablePath(), QSettings::IniFormat);
 }
 
 QString defaultLanguage()

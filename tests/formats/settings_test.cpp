@@ -1,9 +1,13 @@
 #include "formats/settings.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 TEST(Settings, LivesInTheTestConfigurationFolder)
 {
@@ -110,4 +114,34 @@ TEST(Settings, ServerAddressesComeFromTheEnvironmentBeforeTheFile)
     qunsetenv("KERFLOOM_BASE_URL");
     qunsetenv("KERFLOOM_UPDATE_URL");
     Settings::open()->clear();
+}
+
+// A FIFO under the settings' name blocked the start until a writer came; a
+// link to a device was replaced by a plain file on the first write. A link to
+// a FIFO stands in for the device, which a faulty run here would destroy.
+TEST(Settings, ANonRegularSettingsFileIsNeitherReadNorReplaced)
+{
+    const QString path = Settings::filePath();
+    const QString fifo = path + QStringLiteral(".fifo");
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile::remove(path);
+    QFile::remove(fifo);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const bool viaLink : {false, true}) {
+        SCOPED_TRACE(viaLink ? "link to a FIFO" : "FIFO");
+        QFile::remove(path);
+        ASSERT_TRUE(viaLink ? QFile::link(fifo, path) : QFile::rename(fifo, path));
+        EXPECT_EQ(Settings::FormatOptions::fromStore().hpglUnits, 1016);
+        Settings::setRecentFiles({QStringLiteral("/tmp/a.plt")});
+        auto s = Settings::open();
+        s->setValue(QStringLiteral("Main/Units"), 2);
+        s->sync();
+        EXPECT_NE(s->status(), QSettings::NoError);
+        const QFileInfo target(viaLink ? fifo : path);
+        EXPECT_TRUE(target.exists() && !target.isFile() && !target.isDir());
+        if (!viaLink)
+            ASSERT_TRUE(QFile::rename(path, fifo));
+    }
+    QFile::remove(path);
+    QFile::remove(fifo);
 }
