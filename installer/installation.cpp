@@ -211,6 +211,12 @@ InstallResult install(const InstallRequest &request)
     entries->setValue(QStringLiteral("NoRepair"), 1);
     entries->endGroup();
     entries->sync();
+    if (entries->status() == QSettings::AccessError) {
+        // Without its entry the installation cannot be uninstalled: say so
+        // rather than report success.
+        result.error = tr("Cannot write file \"%1\"!").arg(QDir::toNativeSeparators(entries->fileName()));
+        return result;
+    }
 
     // A shortcut whose folder cannot be made is skipped, as on any desktop
     // without such a folder.

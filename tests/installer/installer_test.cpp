@@ -347,6 +347,18 @@ TEST_F(Installer, HostileEntryDeletesNothingOutsideTheInstallation)
     EXPECT_EQ(installer::bootstrapWorkFolder(root + "/not-a-uuid/BrenmoorInstaller"), QString());
 }
 
+// An entry that cannot be written (a folder under its name, a full disk) left
+// an installation that reported success and could never be uninstalled.
+TEST_F(Installer, UnwritableEntryIsAFailureBeforeTheShortcuts)
+{
+    ASSERT_TRUE(QDir().mkpath(entriesFile()));
+    const installer::InstallResult failed = installer::install({stage, location, INSTALLER_PROGRAM, true, true});
+    EXPECT_FALSE(failed.ok);
+    EXPECT_EQ(failed.error, "Cannot write file \"" + entriesFile() + "\"!");
+    EXPECT_FALSE(QFileInfo::exists(desktopLink()));
+    EXPECT_FALSE(QFileInfo::exists(menuFolder()));
+}
+
 QPushButton *button(QWidget &w, const QString &text)
 {
     for (QPushButton *b : w.findChildren<QPushButton *>()) {
