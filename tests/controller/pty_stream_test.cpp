@@ -556,3 +556,34 @@ TEST(SaveJobCommand, FailuresAreOneLineAndExitCodeOne)
         EXPECT_EQ(err.count('\n'), 1) << err.constData();
     }
 }
+
+// Without a display Qt aborted (exit 134) with advice to reinstall; the
+// window program says what is missing and ends with 1.
+TEST(WindowProgram, NoReachableDisplayIsOneMessageAndExitCodeOne)
+{
+    QTemporaryDir dir;
+    const struct
+    {
+        const char *display;
+        const char *expected;
+    } cases[] = {
+        {nullptr, "No hay pantalla para mostrar la ventana. Sin ventana"},
+        {":4093", "No hay pantalla para mostrar la ventana (\":4093\"). Sin ventana"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.display ? c.display : "unset");
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QLatin1String(v));
+        if (c.display)
+            env.insert(QStringLiteral("DISPLAY"), QLatin1String(c.display));
+        env.insert(QStringLiteral("CUTDECK_CONFIG_DIR"), dir.path());
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(CUTDECK_PROGRAM), QStringList());
+        ASSERT_TRUE(p.waitForFinished(20000));
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 1);
+        EXPECT_TRUE(p.readAllStandardError().contains(c.expected));
+    }
+}
