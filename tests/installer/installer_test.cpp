@@ -312,6 +312,16 @@ TEST_F(Installer, CapitalQuietIsNotQuiet)
     EXPECT_EQ(p.exitCode(), 1);
     EXPECT_TRUE(p.readAllStandardError().contains("Run the program with /quiet to install without a window."));
     EXPECT_FALSE(QFileInfo::exists(location));
+
+    // A display that cannot be reached (a closed ssh forwarding) too.
+    e.insert("DISPLAY", ":4093");
+    p.setProcessEnvironment(e);
+    p.start(stage + "/BrenmoorInstaller", QStringList());
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(p.readAllStandardError().contains("Run the program with /quiet to install without a window."));
+    EXPECT_FALSE(QFileInfo::exists(location));
 }
 
 TEST_F(Installer, HostileEntryDeletesNothingOutsideTheInstallation)
