@@ -88,7 +88,25 @@ void setRecentFiles(const QStringList &files)
     s->endArray();
 }
 
+void warnDamaged(const char *name, const QVariant &stored)
+{
+    // The same key is read in several places during a run: one warning per
+    // damaged value is enough.
+    static std::mutex mutex;
+    static QSet<QString> warned;
+    const QString entry = QLatin1String(name) + QLatin1Char('=') + stored.toString();
+    std::lock_guard<std::mutex> lock(mutex);
+    if (warned.contains(entry))
+        return;
+    warned.insert(entry);
+    qWarning("Settings: %s is not a usable value; the default is used instead", qUtf8Printable(entry.left(200)));
+}
+
 namespace {
+
+// The largest position the position dialog offers: 1e8 of its largest unit,
+// the metre, in millimetres.
+constexpr double MaxPosition = 1e11;
 
 // A coordinate that is not a finite number ("nan" typed into the file) is a
 // damaged value: the default stands in for it.
@@ -98,6 +116,12 @@ double finiteValue(QSettings &s, const QString &key, double fallback)
     if (!stored.isValid())
         return fallback;
     const double v = stored.toDouble();
+    if (std::isfinite(v) && std::abs(v) > MaxPosition) {
+        // Far beyond any machine, and beyond what the dialog can store: moved
+        // there, the drawing's points would all round to the same number.
+        warnDamaged(qPrintable(s.group() + QLatin1Char('/') + key), stored);
+        return fallback;
+    }
     if (!std::isfinite(v)) {
         // The same key is read in several places during a run: one warning
         // per damaged value is enough.
@@ -123,7 +147,15 @@ PositionSpec readPosition(QSettings &s, const char *group)
     spec.x = finiteValue(s, QStringLiteral("X"), spec.x);
     spec.y = finiteValue(s, QStringLiteral("Y"), spec.y);
     spec.useAnchor = s.value(QStringLiteral("Relative"), spec.useAnchor).toBool();
-    spec.anchorIndex = s.value(QStringLiteral("Anchor"), spec.anchorIndex).toInt();
+    // The nine points of the bounding box; any other number would make a
+    // relative position silently absolute.
+    const QVariant anchor = s.value(QStringLiteral("Anchor"));
+    bool ok = false;
+    const int index = anchor.toInt(&ok);
+    if (ok && index >= 1 && index <= 9)
+        spec.anchorIndex = index;
+    else if (anchor.isValid())
+        warnDamaged(qPrintable(s.group() + QStringLiteral("/Anchor")), anchor);
     s.endGroup();
     return spec;
 }

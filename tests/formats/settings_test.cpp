@@ -116,6 +116,45 @@ TEST(Settings, ServerAddressesComeFromTheEnvironmentBeforeTheFile)
     Settings::open()->clear();
 }
 
+// Values typed or damaged into the file that the dialog could never store: a
+// negative plotter unit mirrored every HPGL drawing, an output unit beyond
+// the list wrote millimetres while the dialog showed inches, text read as 0.
+TEST(Settings, ValuesOutsideTheirRangeReadAsTheDefault)
+{
+    const QString path = Settings::filePath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile::remove(path);
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[Format]\nHPGL\\Units=-1016\nGCode\\Units=7\nDXF\\SplineSegments=abc\nDXF\\MaxPoints=0\n"
+                "DXF\\AutoWeldPrecision=nan\n[Drawing]\nClosedPrecision=-1\n[Main]\nUnits=99999999999999\n"
+                "[StartPoint]\nRelative=true\nAnchor=42\nX=1e308\nY=-1e11\n[MoveDrawing]\nAnchor=3\n");
+    }
+    const auto o = Settings::FormatOptions::fromStore();
+    EXPECT_EQ(o.hpglUnits, 1016);
+    EXPECT_EQ(o.gcodeUnits, 0);
+    EXPECT_EQ(o.dxfSplineSegments, 8);
+    EXPECT_EQ(o.dxfMaxPoints, 10000000);
+    EXPECT_DOUBLE_EQ(o.dxfAutoWeldPrecision, 0.1);
+    EXPECT_DOUBLE_EQ(o.closedPrecision, 0.005);
+    EXPECT_EQ(Settings::Units.read(), 1);
+    EXPECT_EQ(Settings::readPosition(Settings::StartPointGroup).anchorIndex, 7);
+    // Moved to 1e308 every point of a drawing rounds to the same number.
+    EXPECT_EQ(Settings::readPosition(Settings::StartPointGroup).x, 0.0);
+    EXPECT_EQ(Settings::readPosition(Settings::StartPointGroup).y, -1e11);
+    EXPECT_EQ(Settings::readPosition(Settings::MoveDrawingGroup).anchorIndex, 3);
+
+    // The edges of the ranges are values like any other.
+    Settings::HpglUnits.write(0);
+    Settings::GCodeUnits.write(3);
+    Settings::DxfSplineSegments.write(1000);
+    EXPECT_EQ(Settings::HpglUnits.read(), 0);
+    EXPECT_EQ(Settings::GCodeUnits.read(), 3);
+    EXPECT_EQ(Settings::DxfSplineSegments.read(), 1000);
+    QFile::remove(path);
+}
+
 // A FIFO under the settings' name blocked the start until a writer came; a
 // link to a device was replaced by a plain file on the first write. A link to
 // a FIFO stands in for the device, which a faulty run here would destroy.
