@@ -5,6 +5,7 @@
 #include <QSet>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 
@@ -63,16 +64,27 @@ void setLanguage(const QString &name)
 
 QStringList recentFiles()
 {
+    // The array's count is only a number in the file: a damaged one (two
+    // billion) would be walked entry by entry for minutes. Only the entries
+    // that exist are read, in the array's order.
     auto s = open();
+    s->beginGroup(QStringLiteral("RecentFiles"));
+    const int size = s->value(QStringLiteral("size")).toInt();
+    QList<int> indices;
+    for (const QString &group : s->childGroups()) {
+        bool ok = false;
+        const int i = group.toInt(&ok);
+        if (ok && i >= 1 && i <= size)
+            indices << i;
+    }
+    std::sort(indices.begin(), indices.end());
     QStringList files;
-    const int n = s->beginReadArray(QStringLiteral("RecentFiles"));
-    for (int i = 0; i < n; ++i) {
-        s->setArrayIndex(i);
-        const QString f = s->value(QStringLiteral("FileName")).toString();
+    for (const int i : qAsConst(indices)) {
+        const QString f = s->value(QString::number(i) + QStringLiteral("/FileName")).toString();
         if (!f.isEmpty())
             files << f;
     }
-    s->endArray();
+    s->endGroup();
     return files;
 }
 

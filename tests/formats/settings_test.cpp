@@ -116,6 +116,25 @@ TEST(Settings, ServerAddressesComeFromTheEnvironmentBeforeTheFile)
     Settings::open()->clear();
 }
 
+// A damaged count of two billion made every start and every batch walk the
+// array entry by entry for minutes.
+TEST(Settings, RecentFilesReadOnlyTheEntriesThatExist)
+{
+    const QString path = Settings::filePath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[RecentFiles]\nsize=2000000000\n10\\FileName=/c.plt\n2\\FileName=/b.plt\n1\\FileName=/a.plt\n"
+            "x\\FileName=/not-an-entry.plt\n");
+    f.close();
+    EXPECT_EQ(Settings::recentFiles(), (QStringList{"/a.plt", "/b.plt", "/c.plt"}));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[RecentFiles]\nsize=2\n1\\FileName=/a.plt\n2\\FileName=/b.plt\n3\\FileName=/beyond.plt\n");
+    f.close();
+    EXPECT_EQ(Settings::recentFiles(), (QStringList{"/a.plt", "/b.plt"}));
+    QFile::remove(path);
+}
+
 // Values typed or damaged into the file that the dialog could never store: a
 // negative plotter unit mirrored every HPGL drawing, an output unit beyond
 // the list wrote millimetres while the dialog showed inches, text read as 0.
