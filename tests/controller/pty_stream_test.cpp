@@ -587,3 +587,34 @@ TEST(WindowProgram, NoReachableDisplayIsOneMessageAndExitCodeOne)
         EXPECT_TRUE(p.readAllStandardError().contains(c.expected));
     }
 }
+
+// "--link" deleted whatever stood under its path: a mistyped job file was
+// gone. Only a link (an earlier run's) is replaced, and only our own goes.
+TEST(Emulator, LinkNeverReplacesAFile)
+{
+    QTemporaryDir dir;
+    const QString job = dir.filePath(QStringLiteral("job.gcode"));
+    {
+        QFile f(job);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("G1 X1\r\n");
+    }
+    QProcess refused;
+    refused.start(QStringLiteral(CUTDECK_SIM), {QStringLiteral("--link"), job});
+    ASSERT_TRUE(refused.waitForFinished(5000));
+    EXPECT_EQ(refused.exitCode(), 2);
+    QFile kept(job);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("G1 X1\r\n"));
+
+    const QString link = dir.filePath(QStringLiteral("ttyCutter"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/stale-device"), link));
+    QProcess sim;
+    sim.start(QStringLiteral(CUTDECK_SIM), {QStringLiteral("--link"), link});
+    ASSERT_TRUE(sim.waitForStarted(5000) && sim.waitForReadyRead(5000));
+    const QString device = QString::fromLocal8Bit(sim.readLine()).trimmed();
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), device);
+    sim.terminate();
+    ASSERT_TRUE(sim.waitForFinished(5000));
+    EXPECT_FALSE(QFileInfo(link).isSymLink());
+}
