@@ -357,6 +357,22 @@ TEST_F(Installer, HostileEntryDeletesNothingOutsideTheInstallation)
     EXPECT_EQ(installer::bootstrapWorkFolder(root + "/not-a-uuid/BrenmoorInstaller"), QString());
 }
 
+// A relative $ProgramFiles put a quiet installation into the setup's work
+// folder, deleted seconds after "success"; it is taken from the home folder.
+TEST_F(Installer, RelativeDefaultFolderIsTakenFromTheHomeFolder)
+{
+    qputenv("ProgramFiles", "relpf");
+    EXPECT_EQ(installer::defaultLocation(), home + "/relpf/Brenmoor/Kerfloom");
+    {
+        QSettings entry(entriesFile(), QSettings::IniFormat);
+        entry.setValue("Brenmoor Kerfloom/InstallLocation", "apps/Kerfloom");
+    }
+    EXPECT_EQ(installer::defaultLocation(), home + "/apps/Kerfloom");
+    QFile::remove(entriesFile());
+    qputenv("ProgramFiles", programFiles.toUtf8());
+    EXPECT_EQ(installer::defaultLocation(), location);
+}
+
 // An entry that cannot be written (a folder under its name, a full disk) left
 // an installation that reported success and could never be uninstalled.
 TEST_F(Installer, UnwritableEntryIsAFailureBeforeTheShortcuts)
