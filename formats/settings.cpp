@@ -30,6 +30,14 @@ QString usablePath()
 {
     const QString path = filePath();
     const QFileInfo info(path);
+    if (info.isFile() && !info.isReadable()) {
+        // Qt would read nothing and say nothing: every option silently at
+        // its default, a job saved where the user never asked.
+        static std::once_flag warned;
+        std::call_once(warned, [&] {
+            qWarning("Settings: \"%s\" cannot be read; the defaults are used", qUtf8Printable(path));
+        });
+    }
     if (!info.exists() || info.isFile() || info.isDir())
         return path;
     static std::once_flag warned;

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 TEST(Settings, LivesInTheTestConfigurationFolder)
 {
@@ -114,6 +115,30 @@ TEST(Settings, ServerAddressesComeFromTheEnvironmentBeforeTheFile)
     qunsetenv("KERFLOOM_BASE_URL");
     qunsetenv("KERFLOOM_UPDATE_URL");
     Settings::open()->clear();
+}
+
+QStringList g_settingsWarnings;
+
+// An unreadable file gave every option its default without a word.
+TEST(Settings, AnUnreadableFileIsSaidOnce)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads every file";
+    const QString path = Settings::filePath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[Format]\nHPGL\\Units=2032\n");
+    f.close();
+    ASSERT_TRUE(f.setPermissions(QFileDevice::WriteOwner));
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &, const QString &m) { g_settingsWarnings << m; });
+    EXPECT_EQ(Settings::HpglUnits.read(), 1016);
+    EXPECT_EQ(Settings::HpglUnits.read(), 1016);
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(g_settingsWarnings.filter(QStringLiteral("cannot be read")).size(), 1);
+    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QFile::remove(path);
 }
 
 // A damaged count of two billion made every start and every batch walk the
