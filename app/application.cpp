@@ -125,14 +125,18 @@ int run(int argc, char **argv)
 {
     // Crash-report mode: started by a crashed copy of the program.
     if (argc >= 3 && std::strcmp(argv[1], "crash") == 0) {
-        chooseHeadlessPlatform(false);
+        // Without a reachable display the report is still written; the
+        // reporter says where instead of showing its dialog.
+        if (!chooseHeadlessPlatform(false))
+            offerHeadlessFallback();
         QApplication app(argc, argv);
         commonSetup();
         return runCrashReporter(QCoreApplication::arguments().at(2));
     }
 
     bool headless = chooseHeadlessPlatform(argc >= 2);
-    const bool mayFallBack = !headless && argc >= 2 && offerHeadlessFallback();
+    // Without drawings too: Qt would abort with advice to reinstall.
+    const bool mayFallBack = !headless && offerHeadlessFallback();
     if (headless)
         prompts::installHeadlessMessageFilter();
     else if (mayFallBack)
@@ -158,6 +162,13 @@ int run(int argc, char **argv)
 
     const QStringList args = QCoreApplication::arguments();
     if (headless && args.size() < 2) {
+        if (mayFallBack) {
+            // A display was named, and a window wanted, but it cannot be reached.
+            const QByteArray display = qgetenv(qEnvironmentVariableIsEmpty("DISPLAY") ? "WAYLAND_DISPLAY" : "DISPLAY");
+            std::fprintf(stderr, "Kerfloom: cannot open the display \"%s\" and no drawing to process\n",
+                         display.constData());
+            return 1;
+        }
         std::fprintf(stderr, "Kerfloom: no display and no drawing to process\n");
         return 0;
     }

@@ -172,8 +172,8 @@ DrawingResult readHpgl(QIODevice &in, Drawing *d)
 
 DrawingResult readHpgl(const QString &path, Drawing *d)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
+    QFile f;
+    if (!openRegularFile(f, path)) {
         d->clear();
         return DrawingResult::Unreadable;
     }

@@ -42,11 +42,11 @@ bool sameName(const QString &a, const QString &b)
 
 QStringList readLines(const QString &path, bool *ok)
 {
-    QFile f(path);
+    QFile f;
     *ok = true;
-    if (!f.exists())
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
         return {};
-    if (!f.open(QIODevice::ReadOnly) || f.size() > kFileLimit) {
+    if (!openRegularFile(f, path) || f.size() > kFileLimit) {
         *ok = false;
         return {};
     }
@@ -64,6 +64,21 @@ QStringList readLines(const QString &path, bool *ok)
 }
 
 } // namespace
+
+bool openRegularFile(QFile &file, const QString &path)
+{
+    if (QFileInfo::exists(path) && !QFileInfo(path).isFile())
+        return false;
+    file.setFileName(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    // The name may have been replaced between the look and the open.
+    if (file.isSequential()) {
+        file.close();
+        return false;
+    }
+    return true;
+}
 
 QString configDirectory()
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFile>
 #include <QString>
 
 namespace cutdeck {
@@ -23,6 +24,11 @@ bool WriteIni(const QString &section, const QString &key, const QString &value);
 // Same, on an explicit file (tests, tools).
 QString readIniFile(const QString &path, const QString &section, const QString &key);
 bool writeIniFile(const QString &path, const QString &section, const QString &key, const QString &value);
+
+// Opens `path` for reading when it is a regular file. A FIFO would block the
+// open until some writer appears, and a device such as /dev/zero never ends:
+// neither is a settings file, a drawing or a job.
+bool openRegularFile(QFile &file, const QString &path);
 
 // The numeric value of the leading number of a text, as the classic Val()
 // reads it: blanks skipped, an optional sign, digits, an optional fraction and

@@ -9,10 +9,10 @@ namespace cutdeck {
 
 bool readGcodeJob(const QString &path, QStringList *lines, QString *error)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
+    QFile f;
+    if (!openRegularFile(f, path)) {
         if (error)
-            *error = f.errorString();
+            *error = f.error() != QFileDevice::NoError ? f.errorString() : QStringLiteral("not a regular file");
         return false;
     }
     lines->clear();
@@ -57,8 +57,8 @@ QString gcodePathFor(const QString &path)
 
 CutFileResult readCutFile(const QString &path, std::vector<CutRecord> *records)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    QFile f;
+    if (!openRegularFile(f, path))
         return CutFileResult::Unreadable;
     records->clear();
     auto next = [&]() { return QString::fromLatin1(f.readLine(4096)).trimmed(); };

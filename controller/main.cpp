@@ -2,6 +2,7 @@
 #include "controller/form3.h"
 #include "controller/smallforms.h"
 #include "controller/streamcli.h"
+#include "platform/display.h"
 
 #include <QAction>
 #include <QApplication>
@@ -10,6 +11,8 @@
 #include <QFileInfo>
 #include <QScreen>
 #include <QTimer>
+
+#include <cstdio>
 
 namespace {
 
@@ -78,7 +81,16 @@ int main(int argc, char **argv)
         return cutdeck::runCommandLine(QCoreApplication::arguments());
     }
 
+    const bool mayFallBack = platform::offerOffscreenFallback();
     QApplication app(argc, argv);
+    if (platform::fellBackToOffscreen(mayFallBack)) {
+        const QString display = platform::namedDisplay();
+        std::fprintf(stderr, "%s\n",
+                     qUtf8Printable(QStringLiteral("No hay pantalla para mostrar la ventana%1. Sin ventana: "
+                                                   "cutdeck --help muestra las opciones.")
+                                        .arg(display.isEmpty() ? QString() : QStringLiteral(" (\"%1\")").arg(display))));
+        return 1;
+    }
     const QStringList args = QCoreApplication::arguments();
     const QString file = args.size() > 1 ? args.at(1) : QString();
 

@@ -372,7 +372,11 @@ int runCrashReporter(const QString &dumpPath)
     const QString platform = QGuiApplication::platformName();
     if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) {
         // Nobody can answer a dialog: keep the report for later.
-        crash::writeReport(dumpPath, crash::currentEnvironment());
+        if (!crash::writeReport(dumpPath, crash::currentEnvironment())) {
+            std::fprintf(stderr, "Kerfloom crashed; the report cannot be written: %s (the dump stays: %s)\n",
+                         qPrintable(crash::reportPath(dumpPath)), qPrintable(dumpPath));
+            return 1;
+        }
         std::fprintf(stderr, "Kerfloom crashed; report: %s\n", qPrintable(crash::reportPath(dumpPath)));
         return 0;
     }

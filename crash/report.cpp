@@ -13,8 +13,12 @@
 #include <QScreen>
 #include <QSettings>
 #include <QSysInfo>
+#include <QTemporaryFile>
 
 #include <sys/utsname.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 namespace kerfloom::crash {
 namespace {
@@ -108,7 +112,9 @@ QString reportPath(const QString &dumpPath) { return withExtension(dumpPath, QSt
 QString screenshotPath(const QString &dumpPath) { return withExtension(dumpPath, QStringLiteral(".png")); }
 QString detailsPath(const QString &dumpPath) { return dumpPath + QStringLiteral(".details"); }
 
-QString buildReport(const QString &dumpPath, const ReportEnvironment &env)
+namespace {
+
+QString build(const QString &dumpPath, const ReportEnvironment &env, bool consumeDetails)
 {
     QString r;
     auto line = [&r](const QString &l) { r += l + QStringLiteral("\r\n"); };
@@ -128,11 +134,13 @@ QString buildReport(const QString &dumpPath, const ReportEnvironment &env)
 
     QList<QPair<QString, QString>> fields;
     QFile file(detailsPath(dumpPath));
-    if (file.open(QIODevice::ReadOnly)) {
+    // Ours is a plain file: a FIFO under its name would block the open.
+    if (QFileInfo(file.fileName()).isFile() && file.open(QIODevice::ReadOnly)) {
         // Bounded: a details file is small; anything huge is not ours.
         const QByteArray bytes = file.read(64 * 1024 * 1024);
         file.close();
-        file.remove();
+        if (consumeDetails)
+            file.remove();
         Details d;
         if (parseDetails(bytes, d)) {
             grabWindow(d.windowId, screenshotPath(dumpPath));
@@ -183,11 +191,28 @@ QString buildReport(const QString &dumpPath, const ReportEnvironment &env)
     return r;
 }
 
+} // namespace
+
+QString buildReport(const QString &dumpPath, const ReportEnvironment &env)
+{
+    return build(dumpPath, env, true);
+}
+
 bool writeReport(const QString &dumpPath, const ReportEnvironment &env)
 {
-    const QString report = buildReport(dumpPath, env);
-    QFile out(reportPath(dumpPath));
-    return out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(report.toUtf8()) >= 0;
+    const QByteArray report = build(dumpPath, env, false).toUtf8();
+    const QString target = reportPath(dumpPath);
+    // Written under a fresh name and renamed over the report's: a link
+    // planted under that name in the shared temporary folder is replaced,
+    // never written through, and a full disk leaves no half report.
+    QTemporaryFile out(target + QStringLiteral(".XXXXXX"));
+    if (!out.open() || out.write(report) != report.size() || !out.flush() || ::fsync(out.handle()) != 0
+        || ::rename(QFile::encodeName(out.fileName()).constData(), QFile::encodeName(target).constData()) != 0)
+        return false;
+    out.setAutoRemove(false);
+    // The details are consumed only once the report holds them.
+    QFile::remove(detailsPath(dumpPath));
+    return true;
 }
 
 } // namespace kerfloom::crash

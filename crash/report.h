@@ -27,7 +27,8 @@ QString detailsPath(const QString &dumpPath);
 // The report text; consumes the details file and writes the screenshot when
 // the window it names can still be grabbed.
 QString buildReport(const QString &dumpPath, const ReportEnvironment &env);
-// buildReport written UTF-8 to reportPath(dumpPath); false when it cannot be.
+// buildReport written UTF-8 to reportPath(dumpPath), whole or not at all;
+// false when it cannot be, and the details file then stays.
 bool writeReport(const QString &dumpPath, const ReportEnvironment &env);
 
 } // namespace kerfloom::crash

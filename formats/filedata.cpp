@@ -25,6 +25,12 @@ bool openRegularFile(QFile &file, const QString &path)
     return true;
 }
 
+bool refuseCutShort(const QString &path)
+{
+    qWarning("Cannot read \"%s\": the file was cut short while it was read", qUtf8Printable(path));
+    return false;
+}
+
 bool writeWholeFile(const QString &path, const std::function<bool(QIODevice &)> &write)
 {
     QSaveFile file(path);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/guardedmap.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -21,9 +23,14 @@ bool openRegularFile(QFile &file, const QString &path);
 // logged with the path, a refusal is logged by `write` itself.
 bool writeWholeFile(const QString &path, const std::function<bool(QIODevice &)> &write);
 
+// Logs that the file was cut short while it was read; always false.
+bool refuseCutShort(const QString &path);
+
 // Hands a file's whole content to `read` as one byte range: mapped into
 // memory when the file allows it, read the ordinary way otherwise (an empty
-// file). False when the file cannot be opened, else read's result.
+// file). False when the file cannot be opened, or was cut short while it was
+// read (another program rewriting it: what was read is not the drawing),
+// else read's result.
 template <typename Read>
 bool withFileData(const QString &path, Read read)
 {
@@ -32,8 +39,11 @@ bool withFileData(const QString &path, Read read)
         return false;
     const qint64 size = file.size();
     if (size > 0) {
-        if (const uchar *mapped = file.map(0, size))
-            return read(reinterpret_cast<const char *>(mapped), size_t(size));
+        const platform::GuardedMap mapped(file.handle(), size_t(size));
+        if (mapped.data()) {
+            const bool ok = read(mapped.data(), size_t(size));
+            return mapped.truncated() ? refuseCutShort(path) : ok;
+        }
     }
     const QByteArray all = file.readAll();
     return read(all.constData(), size_t(all.size()));

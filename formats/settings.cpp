@@ -1,9 +1,11 @@
 #include "formats/settings.h"
 
+#include <QFileInfo>
 #include <QLocale>
 #include <QSet>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 
@@ -16,9 +18,41 @@ QString filePath()
         + QStringLiteral("/settings.ini");
 }
 
+namespace {
+
+// The file QSettings may use. A FIFO under the settings' name would block the
+// read until some writer came, and a device reached through a link would be
+// replaced by a plain file on the first write (/dev/zero, when run as root).
+// Such a path is not opened at all: the defaults are used and nothing is
+// saved. A name below it cannot be opened (it is no folder), so QSettings
+// only reports an access error.
+QString usablePath()
+{
+    const QString path = filePath();
+    const QFileInfo info(path);
+    if (info.isFile() && !info.isReadable()) {
+        // Qt would read nothing and say nothing: every option silently at
+        // its default, a job saved where the user never asked.
+        static std::once_flag warned;
+        std::call_once(warned, [&] {
+            qWarning("Settings: \"%s\" cannot be read; the defaults are used", qUtf8Printable(path));
+        });
+    }
+    if (!info.exists() || info.isFile() || info.isDir())
+        return path;
+    static std::once_flag warned;
+    std::call_once(warned, [&] {
+        qWarning("Settings: \"%s\" is not a regular file; the defaults are used and nothing is saved",
+                 qUtf8Printable(path));
+    });
+    return path + QStringLiteral("/settings.ini");
+}
+
+} // namespace
+
 std::unique_ptr<QSettings> open()
 {
-    return std::make_unique<QSettings>(filePath(), QSettings::IniFormat);
+    return std::make_unique<QSettings>(usablePath(), QSettings::IniFormat);
 }
 
 QString defaultLanguage()
@@ -38,16 +72,27 @@ void setLanguage(const QString &name)
 
 QStringList recentFiles()
 {
+    // The array's count is only a number in the file: a damaged one (two
+    // billion) would be walked entry by entry for minutes. Only the entries
+    // that exist are read, in the array's order.
     auto s = open();
+    s->beginGroup(QStringLiteral("RecentFiles"));
+    const int size = s->value(QStringLiteral("size")).toInt();
+    QList<int> indices;
+    for (const QString &group : s->childGroups()) {
+        bool ok = false;
+        const int i = group.toInt(&ok);
+        if (ok && i >= 1 && i <= size)
+            indices << i;
+    }
+    std::sort(indices.begin(), indices.end());
     QStringList files;
-    const int n = s->beginReadArray(QStringLiteral("RecentFiles"));
-    for (int i = 0; i < n; ++i) {
-        s->setArrayIndex(i);
-        const QString f = s->value(QStringLiteral("FileName")).toString();
+    for (const int i : qAsConst(indices)) {
+        const QString f = s->value(QString::number(i) + QStringLiteral("/FileName")).toString();
         if (!f.isEmpty())
             files << f;
     }
-    s->endArray();
+    s->endGroup();
     return files;
 }
 
@@ -63,7 +108,25 @@ void setRecentFiles(const QStringList &files)
     s->endArray();
 }
 
+void warnDamaged(const char *name, const QVariant &stored)
+{
+    // The same key is read in several places during a run: one warning per
+    // damaged value is enough.
+    static std::mutex mutex;
+    static QSet<QString> warned;
+    const QString entry = QLatin1String(name) + QLatin1Char('=') + stored.toString();
+    std::lock_guard<std::mutex> lock(mutex);
+    if (warned.contains(entry))
+        return;
+    warned.insert(entry);
+    qWarning("Settings: %s is not a usable value; the default is used instead", qUtf8Printable(entry.left(200)));
+}
+
 namespace {
+
+// The largest position the position dialog offers: 1e8 of its largest unit,
+// the metre, in millimetres.
+constexpr double MaxPosition = 1e11;
 
 // A coordinate that is not a finite number ("nan" typed into the file) is a
 // damaged value: the default stands in for it.
@@ -73,6 +136,12 @@ double finiteValue(QSettings &s, const QString &key, double fallback)
     if (!stored.isValid())
         return fallback;
     const double v = stored.toDouble();
+    if (std::isfinite(v) && std::abs(v) > MaxPosition) {
+        // Far beyond any machine, and beyond what the dialog can store: moved
+        // there, the drawing's points would all round to the same number.
+        warnDamaged(qPrintable(s.group() + QLatin1Char('/') + key), stored);
+        return fallback;
+    }
     if (!std::isfinite(v)) {
         // The same key is read in several places during a run: one warning
         // per damaged value is enough.
@@ -98,7 +167,15 @@ PositionSpec readPosition(QSettings &s, const char *group)
     spec.x = finiteValue(s, QStringLiteral("X"), spec.x);
     spec.y = finiteValue(s, QStringLiteral("Y"), spec.y);
     spec.useAnchor = s.value(QStringLiteral("Relative"), spec.useAnchor).toBool();
-    spec.anchorIndex = s.value(QStringLiteral("Anchor"), spec.anchorIndex).toInt();
+    // The nine points of the bounding box; any other number would make a
+    // relative position silently absolute.
+    const QVariant anchor = s.value(QStringLiteral("Anchor"));
+    bool ok = false;
+    const int index = anchor.toInt(&ok);
+    if (ok && index >= 1 && index <= 9)
+        spec.anchorIndex = index;
+    else if (anchor.isValid())
+        warnDamaged(qPrintable(s.group() + QStringLiteral("/Anchor")), anchor);
     s.endGroup();
     return spec;
 }

@@ -10,6 +10,7 @@
 #include <QVariant>
 
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <type_traits>
 
@@ -22,11 +23,20 @@ namespace Settings {
 QString filePath();
 std::unique_ptr<QSettings> open();
 
+// Logs, once per key and value, that a stored value was not usable.
+void warnDamaged(const char *name, const QVariant &stored);
+
 template <typename T>
 struct Key
 {
     const char *name;
     T defaultValue;
+    // Numbers outside [minimum, maximum] (the range the settings dialog
+    // offers) are damaged values too: a negative plotter unit would mirror
+    // every drawing, an output unit beyond the list would write millimetres
+    // while the dialog shows another.
+    T minimum = std::numeric_limits<T>::lowest();
+    T maximum = std::numeric_limits<T>::max();
 
     T read() const { return read(*open()); }
     T read(const QSettings &s) const
@@ -34,13 +44,27 @@ struct Key
         const QVariant v = s.value(QLatin1String(name));
         if (!v.isValid() || !v.canConvert<T>())
             return defaultValue;
-        const T value = v.value<T>();
-        // "nan" or "inf" typed into the file is a damaged value.
-        if constexpr (std::is_floating_point_v<T>) {
-            if (!std::isfinite(value))
+        if constexpr (std::is_arithmetic_v<T> && !std::is_same_v<T, bool>) {
+            // Text that is no number ("abc", "1e999" for a whole number)
+            // reads as the default, not as 0.
+            QVariant number = v;
+            if (!number.convert(qMetaTypeId<T>())) {
+                warnDamaged(name, v);
                 return defaultValue;
+            }
+            const T value = number.value<T>();
+            // "nan" or "inf" typed into the file is a damaged value.
+            bool usable = !(value < minimum) && !(value > maximum);
+            if constexpr (std::is_floating_point_v<T>)
+                usable = usable && std::isfinite(value);
+            if (!usable) {
+                warnDamaged(name, v);
+                return defaultValue;
+            }
+            return value;
+        } else {
+            return v.value<T>();
         }
-        return value;
     }
     void write(const T &value) const { write(*open(), value); }
     void write(QSettings &s, const T &value) const { s.setValue(QLatin1String(name), QVariant::fromValue(value)); }
@@ -50,7 +74,7 @@ struct Key
 QString defaultLanguage(); // the system locale's name
 QString language();
 void setLanguage(const QString &name);
-inline const Key<int> Units{"Main/Units", 1};
+inline const Key<int> Units{"Main/Units", 1, 0, 3};
 inline const Key<QByteArray> Geometry{"Main/Geometry", {}};
 inline const Key<QString> LastOpenDir{"Main/LastOpenDir", {}};
 inline const Key<QString> LastSaveDir{"Main/LastSaveDir", {}};
@@ -61,7 +85,7 @@ void setRecentFiles(const QStringList &files);
 
 // Drawing
 inline const Key<bool> DuplicateNonClosed{"Drawing/DuplicateNonClosed", true};
-inline const Key<double> ClosedPrecision{"Drawing/ClosedPrecision", 0.005};
+inline const Key<double> ClosedPrecision{"Drawing/ClosedPrecision", 0.005, 0, 100000};
 inline const Key<bool> WarnNonClosed{"Drawing/WarnNonClosed", true};
 inline const Key<bool> DrawPoints{"Drawing/DrawPoints", true};
 inline const Key<bool> ScalePoints{"Drawing/ScalePoints", true};
@@ -95,23 +119,23 @@ inline const Key<bool> ActionExitApplication{"Actions/ExitApplication", true};
 inline const Key<bool> ActionExitApplicationCmdOnly{"Actions/ExitApplicationCmdOnly", true};
 
 // Formats
-inline const Key<int> HpglUnits{"Format/HPGL/Units", 1016};
+inline const Key<int> HpglUnits{"Format/HPGL/Units", 1016, 0, 999999999};
 inline const Key<bool> HpglAutoWeld{"Format/HPGL/AutoWeld", true};
 inline const Key<QString> GCodeInit{"Format/GCode/Init", QStringLiteral("G1 F100")};
 inline const Key<QString> GCodeFinish{"Format/GCode/Finish", {}};
 inline const Key<QString> GCodeAxisMappingX{"Format/GCode/AxisMappingX", QStringLiteral("X")};
 inline const Key<QString> GCodeAxisMappingY{"Format/GCode/AxisMappingY", QStringLiteral("Y")};
-inline const Key<int> GCodeUnits{"Format/GCode/Units", 0};
-inline const Key<int> DxfSplineSegments{"Format/DXF/SplineSegments", 8};
+inline const Key<int> GCodeUnits{"Format/GCode/Units", 0, 0, 3};
+inline const Key<int> DxfSplineSegments{"Format/DXF/SplineSegments", 8, 1, 1000};
 inline const Key<bool> DxfSplineSegmentsFromFile{"Format/DXF/SplineSegmentsFromFile", true};
 inline const Key<bool> DxfAutoWeld{"Format/DXF/AutoWeld", true};
-inline const Key<double> DxfAutoWeldPrecision{"Format/DXF/AutoWeldPrecision", 0.1};
+inline const Key<double> DxfAutoWeldPrecision{"Format/DXF/AutoWeldPrecision", 0.1, 0, 100000};
 inline const Key<bool> DxfIgnoreClosedFlag{"Format/DXF/IgnoreClosedFlag", false};
 // Draw block contents where INSERTs place them; off: once, at the block's base point.
 inline const Key<bool> DxfExpandBlocks{"Format/DXF/ExpandBlocks", true};
 // Points one DXF file may make (block copies count one each as well); beyond
 // it the file is refused rather than taking minutes and gigabytes.
-inline const Key<int> DxfMaxPoints{"Format/DXF/MaxPoints", 10000000};
+inline const Key<int> DxfMaxPoints{"Format/DXF/MaxPoints", 10000000, 1};
 
 // The vendor's web server (product row of the About dialog, crash upload,
 // updates). Empty: nothing is ever requested. KERFLOOM_BASE_URL overrides it.

@@ -123,14 +123,17 @@ std::unique_ptr<QSettings> openUninstallEntries()
 
 QString defaultLocation()
 {
+    // A relative $ProgramFiles or entry is taken from the home folder as a
+    // typed one is: relative to the installer's folder, the installation
+    // would go into the setup's work folder, which is deleted when it ends.
     auto entries = openUninstallEntries();
     const QString previous = entries->value(GroupName + QLatin1String("/InstallLocation")).toString();
-    if (!previous.isEmpty())
-        return previous;
+    if (!previous.trimmed().isEmpty())
+        return resolveTargetDir(previous);
     QString root = qEnvironmentVariable("ProgramFiles");
-    if (root.isEmpty())
+    if (root.trimmed().isEmpty())
         root = QStringLiteral("/opt");
-    return QDir::cleanPath(root + QLatin1Char('/') + CompanyName + QLatin1Char('/') + ProductName);
+    return resolveTargetDir(root + QLatin1Char('/') + CompanyName + QLatin1Char('/') + ProductName);
 }
 
 QStringList userDataFiles()
@@ -211,6 +214,12 @@ InstallResult install(const InstallRequest &request)
     entries->setValue(QStringLiteral("NoRepair"), 1);
     entries->endGroup();
     entries->sync();
+    if (entries->status() == QSettings::AccessError) {
+        // Without its entry the installation cannot be uninstalled: say so
+        // rather than report success.
+        result.error = tr("Cannot write file \"%1\"!").arg(QDir::toNativeSeparators(entries->fileName()));
+        return result;
+    }
 
     // A shortcut whose folder cannot be made is skipped, as on any desktop
     // without such a folder.

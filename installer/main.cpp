@@ -4,6 +4,7 @@
 // without a display.
 #include "installer/installation.h"
 #include "installer/installerdialog.h"
+#include "platform/display.h"
 #include "ui/style/brenmoorstyle.h"
 
 #include <QApplication>
@@ -67,6 +68,12 @@ bool displayAvailable()
     return false;
 }
 
+void noDisplayMessage(const char *mode)
+{
+    fprintf(stderr, "There is no display to show the window on. Run the program with /quiet to %s "
+                    "without a window.\n", mode);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -77,13 +84,17 @@ int main(int argc, char **argv)
         return runQuiet(QCoreApplication::applicationFilePath().endsWith(installer::UninstallerName));
     }
 
+    const char *mode = QByteArray(argv[0]).endsWith("Uninstall") ? "uninstall" : "install";
     if (!displayAvailable()) {
-        fprintf(stderr, "There is no display to show the window on. Run the program with /quiet to %s "
-                        "without a window.\n",
-                QByteArray(argv[0]).endsWith("Uninstall") ? "uninstall" : "install");
+        noDisplayMessage(mode);
         return 1;
     }
+    const bool mayFallBack = platform::offerOffscreenFallback();
     QApplication app(argc, argv);
+    if (platform::fellBackToOffscreen(mayFallBack)) {
+        noDisplayMessage(mode);
+        return 1;
+    }
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/BrenmoorInstaller/Resources/icon.png")));
     installBrenmoorStyle();
     if (QLocale::system().language() == QLocale::Polish) {

@@ -1,6 +1,7 @@
 #include "update/crc32.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <zlib.h>
 
@@ -27,8 +28,10 @@ std::optional<quint32> crc32Of(QIODevice &device)
 
 std::optional<quint32> crc32OfFile(const QString &path)
 {
+    // Only plain files are installed or downloaded: a FIFO under such a name
+    // would block the open, a device would never end.
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly) || file.isSequential())
         return std::nullopt;
     return crc32Of(file);
 }

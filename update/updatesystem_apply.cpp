@@ -54,8 +54,9 @@ bool UpdateSystem::writeStateFile() const
 
 bool UpdateSystem::readStateFile()
 {
+    // A FIFO in its place would block the updater, which runs unattended.
     QFile file(stateFile());
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QFileInfo(file.fileName()).isFile() || !file.open(QIODevice::ReadOnly) || file.isSequential())
         return false;
     QDataStream in(&file);
     QMap<QString, QString> table;

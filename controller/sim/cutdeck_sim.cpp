@@ -18,6 +18,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -185,6 +186,14 @@ int main(int argc, char **argv)
     }
     ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
     if (!o.link.empty()) {
+        // Only a link (left by an earlier run) is replaced: a mistyped path
+        // must never delete a job or a drawing.
+        struct stat st{};
+        if (::lstat(o.link.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
+            std::fprintf(stderr, "cutdeck-sim: --link %s: the path exists and is not a link; it is left alone\n",
+                         o.link.c_str());
+            return 2;
+        }
         ::unlink(o.link.c_str());
         if (::symlink(device.c_str(), o.link.c_str()) != 0)
             std::perror("cutdeck-sim: link");
@@ -378,7 +387,12 @@ int main(int argc, char **argv)
     if (slave >= 0)
         ::close(slave);
     ::close(master);
-    if (!o.link.empty())
-        ::unlink(o.link.c_str());
+    if (!o.link.empty()) {
+        // Only our own link goes; the path may have been reused meanwhile.
+        char target[4096];
+        const ssize_t n = ::readlink(o.link.c_str(), target, sizeof target - 1);
+        if (n >= 0 && std::string(target, size_t(n)) == device)
+            ::unlink(o.link.c_str());
+    }
     return 0;
 }

@@ -95,6 +95,10 @@
         <translation>Nie można skopiować pliku &quot;%1&quot;!</translation>
     </message>
     <message>
+        <source>Cannot write file &quot;%1&quot;!</source>
+        <translation>Nie można zapisać pliku &quot;%1&quot;!</translation>
+    </message>
+    <message>
         <source>Uninstall</source>
         <translation>Odinstaluj</translation>
     </message>

@@ -234,6 +234,11 @@ TEST_F(Pipeline, ADisplayThatCannotBeReachedRunsUnattended)
         EXPECT_EQ(lines(r), QStringList{QStringLiteral("Cannot open file: The file name is empty!")});
         EXPECT_FALSE(coordinates(work.filePath(QStringLiteral("gone.tap"))).empty());
         QFile::remove(work.filePath(QStringLiteral("gone.tap")));
+        // Without drawings a window was wanted: one line and a failure, not
+        // Qt's abort with advice to reinstall.
+        const RunResult alone = run({}, {}, env);
+        EXPECT_EQ(alone.exitCode, 1);
+        EXPECT_EQ(lines(alone), QStringList{QStringLiteral("Kerfloom: cannot open the display \":4093\" and no drawing to process")});
     }
 }
 

@@ -5,12 +5,14 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <csignal>
@@ -296,4 +298,35 @@ TEST(JobFiles, AFullDiskKeepsTheOldJobAndSettings)
     EXPECT_EQ(contents(cut), oldCut);
     EXPECT_EQ(contents(gcodeFileNameFor(cut)), oldGcode);
     EXPECT_EQ(contents(ini), oldIni);
+}
+
+// A FIFO under a file's name would block its open until a writer came, and a
+// device such as /dev/zero never ends (and, written through a link as root, is
+// replaced by a plain file): every file cutdeck reads must refuse them at once.
+// A link to a FIFO stands in for a link to a device, which a faulty run here
+// would destroy.
+TEST(NonRegularFiles, AreRefusedWithoutWaitingOrReading)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString link = dir.filePath(QStringLiteral("link"));
+    ASSERT_TRUE(QFile::link(fifo, link));
+    const QString folder = dir.filePath(QStringLiteral("folder"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+
+    for (const QString &path : {fifo, link, folder}) {
+        SCOPED_TRACE(path.toStdString());
+        EXPECT_EQ(readIniFile(path, "vel", "vel"), QString());
+        EXPECT_FALSE(writeIniFile(path, "vel", "vel", "300"));
+        Drawing d;
+        EXPECT_EQ(readHpgl(path, &d), DrawingResult::Unreadable);
+        QStringList lines;
+        QString error;
+        EXPECT_FALSE(readGcodeJob(path, &lines, &error));
+        EXPECT_FALSE(error.isEmpty());
+        std::vector<CutRecord> records;
+        EXPECT_EQ(readCutFile(path, &records), CutFileResult::Unreadable);
+    }
+    EXPECT_TRUE(QFileInfo(link).isSymLink() && !QFileInfo(fifo).isFile());
 }

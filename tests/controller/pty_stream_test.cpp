@@ -646,3 +646,65 @@ TEST(SaveJobCommand, FailuresAreOneLineAndExitCodeOne)
         EXPECT_EQ(err.count('\n'), 1) << err.constData();
     }
 }
+
+// Without a display Qt aborted (exit 134) with advice to reinstall; the
+// window program says what is missing and ends with 1.
+TEST(WindowProgram, NoReachableDisplayIsOneMessageAndExitCodeOne)
+{
+    QTemporaryDir dir;
+    const struct
+    {
+        const char *display;
+        const char *expected;
+    } cases[] = {
+        {nullptr, "No hay pantalla para mostrar la ventana. Sin ventana"},
+        {":4093", "No hay pantalla para mostrar la ventana (\":4093\"). Sin ventana"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.display ? c.display : "unset");
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QLatin1String(v));
+        if (c.display)
+            env.insert(QStringLiteral("DISPLAY"), QLatin1String(c.display));
+        env.insert(QStringLiteral("CUTDECK_CONFIG_DIR"), dir.path());
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(CUTDECK_PROGRAM), QStringList());
+        ASSERT_TRUE(p.waitForFinished(20000));
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 1);
+        EXPECT_TRUE(p.readAllStandardError().contains(c.expected));
+    }
+}
+
+// "--link" deleted whatever stood under its path: a mistyped job file was
+// gone. Only a link (an earlier run's) is replaced, and only our own goes.
+TEST(Emulator, LinkNeverReplacesAFile)
+{
+    QTemporaryDir dir;
+    const QString job = dir.filePath(QStringLiteral("job.gcode"));
+    {
+        QFile f(job);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("G1 X1\r\n");
+    }
+    QProcess refused;
+    refused.start(QStringLiteral(CUTDECK_SIM), {QStringLiteral("--link"), job});
+    ASSERT_TRUE(refused.waitForFinished(5000));
+    EXPECT_EQ(refused.exitCode(), 2);
+    QFile kept(job);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("G1 X1\r\n"));
+
+    const QString link = dir.filePath(QStringLiteral("ttyCutter"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/stale-device"), link));
+    QProcess sim;
+    sim.start(QStringLiteral(CUTDECK_SIM), {QStringLiteral("--link"), link});
+    ASSERT_TRUE(sim.waitForStarted(5000) && sim.waitForReadyRead(5000));
+    const QString device = QString::fromLocal8Bit(sim.readLine()).trimmed();
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), device);
+    sim.terminate();
+    ASSERT_TRUE(sim.waitForFinished(5000));
+    EXPECT_FALSE(QFileInfo(link).isSymLink());
+}

@@ -5,11 +5,15 @@
 #include "crash/report.h"
 
 #include <QDataStream>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <signal.h>
 
@@ -189,6 +193,44 @@ TEST_F(CrashReport, DamagedDetailsFilesGiveTheShortReport)
     const QString xml = buildReport(dump(), fixedEnvironment());
     EXPECT_FALSE(xml.contains(QLatin1String("<ProcessId>")));
     EXPECT_EQ(xml.count(QStringLiteral("\r\n")), 13);
+}
+
+// The report goes into the shared temporary folder beside the dump. It was
+// written through whatever stood under its name (a planted link reached
+// someone else's file), and its details were gone even when it could not be
+// written; a FIFO under the details' name blocked the report process.
+TEST_F(CrashReport, TheReportIsWrittenWholeUnderItsOwnNameOrTheDetailsStay)
+{
+    const QString victim = dir.filePath(QStringLiteral("victim"));
+    QFile f(victim);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("precious");
+    f.close();
+    const QString xml = reportPath(dump());
+
+    ASSERT_TRUE(QFile::link(victim, xml));
+    writeDetailsFile(nullptr);
+    ASSERT_TRUE(writeReport(dump(), fixedEnvironment()));
+    EXPECT_FALSE(QFileInfo(xml).isSymLink());
+    QFile written(xml);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(written.readAll().contains("<ProcessId>4321"));
+    EXPECT_FALSE(QFile::exists(detailsPath(dump())));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "precious");
+
+    // A folder in the report's place: no report, and the details stay for
+    // another attempt.
+    QFile::remove(xml);
+    ASSERT_TRUE(QDir().mkpath(xml));
+    writeDetailsFile(nullptr);
+    EXPECT_FALSE(writeReport(dump(), fixedEnvironment()));
+    EXPECT_TRUE(QFileInfo(detailsPath(dump())).isFile());
+    EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("*.xml.*")}, QDir::Files), QStringList());
+
+    QFile::remove(detailsPath(dump()));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(detailsPath(dump())).constData(), 0600), 0);
+    EXPECT_FALSE(buildReport(dump(), fixedEnvironment()).contains(QLatin1String("<ProcessId>")));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // A save that fails keeps the file it was replacing; a save never writes a
 // number that is not finite; readers touch only regular files.
 #include "formats/baseformat.h"
+#include "formats/filedata.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -250,4 +251,32 @@ TEST(SaveSafety, ReadersRefuseWhatIsNotARegularFile)
     CapturedLog log;
     EXPECT_FALSE(BaseFormat::load(dir.filePath(QStringLiteral("missing.dxf")), d));
     EXPECT_TRUE(log.contains(QStringLiteral("missing.dxf")));
+}
+
+// Readers map the file; another program cutting it short meanwhile (an
+// editor rewriting it in place) turned the next touch of a lost page into
+// SIGBUS, a crash. The lost pages read as zeros and the load is refused.
+TEST(SaveSafety, AFileCutShortWhileItIsReadIsRefusedNotACrash)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("drawing.plt"));
+    const QByteArray content(3 * 65536, 'x');
+    for (const bool cut : {false, true}) {
+        SCOPED_TRACE(cut ? "cut short" : "left alone");
+        {
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(content);
+        }
+        size_t xs = 0;
+        const bool read = withFileData(path, [&](const char *data, size_t size) {
+            if (cut)
+                EXPECT_EQ(::truncate(QFile::encodeName(path).constData(), 10), 0);
+            for (size_t i = 0; i < size; ++i)
+                xs += data[i] == 'x';
+            return true;
+        });
+        EXPECT_EQ(read, !cut);
+        EXPECT_EQ(xs, cut ? 10u : size_t(content.size()));
+    }
 }

@@ -1,9 +1,14 @@
 #include "formats/settings.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 TEST(Settings, LivesInTheTestConfigurationFolder)
 {
@@ -110,4 +115,116 @@ TEST(Settings, ServerAddressesComeFromTheEnvironmentBeforeTheFile)
     qunsetenv("KERFLOOM_BASE_URL");
     qunsetenv("KERFLOOM_UPDATE_URL");
     Settings::open()->clear();
+}
+
+QStringList g_settingsWarnings;
+
+// An unreadable file gave every option its default without a word.
+TEST(Settings, AnUnreadableFileIsSaidOnce)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads every file";
+    const QString path = Settings::filePath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[Format]\nHPGL\\Units=2032\n");
+    f.close();
+    ASSERT_TRUE(f.setPermissions(QFileDevice::WriteOwner));
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &, const QString &m) { g_settingsWarnings << m; });
+    EXPECT_EQ(Settings::HpglUnits.read(), 1016);
+    EXPECT_EQ(Settings::HpglUnits.read(), 1016);
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(g_settingsWarnings.filter(QStringLiteral("cannot be read")).size(), 1);
+    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QFile::remove(path);
+}
+
+// A damaged count of two billion made every start and every batch walk the
+// array entry by entry for minutes.
+TEST(Settings, RecentFilesReadOnlyTheEntriesThatExist)
+{
+    const QString path = Settings::filePath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[RecentFiles]\nsize=2000000000\n10\\FileName=/c.plt\n2\\FileName=/b.plt\n1\\FileName=/a.plt\n"
+            "x\\FileName=/not-an-entry.plt\n");
+    f.close();
+    EXPECT_EQ(Settings::recentFiles(), (QStringList{"/a.plt", "/b.plt", "/c.plt"}));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[RecentFiles]\nsize=2\n1\\FileName=/a.plt\n2\\FileName=/b.plt\n3\\FileName=/beyond.plt\n");
+    f.close();
+    EXPECT_EQ(Settings::recentFiles(), (QStringList{"/a.plt", "/b.plt"}));
+    QFile::remove(path);
+}
+
+// Values typed or damaged into the file that the dialog could never store: a
+// negative plotter unit mirrored every HPGL drawing, an output unit beyond
+// the list wrote millimetres while the dialog showed inches, text read as 0.
+TEST(Settings, ValuesOutsideTheirRangeReadAsTheDefault)
+{
+    const QString path = Settings::filePath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile::remove(path);
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[Format]\nHPGL\\Units=-1016\nGCode\\Units=7\nDXF\\SplineSegments=abc\nDXF\\MaxPoints=0\n"
+                "DXF\\AutoWeldPrecision=nan\n[Drawing]\nClosedPrecision=-1\n[Main]\nUnits=99999999999999\n"
+                "[StartPoint]\nRelative=true\nAnchor=42\nX=1e308\nY=-1e11\n[MoveDrawing]\nAnchor=3\n");
+    }
+    const auto o = Settings::FormatOptions::fromStore();
+    EXPECT_EQ(o.hpglUnits, 1016);
+    EXPECT_EQ(o.gcodeUnits, 0);
+    EXPECT_EQ(o.dxfSplineSegments, 8);
+    EXPECT_EQ(o.dxfMaxPoints, 10000000);
+    EXPECT_DOUBLE_EQ(o.dxfAutoWeldPrecision, 0.1);
+    EXPECT_DOUBLE_EQ(o.closedPrecision, 0.005);
+    EXPECT_EQ(Settings::Units.read(), 1);
+    EXPECT_EQ(Settings::readPosition(Settings::StartPointGroup).anchorIndex, 7);
+    // Moved to 1e308 every point of a drawing rounds to the same number.
+    EXPECT_EQ(Settings::readPosition(Settings::StartPointGroup).x, 0.0);
+    EXPECT_EQ(Settings::readPosition(Settings::StartPointGroup).y, -1e11);
+    EXPECT_EQ(Settings::readPosition(Settings::MoveDrawingGroup).anchorIndex, 3);
+
+    // The edges of the ranges are values like any other.
+    Settings::HpglUnits.write(0);
+    Settings::GCodeUnits.write(3);
+    Settings::DxfSplineSegments.write(1000);
+    EXPECT_EQ(Settings::HpglUnits.read(), 0);
+    EXPECT_EQ(Settings::GCodeUnits.read(), 3);
+    EXPECT_EQ(Settings::DxfSplineSegments.read(), 1000);
+    QFile::remove(path);
+}
+
+// A FIFO under the settings' name blocked the start until a writer came; a
+// link to a device was replaced by a plain file on the first write. A link to
+// a FIFO stands in for the device, which a faulty run here would destroy.
+TEST(Settings, ANonRegularSettingsFileIsNeitherReadNorReplaced)
+{
+    const QString path = Settings::filePath();
+    const QString fifo = path + QStringLiteral(".fifo");
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile::remove(path);
+    QFile::remove(fifo);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const bool viaLink : {false, true}) {
+        SCOPED_TRACE(viaLink ? "link to a FIFO" : "FIFO");
+        QFile::remove(path);
+        ASSERT_TRUE(viaLink ? QFile::link(fifo, path) : QFile::rename(fifo, path));
+        EXPECT_EQ(Settings::FormatOptions::fromStore().hpglUnits, 1016);
+        Settings::setRecentFiles({QStringLiteral("/tmp/a.plt")});
+        auto s = Settings::open();
+        s->setValue(QStringLiteral("Main/Units"), 2);
+        s->sync();
+        EXPECT_NE(s->status(), QSettings::NoError);
+        const QFileInfo target(viaLink ? fifo : path);
+        EXPECT_TRUE(target.exists() && !target.isFile() && !target.isDir());
+        if (!viaLink)
+            ASSERT_TRUE(QFile::rename(path, fifo));
+    }
+    QFile::remove(path);
+    QFile::remove(fifo);
 }

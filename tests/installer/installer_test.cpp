@@ -312,6 +312,16 @@ TEST_F(Installer, CapitalQuietIsNotQuiet)
     EXPECT_EQ(p.exitCode(), 1);
     EXPECT_TRUE(p.readAllStandardError().contains("Run the program with /quiet to install without a window."));
     EXPECT_FALSE(QFileInfo::exists(location));
+
+    // A display that cannot be reached (a closed ssh forwarding) too.
+    e.insert("DISPLAY", ":4093");
+    p.setProcessEnvironment(e);
+    p.start(stage + "/BrenmoorInstaller", QStringList());
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(p.readAllStandardError().contains("Run the program with /quiet to install without a window."));
+    EXPECT_FALSE(QFileInfo::exists(location));
 }
 
 TEST_F(Installer, HostileEntryDeletesNothingOutsideTheInstallation)
@@ -345,6 +355,34 @@ TEST_F(Installer, HostileEntryDeletesNothingOutsideTheInstallation)
     EXPECT_EQ(installer::bootstrapWorkFolder(stage), work);
     EXPECT_EQ(installer::bootstrapWorkFolder(root + "/build/installer"), QString());
     EXPECT_EQ(installer::bootstrapWorkFolder(root + "/not-a-uuid/BrenmoorInstaller"), QString());
+}
+
+// A relative $ProgramFiles put a quiet installation into the setup's work
+// folder, deleted seconds after "success"; it is taken from the home folder.
+TEST_F(Installer, RelativeDefaultFolderIsTakenFromTheHomeFolder)
+{
+    qputenv("ProgramFiles", "relpf");
+    EXPECT_EQ(installer::defaultLocation(), home + "/relpf/Brenmoor/Kerfloom");
+    {
+        QSettings entry(entriesFile(), QSettings::IniFormat);
+        entry.setValue("Brenmoor Kerfloom/InstallLocation", "apps/Kerfloom");
+    }
+    EXPECT_EQ(installer::defaultLocation(), home + "/apps/Kerfloom");
+    QFile::remove(entriesFile());
+    qputenv("ProgramFiles", programFiles.toUtf8());
+    EXPECT_EQ(installer::defaultLocation(), location);
+}
+
+// An entry that cannot be written (a folder under its name, a full disk) left
+// an installation that reported success and could never be uninstalled.
+TEST_F(Installer, UnwritableEntryIsAFailureBeforeTheShortcuts)
+{
+    ASSERT_TRUE(QDir().mkpath(entriesFile()));
+    const installer::InstallResult failed = installer::install({stage, location, INSTALLER_PROGRAM, true, true});
+    EXPECT_FALSE(failed.ok);
+    EXPECT_EQ(failed.error, "Cannot write file \"" + entriesFile() + "\"!");
+    EXPECT_FALSE(QFileInfo::exists(desktopLink()));
+    EXPECT_FALSE(QFileInfo::exists(menuFolder()));
 }
 
 QPushButton *button(QWidget &w, const QString &text)

@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 // Readable QString values in failure messages.
 inline void PrintTo(const QString &text, std::ostream *out) { *out << '"' << text.toStdString() << '"'; }
 
@@ -275,6 +277,42 @@ TEST_F(UpdateTest, ElevatedCopyAppliesTheStateFileTable)
     EXPECT_EQ(system->runUpdaterStep(), 0);
     EXPECT_EQ(readFile(installed("a.bin")), "new");
     EXPECT_FALSE(QFileInfo::exists(downloadDir()));
+}
+
+// The updater runs unattended (through pkexec): a damaged state file, or a
+// FIFO under its name or a downloaded file's, must end it at once with the
+// installation as it was.
+TEST_F(UpdateTest, DamagedStateFileOrFifosNeverBlockTheUpdater)
+{
+    writeFile(installed("a.bin"), "old");
+    const QString state = downloaded("update");
+    const struct
+    {
+        const char *name;
+        QByteArray bytes; // written as the state file unless it is made a FIFO
+        bool fifo;
+    } cases[] = {
+        {"garbage", QByteArray("\xff\xff\xff\xf0garbage", 11), false},
+        {"half-written", QByteArray("\x00\x00\x00\x01\x00\x00\x00\x0a\x00a", 10), false},
+        {"FIFO", {}, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir().mkpath(downloadDir());
+        QFile::remove(state);
+        if (c.fifo)
+            ASSERT_EQ(::mkfifo(QFile::encodeName(state).constData(), 0600), 0);
+        else
+            writeFile(state, c.bytes);
+        auto system = makeSystem({});
+        EXPECT_EQ(system->runUpdaterStep(), 0);
+        EXPECT_EQ(readFile(installed("a.bin")), "old");
+    }
+    // A FIFO where a download or an installed file is looked at.
+    QFile::remove(state);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(downloaded("b.bin")).constData(), 0600), 0);
+    EXPECT_FALSE(update::crc32OfFile(downloaded("b.bin")).has_value());
+    EXPECT_FALSE(update::fileMatches(downloaded("b.bin"), QStringLiteral("0")));
 }
 
 QStringList g_warnings;
