@@ -28,8 +28,11 @@ void passOn(int sig, siginfo_t *info, void *context)
     if ((g_previous.sa_flags & SA_SIGINFO) && g_previous.sa_sigaction) {
         g_previous.sa_sigaction(sig, info, context);
     } else if (g_previous.sa_handler == SIG_DFL) {
-        // Returning re-executes the access, which now ends the process.
+        // Returning re-executes a faulting access, which now ends the
+        // process; a signal sent with kill has no access to repeat.
         signal(sig, SIG_DFL);
+        if (info->si_code <= 0)
+            raise(sig);
     } else if (g_previous.sa_handler != SIG_IGN) {
         g_previous.sa_handler(sig);
     }

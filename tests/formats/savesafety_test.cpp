@@ -270,8 +270,9 @@ TEST(SaveSafety, AFileCutShortWhileItIsReadIsRefusedNotACrash)
         }
         size_t xs = 0;
         const bool read = withFileData(path, [&](const char *data, size_t size) {
-            if (cut)
+            if (cut) {
                 EXPECT_EQ(::truncate(QFile::encodeName(path).constData(), 10), 0);
+            }
             for (size_t i = 0; i < size; ++i)
                 xs += data[i] == 'x';
             return true;

@@ -222,8 +222,9 @@ TEST(Settings, ANonRegularSettingsFileIsNeitherReadNorReplaced)
         EXPECT_NE(s->status(), QSettings::NoError);
         const QFileInfo target(viaLink ? fifo : path);
         EXPECT_TRUE(target.exists() && !target.isFile() && !target.isDir());
-        if (!viaLink)
+        if (!viaLink) {
             ASSERT_TRUE(QFile::rename(path, fifo));
+        }
     }
     QFile::remove(path);
     QFile::remove(fifo);
