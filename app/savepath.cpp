@@ -7,12 +7,26 @@
 QString expandSavePath(const QString &pathTemplate, const QString &source)
 {
     const QFileInfo info(source);
-    QString out = pathTemplate;
-    out.replace(QStringLiteral("%o"), source);
-    out.replace(QStringLiteral("%p"), info.absolutePath());
-    out.replace(QStringLiteral("%d"), info.absoluteDir().dirName());
-    out.replace(QStringLiteral("%f"), info.baseName());
-    out.replace(QStringLiteral("%e"), info.completeSuffix());
+    // One pass over the template: a value that itself holds "%f" or "%e"
+    // (a folder "50%done", a downloaded "caf%e9.dxf") is taken as it is.
+    QString out;
+    out.reserve(pathTemplate.size() + source.size());
+    for (int i = 0; i < pathTemplate.size(); ++i) {
+        const QChar c = pathTemplate.at(i);
+        const QChar next = i + 1 < pathTemplate.size() ? pathTemplate.at(i + 1) : QChar();
+        if (c != QLatin1Char('%') || !QStringLiteral("opdfe").contains(next) || next.isNull()) {
+            out += c;
+            continue;
+        }
+        switch (next.toLatin1()) {
+        case 'o': out += source; break;
+        case 'p': out += info.absolutePath(); break;
+        case 'd': out += info.absoluteDir().dirName(); break;
+        case 'f': out += info.baseName(); break;
+        case 'e': out += info.completeSuffix(); break;
+        }
+        ++i;
+    }
     return out;
 }
 

@@ -5,7 +5,8 @@
 // Expands a save-path template for the file `source`: "%o" the file itself,
 // "%p" its absolute folder, "%d" that folder's name, "%f" the base name (up
 // to the first dot), "%e" the complete suffix (after the first dot). Each is
-// replaced everywhere, in that order, case-sensitively.
+// replaced everywhere, case-sensitively, in one pass: what a value brings in
+// (a "%e" in a file name) is never expanded again.
 QString expandSavePath(const QString &pathTemplate, const QString &source);
 
 // A save dialog may hand back its filter text after the name ("wing *.tap"):

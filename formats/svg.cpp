@@ -626,7 +626,25 @@ void Reader::maxPageSize()
 
 void Reader::shape(const QStringRef &name, const QXmlStreamAttributes &a)
 {
-    const auto num = [&a](const char *attr) { return lengthInPixels(a.value(QLatin1String(attr))); };
+    // A percentage is of the viewport: its width across, its height up and
+    // down, and for a radius its diagonal over the square root of two (a
+    // background "rect" of "100%" fills the page). Where no viewport size is
+    // known the percentage stays a number of pixels.
+    const Frame &f = m_frames.back();
+    const auto num = [&a, &f](const char *attr) {
+        const QStringRef text = a.value(QLatin1String(attr));
+        const QLatin1String key(attr);
+        const bool across = key == QLatin1String("width") || key.front() == 'x' || key == QLatin1String("cx")
+                            || key == QLatin1String("rx");
+        const bool upDown = key == QLatin1String("height") || key.front() == 'y' || key == QLatin1String("cy")
+                            || key == QLatin1String("ry");
+        const double reference = across ? f.viewportWidth
+                                 : upDown ? f.viewportHeight
+                                          : std::hypot(f.viewportWidth, f.viewportHeight) / std::sqrt(2.0);
+        if (!text.trimmed().endsWith(QLatin1Char('%')) || !(reference > 0) || !std::isfinite(reference))
+            return lengthInPixels(text);
+        return viewportLength(text, reference).value_or(0.0);
+    };
     QPainterPath path;
     if (name == QLatin1String("path")) {
         appendPathData(a.value(QLatin1String("d")), path);

@@ -16,6 +16,17 @@ TEST(SavePath, PlaceholdersOfADottedName)
         EXPECT_EQ(expandSavePath(QLatin1String(c.pattern), f), QLatin1String(c.expected)) << c.pattern;
 }
 
+TEST(SavePath, PercentSignsInTheNamesAreNotExpandedAgain)
+{
+    struct Case { const char *source, *pattern, *expected; };
+    for (const Case c : {Case{"/cuts/caf%e9.dxf", "%p/%f.tap", "/cuts/caf%e9.tap"},
+                         Case{"/50%done/rib.plt", "%p/%f.tap", "/50%done/rib.tap"},
+                         Case{"/a%p/b%d.x%f", "%o|%d|%e", "/a%p/b%d.x%f|a%p|x%f"},
+                         Case{"/cuts/rib.plt", "%p/%%f%", "/cuts/%rib%"}})
+        EXPECT_EQ(expandSavePath(QLatin1String(c.pattern), QLatin1String(c.source)), QLatin1String(c.expected))
+            << c.source << " " << c.pattern;
+}
+
 TEST(SavePath, FilterTextIsCutFromDialogAnswers)
 {
     EXPECT_EQ(stripFilterSuffix(QStringLiteral("/cuts/wing *.tap")), QStringLiteral("/cuts/wing"));

@@ -262,6 +262,35 @@ TEST(SvgRead, SizeViewBoxAndPageMapToMillimetres)
     }
 }
 
+TEST(SvgRead, PercentagesOfShapesAreOfTheViewport)
+{
+    // A page twice as wide as high, one user unit a millimetre.
+    const double r = std::hypot(200.0, 100.0) / std::sqrt(2.0) / 10;
+    struct Case { QByteArray body; double x, y, w, h; };
+    const Case cases[] = {
+        {"<rect x=\"10%\" y=\"20%\" width=\"50%\" height=\"50%\"/>", 20, 20, 100, 50},
+        {"<rect width=\"100%\" height=\"100%\" rx=\"5%\" ry=\" 10% \"/>", 0, 0, 200, 100},
+        {"<circle cx=\"50%\" cy=\"50%\" r=\"10%\"/>", 100 - r, 50 - r, 2 * r, 2 * r},
+        {"<ellipse cx=\"50%\" cy=\"50%\" rx=\"10%\" ry=\"10%\"/>", 80, 40, 40, 20},
+        {"<line x1=\"0\" y1=\"0\" x2=\"100%\" y2=\"100%\"/>", 0, 0, 200, 100},
+        // A nested viewport is the reference of its own content.
+        {"<svg x=\"10\" y=\"10\" width=\"40\" height=\"20\"><rect width=\"100%\" height=\"50%\"/></svg>", 10,
+         10, 40, 10},
+    };
+    for (const Case &c : cases) {
+        Drawing d;
+        const QByteArray doc = R"(<svg xmlns="http://www.w3.org/2000/svg" width="200mm" height="100mm" )"
+                               R"(viewBox="0 0 200 100">)" + c.body + "</svg>";
+        ASSERT_TRUE(readSvg(doc, d)) << doc.constData();
+        SCOPED_TRACE(doc.constData());
+        expectRect(d.boundingRect(), c.x, c.y, c.w, c.h, 1e-3);
+    }
+    // Without a viewport size a percentage stays a number of pixels.
+    Drawing d;
+    ASSERT_TRUE(readSvg(R"(<svg xmlns="http://www.w3.org/2000/svg"><rect width="90%" height="90%"/></svg>)", d));
+    expectRect(d.boundingRect(), 0, 0, 90 / 3.543307, 90 / 3.543307, 1e-3);
+}
+
 TEST(SvgRead, HugeAndNonFiniteNumbersNeverReachTheDrawing)
 {
     const QByteArray bodies[] = {
