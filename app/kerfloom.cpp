@@ -417,6 +417,9 @@ void Kerfloom::on_actionPreferences_triggered()
     m_askBeforeClosing = Settings::AskBeforeClosing.read(*s);
     m_warnMultipleObjects = Settings::WarnWhenMultipleObjects.read(*s);
     m_warnNonClosed = Settings::WarnNonClosed.read(*s);
+    for (int i = 0; i < m_tabs->count(); ++i)
+        if (GraphWidget *view = viewAt(i))
+            view->displayUnitChanged();
     updateDrawingInfo();
 }
 

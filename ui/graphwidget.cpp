@@ -713,6 +713,12 @@ void GraphWidget::setScale(double s)
         set->viewScaleChanged();
 }
 
+void GraphWidget::displayUnitChanged()
+{
+    m_hRuler->update();
+    m_vRuler->update();
+}
+
 void GraphWidget::updateRulers(bool readScale)
 {
     if (readScale)

@@ -63,6 +63,8 @@ public:
     bool itemsShown() const { return m_itemsShown; }
 
     void setDrawOptions(bool drawPoints, bool scalePoints, bool scaleLines, bool drawArrows);
+    // The rulers print lengths in the display unit; they repaint when it changes.
+    void displayUnitChanged();
     void beginLongOperation(const QString &message);
     // The end of a long edit (linking) without one long GUI event: the
     // cutting-order copy is rebuilt in the thread pool while the items of

@@ -8,12 +8,15 @@
 #include "ui/getpointdialog.h"
 #include "ui/drawingitems.h"
 #include "ui/graphwidget.h"
+#include "ui/qdruler.h"
 #include "ui/settingsdialog.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLocale>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QFileInfo>
@@ -774,3 +777,56 @@ TEST_F(MainWindowTest, WindowFollowsALanguageChange)
 }
 
 } // namespace
+
+namespace {
+
+// Counts the paints a widget receives.
+class PaintCounter : public QObject
+{
+public:
+    int paints = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+} // namespace
+
+// The rulers print lengths in the display unit: a new unit reaches them at
+// once, in every tab, not at the next zoom or scroll.
+TEST_F(MainWindowTest, NewDisplayUnitRepaintsTheRulersOfEveryTab)
+{
+    QFile::remove(Settings::filePath());
+    window->resize(800, 600);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    window->openFile(writeTap(QStringLiteral("a.tap")), false, false);
+    GraphWidget *first = window->currentView();
+    window->openFile(writeTap(QStringLiteral("b.tap")), false, false);
+    GraphWidget *second = window->currentView();
+    QTest::qWait(50);
+    std::vector<std::unique_ptr<PaintCounter>> counters;
+    for (QWidget *ruler : {static_cast<QWidget *>(second->horizontalRuler()),
+                           static_cast<QWidget *>(second->verticalRuler())}) {
+        counters.push_back(std::make_unique<PaintCounter>());
+        ruler->installEventFilter(counters.back().get());
+    }
+    QTimer::singleShot(0, [] {
+        auto *dialog = qobject_cast<kerfloom::Settings *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->control<QComboBox>("units")->setCurrentIndex(3);
+        dialog->accept();
+    });
+    window->action(QStringLiteral("actionPreferences"))->trigger();
+    QTest::qWait(50);
+    for (const auto &c : counters)
+        EXPECT_GT(c->paints, 0);
+    // The hidden tab's rulers are painted in the new unit when it is shown.
+    window->tabBar()->setCurrentIndex(window->tabBar()->currentIndex() - 1);
+    EXPECT_EQ(window->currentView(), first);
+    EXPECT_EQ(QDRuler::labelText(QDRuler::labelValue(1, 100, 1, QDRuler::Horizontal), false),
+              QLocale().toString(100 / 25.4, 'f', 2));
+    QFile::remove(Settings::filePath());
+}
