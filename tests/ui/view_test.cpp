@@ -6,8 +6,13 @@
 #include "ui/graphwidget.h"
 #include "ui/mygraphicsscene.h"
 #include "ui/overlayitem.h"
+#include "formats/settings.h"
+#include "core/units.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
@@ -168,6 +173,27 @@ TEST_F(ViewTest, VertexToolTipShowsCoordinatesInDisplayUnit)
     // Default display unit: centimetres.
     EXPECT_EQ(DrawingPoint::toolTipFor(p, false), QStringLiteral("X: 1.25 cm, Y: -0.30 cm"));
     EXPECT_EQ(DrawingPoint::toolTipFor(p, true), QStringLiteral("Starting point\nX: 1.25 cm, Y: -0.30 cm"));
+}
+
+// A marker's tool tip is worded when it is shown: after a new display unit
+// it no longer gives the unit the scene was built in.
+TEST_F(ViewTest, MarkerToolTipFollowsTheDisplayUnitOfTheMoment)
+{
+    view.drawing()->setStartPosition(QPointF(25.4, 0));
+    showDrawing();
+    DrawingPoint *start = nullptr;
+    for (QGraphicsItem *item : view.scene()->items())
+        if (item->type() == DrawingPointType && static_cast<DrawingPoint *>(item)->isStart())
+            start = static_cast<DrawingPoint *>(item);
+    ASSERT_NE(start, nullptr);
+    const int before = Settings::displayUnit();
+    Settings::setDisplayUnit(units::Inches);
+    const QPoint at = viewportPos(25.4, 0);
+    QHelpEvent help(QEvent::ToolTip, at, view.viewport()->mapToGlobal(at));
+    QApplication::sendEvent(view.viewport(), &help);
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("Starting point\nX: 1.00 in, Y: 0.00 in"));
+    QToolTip::hideText();
+    Settings::setDisplayUnit(before);
 }
 
 TEST_F(ViewTest, ArrowCountFollowsSizeAndDirection)
