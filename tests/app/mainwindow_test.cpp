@@ -27,6 +27,7 @@
 #include <QSpinBox>
 #include <QSlider>
 #include <QStackedWidget>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -829,4 +830,37 @@ TEST_F(MainWindowTest, NewDisplayUnitRepaintsTheRulersOfEveryTab)
     EXPECT_EQ(QDRuler::labelText(QDRuler::labelValue(1, 100, 1, QDRuler::Horizontal), false),
               QLocale().toString(100 / 25.4, 'f', 2));
     QFile::remove(Settings::filePath());
+}
+
+// Without a desktop nothing can show the folder; the window says so rather
+// than doing nothing.
+TEST_F(MainWindowTest, OpenContainingFolderWithoutAFileManagerSaysSo)
+{
+    const QByteArray path = qgetenv("PATH"), bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    qputenv("PATH", dir.path().toLocal8Bit()); // no xdg-open, no browser
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    const QString file = writeTap(QStringLiteral("a.tap"));
+    window->resize(800, 600);
+    window->show();
+    window->openFile(file, false, false);
+    bool chosen = false;
+    QTimer::singleShot(0, [&chosen] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (QAction *a : menu->actions())
+            if (a->text() == QLatin1String("Open containing folder")) {
+                chosen = true;
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
+                return;
+            }
+        menu->close();
+    });
+    const QTabBar *tabs = window->tabBar();
+    emit window->tabBar()->customContextMenuRequested(tabs->tabRect(tabs->currentIndex()).center());
+    qputenv("PATH", path);
+    if (!bus.isEmpty())
+        qputenv("DBUS_SESSION_BUS_ADDRESS", bus);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(window->statusBar()->currentMessage(),
+              QStringLiteral("No file manager could show \"%1\"").arg(QDir::toNativeSeparators(file)));
 }
