@@ -763,6 +763,28 @@ void GraphWidget::mouseReleaseEvent(QMouseEvent *event)
         discardTempJoint();
     QGraphicsView::mouseReleaseEvent(event);
     viewport()->setCursor(Qt::ArrowCursor);
+    // Dragging from one point to another draws the joint as two clicks do;
+    // a release on the point the joint started from keeps it following the
+    // mouse for the second click.
+    if (event->button() == Qt::LeftButton && m_tempJoint) {
+        Object::Point *target = pointAt(mapToScene(event->pos()));
+        if (target && target != m_tempJoint->joint().a)
+            pointClicked(target);
+    }
+}
+
+Object::Point *GraphWidget::pointAt(const QPointF &scenePos) const
+{
+    for (QGraphicsItem *item : m_scene->items(scenePos, Qt::IntersectsItemShape, Qt::DescendingOrder, transform())) {
+        if (item->type() == DrawingPointType)
+            return static_cast<DrawingPoint *>(item)->point();
+        if (item->type() == DrawingPointSetType) {
+            const auto *set = static_cast<const DrawingPointSet *>(item);
+            if (Object::Point *p = set->pointAt(set->mapFromScene(scenePos)))
+                return p;
+        }
+    }
+    return nullptr;
 }
 
 void GraphWidget::resizeEvent(QResizeEvent *event)

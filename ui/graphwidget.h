@@ -100,6 +100,8 @@ public:
 
     // Called by the items.
     void pointClicked(Object::Point *point);
+    // The vertex or start point under a scene position, topmost first.
+    Object::Point *pointAt(const QPointF &scenePos) const;
     void jointRightClicked(DrawingJoint *joint);
     void showObjectMenu(DrawingObject *item, QPointF scenePos, QPoint screenPos);
 

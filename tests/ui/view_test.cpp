@@ -157,6 +157,41 @@ TEST_F(ViewTest, ClickingTwoVerticesPushesOneJointAndSecondJoinIsRefused)
     EXPECT_EQ(jointItems(), 1);
 }
 
+// Dragging from a point and letting go over another draws the joint; letting
+// go where it began or over empty paper leaves it waiting for a click.
+TEST_F(ViewTest, DraggingFromPointToPointDrawsTheJoint)
+{
+    Object *a = test::addShape(*view.drawing(), test::square(0, 0, 10));
+    Object *b = test::addShape(*view.drawing(), test::square(30, 0, 10));
+    view.drawing()->setStartPosition(QPointF(-20, 0));
+    showDrawing();
+    const auto drag = [this](QPointF from, QPointF to) {
+        QTest::mousePress(view.viewport(), Qt::LeftButton, {}, viewportPos(from.x(), from.y()));
+        QTest::mouseMove(view.viewport(), viewportPos(to.x(), to.y()));
+        QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, viewportPos(to.x(), to.y()));
+    };
+
+    drag({10, 10}, {10, 10});
+    ASSERT_NE(view.tempJoint(), nullptr);
+    QTest::keyRelease(&view, Qt::Key_Escape);
+    drag({10, 10}, {20, 30});
+    ASSERT_NE(view.tempJoint(), nullptr);
+    QTest::keyRelease(&view, Qt::Key_Escape);
+    EXPECT_TRUE(view.drawing()->joints().empty());
+
+    drag({10, 10}, {30, 10});
+    EXPECT_EQ(view.tempJoint(), nullptr);
+    ASSERT_EQ(view.drawing()->joints().size(), 1u);
+    EXPECT_EQ(view.drawing()->joints()[0].a, a->points[2]);
+    EXPECT_EQ(view.drawing()->joints()[0].b, b->points[1]);
+
+    // From the start marker, which is an item of its own.
+    drag({-20, 0}, {0, 0});
+    ASSERT_EQ(view.drawing()->joints().size(), 2u);
+    EXPECT_TRUE(view.drawing()->isStartPoint(view.drawing()->joints()[1].a));
+    EXPECT_EQ(view.undoStack()->count(), 2);
+}
+
 TEST_F(ViewTest, EscapeDiscardsTemporaryJoint)
 {
     test::addShape(*view.drawing(), test::square(0, 0, 10));
