@@ -148,6 +148,9 @@ void Kerfloom::retranslate()
 {
     for (const auto &apply : m_retranslate)
         apply();
+    for (int i = 0; i < m_tabs->count(); ++i)
+        if (GraphWidget *tab = viewAt(i))
+            retranslateCommands(tab->undoStack());
     GraphWidget *view = currentView();
     showSimulationRunning(view && view->isSimulating());
     updateUndoActions();

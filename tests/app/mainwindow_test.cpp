@@ -864,3 +864,32 @@ TEST_F(MainWindowTest, OpenContainingFolderWithoutAFileManagerSaysSo)
     EXPECT_EQ(window->statusBar()->currentMessage(),
               QStringLiteral("No file manager could show \"%1\"").arg(QDir::toNativeSeparators(file)));
 }
+
+// Steps made before a language change are named in the new language too,
+// in every tab, macros included.
+TEST_F(MainWindowTest, UndoStepsMadeBeforeALanguageChangeFollowIt)
+{
+    window->openFile(writeTap(QStringLiteral("a.tap")), false, false);
+    GraphWidget *first = window->currentView();
+    first->undoStack()->beginMacro(QStringLiteral("Auto-join"));
+    first->undoStack()->push(new ReverseCommand(first->drawing()));
+    first->undoStack()->endMacro();
+    window->openFile(writeTap(QStringLiteral("b.tap")), false, false);
+    GraphWidget *second = window->currentView();
+    second->undoStack()->push(new RotateLeftCommand(second->drawing()));
+    second->undoStack()->push(new ReverseCommand(second->drawing()));
+
+    kerfloom::installLanguage(QLocale(QLocale::Polish, QLocale::Poland));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    const QString reverse = QCoreApplication::translate("Commands", "Reverse object");
+    ASSERT_NE(reverse, QStringLiteral("Reverse object"));
+    EXPECT_EQ(second->undoStack()->text(0), QCoreApplication::translate("Commands", "Rotate left"));
+    EXPECT_EQ(second->undoStack()->text(1), reverse);
+    EXPECT_EQ(first->undoStack()->text(0), QCoreApplication::translate("GeometryOperation", "Auto-join"));
+    EXPECT_TRUE(window->action(QStringLiteral("action_Undo"))->text().endsWith(reverse));
+
+    kerfloom::installLanguage(QLocale(QLocale::English, QLocale::UnitedStates));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    EXPECT_EQ(window->action(QStringLiteral("action_Undo"))->text(), QStringLiteral("&Undo Reverse object"));
+    EXPECT_EQ(first->undoStack()->text(0), QStringLiteral("Auto-join"));
+}
