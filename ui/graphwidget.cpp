@@ -28,6 +28,8 @@
 #include <QToolButton>
 #include <QUndoStack>
 
+#include <utility>
+
 #include <algorithm>
 #include <cmath>
 
@@ -586,6 +588,7 @@ void GraphWidget::pointClicked(Object::Point *point)
         return;
     if (!m_tempJoint) {
         addTempJoint(point);
+        m_dragFrom = point;
         return;
     }
     Object::Point *from = m_tempJoint->joint().a;
@@ -766,9 +769,12 @@ void GraphWidget::mouseReleaseEvent(QMouseEvent *event)
     // Dragging from one point to another draws the joint as two clicks do;
     // a release on the point the joint started from keeps it following the
     // mouse for the second click.
-    if (event->button() == Qt::LeftButton && m_tempJoint) {
+    // Only the press that began the joint counts: panning after the first
+    // click must not join whatever point it ends on.
+    Object::Point *from = event->button() == Qt::LeftButton ? std::exchange(m_dragFrom, nullptr) : nullptr;
+    if (from && m_tempJoint && m_tempJoint->joint().a == from) {
         Object::Point *target = pointAt(mapToScene(event->pos()));
-        if (target && target != m_tempJoint->joint().a)
+        if (target && target != from)
             pointClicked(target);
     }
 }

@@ -211,6 +211,7 @@ private:
     MyGraphicsScene *m_scene = nullptr;
     QGraphicsScene *m_simScene = nullptr; // shown while a simulation runs
     DrawingJoint *m_tempJoint = nullptr;
+    Object::Point *m_dragFrom = nullptr; // the point pressed to begin the temporary joint
     QDRuler *m_hRuler = nullptr;
     QDRuler *m_vRuler = nullptr;
     QToolButton *m_anchorButton = nullptr;

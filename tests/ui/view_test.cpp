@@ -163,6 +163,7 @@ TEST_F(ViewTest, DraggingFromPointToPointDrawsTheJoint)
 {
     Object *a = test::addShape(*view.drawing(), test::square(0, 0, 10));
     Object *b = test::addShape(*view.drawing(), test::square(30, 0, 10));
+    test::addShape(*view.drawing(), test::square(60, 0, 10));
     view.drawing()->setStartPosition(QPointF(-20, 0));
     showDrawing();
     const auto drag = [this](QPointF from, QPointF to) {
@@ -184,6 +185,12 @@ TEST_F(ViewTest, DraggingFromPointToPointDrawsTheJoint)
     ASSERT_EQ(view.drawing()->joints().size(), 1u);
     EXPECT_EQ(view.drawing()->joints()[0].a, a->points[2]);
     EXPECT_EQ(view.drawing()->joints()[0].b, b->points[1]);
+
+    // A pan after the first click does not join the point it ends on.
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, viewportPos(0, 10));
+    drag({50, 20}, {60, 10});
+    EXPECT_EQ(view.drawing()->joints().size(), 1u);
+    QTest::keyRelease(&view, Qt::Key_Escape);
 
     // From the start marker, which is an item of its own.
     drag({-20, 0}, {0, 0});
