@@ -148,6 +148,9 @@ void Kerfloom::retranslate()
 {
     for (const auto &apply : m_retranslate)
         apply();
+    for (int i = 0; i < m_tabs->count(); ++i)
+        if (GraphWidget *tab = viewAt(i))
+            retranslateCommands(tab->undoStack());
     GraphWidget *view = currentView();
     showSimulationRunning(view && view->isSimulating());
     updateUndoActions();
@@ -417,6 +420,9 @@ void Kerfloom::on_actionPreferences_triggered()
     m_askBeforeClosing = Settings::AskBeforeClosing.read(*s);
     m_warnMultipleObjects = Settings::WarnWhenMultipleObjects.read(*s);
     m_warnNonClosed = Settings::WarnNonClosed.read(*s);
+    for (int i = 0; i < m_tabs->count(); ++i)
+        if (GraphWidget *view = viewAt(i))
+            view->displayUnitChanged();
     updateDrawingInfo();
 }
 

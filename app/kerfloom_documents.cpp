@@ -628,8 +628,11 @@ void Kerfloom::showTabMenu(const QPoint &pos)
         closeOthers(index);
     else if (chosen == copy)
         QApplication::clipboard()->setText(QDir::toNativeSeparators(path));
-    else if (chosen == folder)
-        platform::showInFileManager(path);
+    else if (chosen == folder && !platform::showInFileManager(path))
+        // Without a desktop (no file manager, no launcher) nothing would open
+        // and nothing would say so.
+        statusBar()->showMessage(tr("No file manager could show \"%1\"").arg(QDir::toNativeSeparators(path)),
+                                 5000);
 }
 
 // ---- recent files -----------------------------------------------------------

@@ -357,3 +357,53 @@ void SetAnchorCommand::undo()
     m_drawing->setStartPosition(m_savedStart);
     refreshView(m_drawing);
 }
+
+namespace {
+
+template <class C>
+bool is(const QUndoCommand *command)
+{
+    return dynamic_cast<const C *>(command) != nullptr;
+}
+
+QString currentText(const QUndoCommand *command)
+{
+    struct Kind
+    {
+        bool (*test)(const QUndoCommand *);
+        const char *source;
+    };
+    // The same sources the constructors translate.
+    static const Kind kinds[] = {
+        {is<AddJointCommand>, QT_TRANSLATE_NOOP("Commands", "Join objects")},
+        {is<RemoveJointCommand>, QT_TRANSLATE_NOOP("Commands", "Remove joint")},
+        {is<AddPointCommand>, QT_TRANSLATE_NOOP("Commands", "Add point")},
+        {is<SetExplicitDirectionCommand>, QT_TRANSLATE_NOOP("Commands", "Set object direction")},
+        {is<RotateLeftCommand>, QT_TRANSLATE_NOOP("Commands", "Rotate left")},
+        {is<RotateRightCommand>, QT_TRANSLATE_NOOP("Commands", "Rotate right")},
+        {is<FlipVCommand>, QT_TRANSLATE_NOOP("Commands", "Flip vertically")},
+        {is<FlipHCommand>, QT_TRANSLATE_NOOP("Commands", "Flip horizontally")},
+        {is<ReverseCommand>, QT_TRANSLATE_NOOP("Commands", "Reverse object")},
+        {is<SetPositionCommand>, QT_TRANSLATE_NOOP("Commands", "Move drawing")},
+        {is<SetStartCommand>, QT_TRANSLATE_NOOP("Commands", "Set start position")},
+        {is<SetAnchorCommand>, QT_TRANSLATE_NOOP("Commands", "Set anchor")},
+    };
+    for (const Kind &kind : kinds)
+        if (kind.test(command))
+            return commandText(kind.source);
+    // The only macro is auto-join's.
+    if (command->childCount() > 0)
+        return QCoreApplication::translate("GeometryOperation", "Auto-join");
+    return command->text();
+}
+
+} // namespace
+
+void retranslateCommands(QUndoStack *stack)
+{
+    for (int i = 0; i < stack->count(); ++i) {
+        // The stack hands out its steps read-only; their text is all we change.
+        auto *command = const_cast<QUndoCommand *>(stack->command(i));
+        command->setText(currentText(command));
+    }
+}

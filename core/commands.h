@@ -180,3 +180,8 @@ private:
     QPointF m_shift;
     QPointF m_savedStart;
 };
+
+// Words every step of `stack` in the language of the moment: the texts are
+// set when a step is made, so after a language change the older steps would
+// keep the old one in the Edit menu.
+void retranslateCommands(QUndoStack *stack);

@@ -28,6 +28,8 @@
 #include <QToolButton>
 #include <QUndoStack>
 
+#include <utility>
+
 #include <algorithm>
 #include <cmath>
 
@@ -586,6 +588,7 @@ void GraphWidget::pointClicked(Object::Point *point)
         return;
     if (!m_tempJoint) {
         addTempJoint(point);
+        m_dragFrom = point;
         return;
     }
     Object::Point *from = m_tempJoint->joint().a;
@@ -713,6 +716,12 @@ void GraphWidget::setScale(double s)
         set->viewScaleChanged();
 }
 
+void GraphWidget::displayUnitChanged()
+{
+    m_hRuler->update();
+    m_vRuler->update();
+}
+
 void GraphWidget::updateRulers(bool readScale)
 {
     if (readScale)
@@ -757,6 +766,31 @@ void GraphWidget::mouseReleaseEvent(QMouseEvent *event)
         discardTempJoint();
     QGraphicsView::mouseReleaseEvent(event);
     viewport()->setCursor(Qt::ArrowCursor);
+    // Dragging from one point to another draws the joint as two clicks do;
+    // a release on the point the joint started from keeps it following the
+    // mouse for the second click.
+    // Only the press that began the joint counts: panning after the first
+    // click must not join whatever point it ends on.
+    Object::Point *from = event->button() == Qt::LeftButton ? std::exchange(m_dragFrom, nullptr) : nullptr;
+    if (from && m_tempJoint && m_tempJoint->joint().a == from) {
+        Object::Point *target = pointAt(mapToScene(event->pos()));
+        if (target && target != from)
+            pointClicked(target);
+    }
+}
+
+Object::Point *GraphWidget::pointAt(const QPointF &scenePos) const
+{
+    for (QGraphicsItem *item : m_scene->items(scenePos, Qt::IntersectsItemShape, Qt::DescendingOrder, transform())) {
+        if (item->type() == DrawingPointType)
+            return static_cast<DrawingPoint *>(item)->point();
+        if (item->type() == DrawingPointSetType) {
+            const auto *set = static_cast<const DrawingPointSet *>(item);
+            if (Object::Point *p = set->pointAt(set->mapFromScene(scenePos)))
+                return p;
+        }
+    }
+    return nullptr;
 }
 
 void GraphWidget::resizeEvent(QResizeEvent *event)

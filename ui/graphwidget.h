@@ -63,6 +63,8 @@ public:
     bool itemsShown() const { return m_itemsShown; }
 
     void setDrawOptions(bool drawPoints, bool scalePoints, bool scaleLines, bool drawArrows);
+    // The rulers print lengths in the display unit; they repaint when it changes.
+    void displayUnitChanged();
     void beginLongOperation(const QString &message);
     // The end of a long edit (linking) without one long GUI event: the
     // cutting-order copy is rebuilt in the thread pool while the items of
@@ -98,6 +100,8 @@ public:
 
     // Called by the items.
     void pointClicked(Object::Point *point);
+    // The vertex or start point under a scene position, topmost first.
+    Object::Point *pointAt(const QPointF &scenePos) const;
     void jointRightClicked(DrawingJoint *joint);
     void showObjectMenu(DrawingObject *item, QPointF scenePos, QPoint screenPos);
 
@@ -207,6 +211,7 @@ private:
     MyGraphicsScene *m_scene = nullptr;
     QGraphicsScene *m_simScene = nullptr; // shown while a simulation runs
     DrawingJoint *m_tempJoint = nullptr;
+    Object::Point *m_dragFrom = nullptr; // the point pressed to begin the temporary joint
     QDRuler *m_hRuler = nullptr;
     QDRuler *m_vRuler = nullptr;
     QToolButton *m_anchorButton = nullptr;

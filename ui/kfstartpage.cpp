@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -114,10 +115,18 @@ void KFStartPage::paintEvent(QPaintEvent *)
     QPainter p(this);
     p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
     p.drawPixmap(0, 0, m_pixmap);
-    QFont f = font();
-    f.setBold(true);
-    f.setPointSize(14);
-    p.setFont(f);
+    p.setFont(titleFont(font(), m_title));
     p.setPen(Qt::white);
-    p.drawText(QPointF(435, 43), m_title);
+    p.drawText(QPointF(titleLeft, 43), m_title);
+}
+
+QFont KFStartPage::titleFont(QFont base, const QString &title)
+{
+    base.setBold(true);
+    for (int size = 14; size > 6; --size) {
+        base.setPointSize(size);
+        if (QFontMetricsF(base).horizontalAdvance(title) <= titleRight - titleLeft)
+            break;
+    }
+    return base;
 }

@@ -19,6 +19,10 @@ public:
     // The recent-file buttons, newest first.
     QList<QPushButton *> recentButtons() const;
     QPushButton *openButton() const { return m_openButton; }
+    // The bold title font, made smaller when a translation of the title
+    // would run past the panel behind it.
+    static QFont titleFont(QFont base, const QString &title);
+    static constexpr int titleLeft = 435, titleRight = 613;
 
 signals:
     void openFile(QString str, bool isFromCmd, bool actuallyExit);

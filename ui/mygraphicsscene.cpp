@@ -60,7 +60,16 @@ void MyGraphicsScene::contextMenuEvent(QGraphicsSceneContextMenuEvent *event)
 
 void MyGraphicsScene::helpEvent(QGraphicsSceneHelpEvent *event)
 {
+    // Tool tips are worded when shown, so they follow a change of the
+    // display unit or the language without rebuilding the scene.
     for (QGraphicsItem *item : itemsUnder(event->scenePos())) {
+        if (item->type() == DrawingPointType) {
+            const auto *marker = static_cast<const DrawingPoint *>(item);
+            QToolTip::showText(event->screenPos(), DrawingPoint::toolTipFor(*marker->point(), marker->isStart()),
+                               event->widget());
+            event->accept();
+            return;
+        }
         if (item->type() != DrawingPointSetType)
             continue;
         const auto *set = static_cast<const DrawingPointSet *>(item);

@@ -291,6 +291,10 @@ QWidget *Settings::buildActionsPage()
     auto placement = [&](const char *box, const char *edit) {
         auto *b = new QCheckBox(loaded);
         b->setObjectName(QLatin1String(box));
+        // The text grows with the numbers and the reference point's name; it
+        // must not push the Edit buttons out of the window. The tool tip
+        // keeps it readable when cut.
+        b->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
         auto *e = new QPushButton(loaded);
         e->setObjectName(QLatin1String(edit));
         translated([] { return tr("Edit"); }, [e](const QString &t) { e->setText(t); });
@@ -602,9 +606,14 @@ QString Settings::anchorText(const PositionSpec &spec)
 
 void Settings::refreshActionTexts()
 {
-    control<QCheckBox>("moveDrawing")->setText(moveDrawingText(m_moveSpec));
-    control<QCheckBox>("setStart")->setText(startPointText(m_startSpec));
-    control<QCheckBox>("setAnchor")->setText(anchorText(m_anchorSpec));
+    const auto show = [this](const char *name, const QString &text) {
+        auto *box = control<QCheckBox>(name);
+        box->setText(text);
+        box->setToolTip(text);
+    };
+    show("moveDrawing", moveDrawingText(m_moveSpec));
+    show("setStart", startPointText(m_startSpec));
+    show("setAnchor", anchorText(m_anchorSpec));
 }
 
 // ---- slots --------------------------------------------------------------------

@@ -497,6 +497,10 @@ Do you want to replace it?</source>
         <source>The settings could not be written to &quot;%1&quot;. They apply until Kerfloom is closed.</source>
         <translation>No se pudo escribir la configuración en &quot;%1&quot;. Se aplicará hasta que cierre Kerfloom.</translation>
     </message>
+    <message>
+        <source>No file manager could show &quot;%1&quot;</source>
+        <translation>Ningún gestor de archivos pudo mostrar &quot;%1&quot;</translation>
+    </message>
 </context>
 <context>
     <name>QuestionDialog</name>

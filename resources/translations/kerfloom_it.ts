@@ -497,6 +497,10 @@ Vuoi sostituirlo?</translation>
         <source>The settings could not be written to &quot;%1&quot;. They apply until Kerfloom is closed.</source>
         <translation>Impossibile scrivere le impostazioni in &quot;%1&quot;. Restano valide fino alla chiusura di Kerfloom.</translation>
     </message>
+    <message>
+        <source>No file manager could show &quot;%1&quot;</source>
+        <translation>Nessun gestore di file ha potuto mostrare &quot;%1&quot;</translation>
+    </message>
 </context>
 <context>
     <name>QuestionDialog</name>

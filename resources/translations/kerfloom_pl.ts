@@ -497,6 +497,10 @@ Czy chcesz go zastąpić?</translation>
         <source>The settings could not be written to &quot;%1&quot;. They apply until Kerfloom is closed.</source>
         <translation>Nie udało się zapisać ustawień w „%1”. Obowiązują do zamknięcia programu Kerfloom.</translation>
     </message>
+    <message>
+        <source>No file manager could show &quot;%1&quot;</source>
+        <translation>Żaden menedżer plików nie mógł pokazać „%1”</translation>
+    </message>
 </context>
 <context>
     <name>QuestionDialog</name>

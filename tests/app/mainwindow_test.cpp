@@ -8,12 +8,15 @@
 #include "ui/getpointdialog.h"
 #include "ui/drawingitems.h"
 #include "ui/graphwidget.h"
+#include "ui/qdruler.h"
 #include "ui/settingsdialog.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLocale>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QFileInfo>
@@ -24,6 +27,7 @@
 #include <QSpinBox>
 #include <QSlider>
 #include <QStackedWidget>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -774,3 +778,118 @@ TEST_F(MainWindowTest, WindowFollowsALanguageChange)
 }
 
 } // namespace
+
+namespace {
+
+// Counts the paints a widget receives.
+class PaintCounter : public QObject
+{
+public:
+    int paints = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+} // namespace
+
+// The rulers print lengths in the display unit: a new unit reaches them at
+// once, in every tab, not at the next zoom or scroll.
+TEST_F(MainWindowTest, NewDisplayUnitRepaintsTheRulersOfEveryTab)
+{
+    QFile::remove(Settings::filePath());
+    window->resize(800, 600);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    window->openFile(writeTap(QStringLiteral("a.tap")), false, false);
+    GraphWidget *first = window->currentView();
+    window->openFile(writeTap(QStringLiteral("b.tap")), false, false);
+    GraphWidget *second = window->currentView();
+    QTest::qWait(50);
+    std::vector<std::unique_ptr<PaintCounter>> counters;
+    for (QWidget *ruler : {static_cast<QWidget *>(second->horizontalRuler()),
+                           static_cast<QWidget *>(second->verticalRuler())}) {
+        counters.push_back(std::make_unique<PaintCounter>());
+        ruler->installEventFilter(counters.back().get());
+    }
+    QTimer::singleShot(0, [] {
+        auto *dialog = qobject_cast<kerfloom::Settings *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->control<QComboBox>("units")->setCurrentIndex(3);
+        dialog->accept();
+    });
+    window->action(QStringLiteral("actionPreferences"))->trigger();
+    QTest::qWait(50);
+    for (const auto &c : counters)
+        EXPECT_GT(c->paints, 0);
+    // The hidden tab's rulers are painted in the new unit when it is shown.
+    window->tabBar()->setCurrentIndex(window->tabBar()->currentIndex() - 1);
+    EXPECT_EQ(window->currentView(), first);
+    EXPECT_EQ(QDRuler::labelText(QDRuler::labelValue(1, 100, 1, QDRuler::Horizontal), false),
+              QLocale().toString(100 / 25.4, 'f', 2));
+    QFile::remove(Settings::filePath());
+}
+
+// Without a desktop nothing can show the folder; the window says so rather
+// than doing nothing.
+TEST_F(MainWindowTest, OpenContainingFolderWithoutAFileManagerSaysSo)
+{
+    const QByteArray path = qgetenv("PATH"), bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    qputenv("PATH", dir.path().toLocal8Bit()); // no xdg-open, no browser
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    const QString file = writeTap(QStringLiteral("a.tap"));
+    window->resize(800, 600);
+    window->show();
+    window->openFile(file, false, false);
+    bool chosen = false;
+    QTimer::singleShot(0, [&chosen] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (QAction *a : menu->actions())
+            if (a->text() == QLatin1String("Open containing folder")) {
+                chosen = true;
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
+                return;
+            }
+        menu->close();
+    });
+    const QTabBar *tabs = window->tabBar();
+    emit window->tabBar()->customContextMenuRequested(tabs->tabRect(tabs->currentIndex()).center());
+    qputenv("PATH", path);
+    if (!bus.isEmpty())
+        qputenv("DBUS_SESSION_BUS_ADDRESS", bus);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(window->statusBar()->currentMessage(),
+              QStringLiteral("No file manager could show \"%1\"").arg(QDir::toNativeSeparators(file)));
+}
+
+// Steps made before a language change are named in the new language too,
+// in every tab, macros included.
+TEST_F(MainWindowTest, UndoStepsMadeBeforeALanguageChangeFollowIt)
+{
+    window->openFile(writeTap(QStringLiteral("a.tap")), false, false);
+    GraphWidget *first = window->currentView();
+    first->undoStack()->beginMacro(QStringLiteral("Auto-join"));
+    first->undoStack()->push(new ReverseCommand(first->drawing()));
+    first->undoStack()->endMacro();
+    window->openFile(writeTap(QStringLiteral("b.tap")), false, false);
+    GraphWidget *second = window->currentView();
+    second->undoStack()->push(new RotateLeftCommand(second->drawing()));
+    second->undoStack()->push(new ReverseCommand(second->drawing()));
+
+    kerfloom::installLanguage(QLocale(QLocale::Polish, QLocale::Poland));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    const QString reverse = QCoreApplication::translate("Commands", "Reverse object");
+    ASSERT_NE(reverse, QStringLiteral("Reverse object"));
+    EXPECT_EQ(second->undoStack()->text(0), QCoreApplication::translate("Commands", "Rotate left"));
+    EXPECT_EQ(second->undoStack()->text(1), reverse);
+    EXPECT_EQ(first->undoStack()->text(0), QCoreApplication::translate("GeometryOperation", "Auto-join"));
+    EXPECT_TRUE(window->action(QStringLiteral("action_Undo"))->text().endsWith(reverse));
+
+    kerfloom::installLanguage(QLocale(QLocale::English, QLocale::UnitedStates));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    EXPECT_EQ(window->action(QStringLiteral("action_Undo"))->text(), QStringLiteral("&Undo Reverse object"));
+    EXPECT_EQ(first->undoStack()->text(0), QStringLiteral("Auto-join"));
+}

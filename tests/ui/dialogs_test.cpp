@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QPushButton>
+#include <QFontMetricsF>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -110,6 +111,21 @@ TEST(StartPage, RecentFilesStayUniqueNewestFirstAndAtMostFive)
         names << b->text();
     // b.dxf was created after a.dxf; a.dxf is the oldest-created one.
     EXPECT_EQ(names, (QStringList{"f.dxf", "e.dxf", "d.dxf", "c.dxf", "b.dxf"}));
+}
+
+// Every translation of the title stays on its panel; the English one keeps
+// its full size.
+TEST(StartPage, TitleFitsItsPanelInEveryLanguage)
+{
+    KFStartPage page;
+    const int width = KFStartPage::titleRight - KFStartPage::titleLeft;
+    for (const char *title : {"Recent files", "Ostatnie pliki", "File recenti", "Archivos recientes"}) {
+        const QFont f = KFStartPage::titleFont(page.font(), QString::fromUtf8(title));
+        EXPECT_TRUE(f.bold()) << title;
+        EXPECT_LE(QFontMetricsF(f).horizontalAdvance(QString::fromUtf8(title)), width) << title;
+    }
+    EXPECT_EQ(KFStartPage::titleFont(page.font(), QStringLiteral("Recent files")).pointSize(), 14);
+    EXPECT_LT(KFStartPage::titleFont(page.font(), QStringLiteral("Archivos recientes")).pointSize(), 14);
 }
 
 TEST(StartPage, OpenFileButtonAsksWithAnEmptyPath)

@@ -231,6 +231,28 @@ TEST_F(SettingsDialogTest, EditedMoveSpecIsSavedEvenWhenTheActionIsOff)
     EXPECT_FALSE(stored("Actions/MoveDrawing").toBool());
 }
 
+// A long placement text (large numbers, a reference point's name, a long
+// translation) neither widens the page nor hides its Edit button.
+TEST_F(SettingsDialogTest, ALongPlacementTextKeepsThePageWidth)
+{
+    Dialog dialog;
+    QWidget *group = dialog.control<QCheckBox>("setAnchor")->parentWidget();
+    dialog.control<QCheckBox>("setAnchor")->setChecked(true);
+    const int before = group->minimumSizeHint().width();
+    getPointRunner = [](GetPointDialog &d) {
+        d.xBox()->setValue(-1234567.891);
+        d.yBox()->setValue(9876543.21);
+        d.relativeBox()->setChecked(true);
+        d.anchorWidget()->setSelectedIndex(9);
+        return true;
+    };
+    dialog.control<QPushButton>("editSetAnchor")->click();
+    const QString text = dialog.control<QCheckBox>("setAnchor")->text();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("bottom right corner"))) << text.toStdString();
+    EXPECT_EQ(dialog.control<QCheckBox>("setAnchor")->toolTip(), text);
+    EXPECT_EQ(group->minimumSizeHint().width(), before);
+}
+
 TEST_F(SettingsDialogTest, AnAxisNameIsTakenOnlyAsOneLetter)
 {
     struct Case { QString typed; QString stored; };

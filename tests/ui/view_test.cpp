@@ -6,8 +6,13 @@
 #include "ui/graphwidget.h"
 #include "ui/mygraphicsscene.h"
 #include "ui/overlayitem.h"
+#include "formats/settings.h"
+#include "core/units.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
@@ -152,6 +157,48 @@ TEST_F(ViewTest, ClickingTwoVerticesPushesOneJointAndSecondJoinIsRefused)
     EXPECT_EQ(jointItems(), 1);
 }
 
+// Dragging from a point and letting go over another draws the joint; letting
+// go where it began or over empty paper leaves it waiting for a click.
+TEST_F(ViewTest, DraggingFromPointToPointDrawsTheJoint)
+{
+    Object *a = test::addShape(*view.drawing(), test::square(0, 0, 10));
+    Object *b = test::addShape(*view.drawing(), test::square(30, 0, 10));
+    test::addShape(*view.drawing(), test::square(60, 0, 10));
+    view.drawing()->setStartPosition(QPointF(-20, 0));
+    showDrawing();
+    const auto drag = [this](QPointF from, QPointF to) {
+        QTest::mousePress(view.viewport(), Qt::LeftButton, {}, viewportPos(from.x(), from.y()));
+        QTest::mouseMove(view.viewport(), viewportPos(to.x(), to.y()));
+        QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, viewportPos(to.x(), to.y()));
+    };
+
+    drag({10, 10}, {10, 10});
+    ASSERT_NE(view.tempJoint(), nullptr);
+    QTest::keyRelease(&view, Qt::Key_Escape);
+    drag({10, 10}, {20, 30});
+    ASSERT_NE(view.tempJoint(), nullptr);
+    QTest::keyRelease(&view, Qt::Key_Escape);
+    EXPECT_TRUE(view.drawing()->joints().empty());
+
+    drag({10, 10}, {30, 10});
+    EXPECT_EQ(view.tempJoint(), nullptr);
+    ASSERT_EQ(view.drawing()->joints().size(), 1u);
+    EXPECT_EQ(view.drawing()->joints()[0].a, a->points[2]);
+    EXPECT_EQ(view.drawing()->joints()[0].b, b->points[1]);
+
+    // A pan after the first click does not join the point it ends on.
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, viewportPos(0, 10));
+    drag({50, 20}, {60, 10});
+    EXPECT_EQ(view.drawing()->joints().size(), 1u);
+    QTest::keyRelease(&view, Qt::Key_Escape);
+
+    // From the start marker, which is an item of its own.
+    drag({-20, 0}, {0, 0});
+    ASSERT_EQ(view.drawing()->joints().size(), 2u);
+    EXPECT_TRUE(view.drawing()->isStartPoint(view.drawing()->joints()[1].a));
+    EXPECT_EQ(view.undoStack()->count(), 2);
+}
+
 TEST_F(ViewTest, EscapeDiscardsTemporaryJoint)
 {
     test::addShape(*view.drawing(), test::square(0, 0, 10));
@@ -168,6 +215,27 @@ TEST_F(ViewTest, VertexToolTipShowsCoordinatesInDisplayUnit)
     // Default display unit: centimetres.
     EXPECT_EQ(DrawingPoint::toolTipFor(p, false), QStringLiteral("X: 1.25 cm, Y: -0.30 cm"));
     EXPECT_EQ(DrawingPoint::toolTipFor(p, true), QStringLiteral("Starting point\nX: 1.25 cm, Y: -0.30 cm"));
+}
+
+// A marker's tool tip is worded when it is shown: after a new display unit
+// it no longer gives the unit the scene was built in.
+TEST_F(ViewTest, MarkerToolTipFollowsTheDisplayUnitOfTheMoment)
+{
+    view.drawing()->setStartPosition(QPointF(25.4, 0));
+    showDrawing();
+    DrawingPoint *start = nullptr;
+    for (QGraphicsItem *item : view.scene()->items())
+        if (item->type() == DrawingPointType && static_cast<DrawingPoint *>(item)->isStart())
+            start = static_cast<DrawingPoint *>(item);
+    ASSERT_NE(start, nullptr);
+    const int before = Settings::displayUnit();
+    Settings::setDisplayUnit(units::Inches);
+    const QPoint at = viewportPos(25.4, 0);
+    QHelpEvent help(QEvent::ToolTip, at, view.viewport()->mapToGlobal(at));
+    QApplication::sendEvent(view.viewport(), &help);
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("Starting point\nX: 1.00 in, Y: 0.00 in"));
+    QToolTip::hideText();
+    Settings::setDisplayUnit(before);
 }
 
 TEST_F(ViewTest, ArrowCountFollowsSizeAndDirection)
